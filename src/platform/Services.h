@@ -1,0 +1,115 @@
+#pragma once
+// The small interfaces through which windows reach everything a test must be
+// able to script: dialogs, message boxes, the clock, the clipboard, the
+// screen, the printer and the media player. PlatformServices bundles them;
+// the program passes the real ones (Qt), tests pass fakes.
+
+#include "platform/Numeric.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+namespace lh {
+
+class RandomSource;
+
+// Filters are written in the old form "Description|pattern|Description|pattern".
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // Empty optional: the user cancelled.
+    virtual std::optional<QString> openFile(QWidget* parent, const QString& title, const QString& filter,
+                                            const QString& directory) = 0;
+    // The dialog itself asks before overwriting when askOverwrite is set.
+    virtual std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
+                                            const QString& directory, bool askOverwrite) = 0;
+};
+
+struct FontChoice {
+    QString face;
+    float size = 0;   // points
+};
+
+class FontColorDialogs {
+public:
+    virtual ~FontColorDialogs() = default;
+    virtual std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& initial) = 0;
+    virtual std::optional<Rgb> chooseColor(QWidget* parent, Rgb initial) = 0;
+};
+
+enum class MessageIcon { Information, Question, Exclamation, Critical };
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Modal notice with one OK button.
+    virtual void inform(QWidget* parent, const QString& text, const QString& title, MessageIcon icon) = 0;
+    // Modal question with Yes and No; true for Yes.
+    virtual bool ask(QWidget* parent, const QString& text, const QString& title) = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+};
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual void setImage(const QImage& image) = 0;
+    virtual QImage image() const = 0;
+};
+
+// Grabs what the screen shows. The X11 backend reads the real screen; where
+// the platform refuses (Wayland, offscreen) grabs fail and callers fall back.
+class ScreenGrabber {
+public:
+    virtual ~ScreenGrabber() = default;
+    virtual bool canGrabScreen() const = 0;
+    // The whole virtual desktop in device pixels; null on failure.
+    virtual QImage grabDesktop() = 0;
+};
+
+class PicturePrinter {
+public:
+    virtual ~PicturePrinter() = default;
+    // Prints the picture at the page origin at its own physical size as one
+    // document of one page. False, with a reason, when nothing was printed.
+    virtual bool printPicture(const QImage& picture, QString* error) = 0;
+};
+
+class AudioPlayer {
+public:
+    virtual ~AudioPlayer() = default;
+    // Plays the file from its start; a file that cannot be played leaves the
+    // player in an error state (no crash, no hang).
+    virtual void play(const QString& path) = 0;
+    virtual void stop() = 0;
+    virtual bool isPlaying() const = 0;
+};
+
+struct PlatformServices {
+    RandomSource* random = nullptr;
+    FileDialogs* files = nullptr;
+    FontColorDialogs* fontColor = nullptr;
+    MessageBoxes* messages = nullptr;
+    Clock* clock = nullptr;
+    Clipboard* clipboard = nullptr;
+    ScreenGrabber* screen = nullptr;
+    PicturePrinter* printer = nullptr;
+    // Makes a player for the music window; each start of the music gets a new one.
+    std::function<std::unique_ptr<AudioPlayer>()> makeAudioPlayer;
+};
+
+// The program's directory (where the password file and the song live).
+QString programDirectory();
+
+} // namespace lh
