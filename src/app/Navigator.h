@@ -1,0 +1,26 @@
+#pragma once
+// How windows reach each other. The window set (app) implements it: windows
+// are created on first use and kept; no window hands a value to another.
+
+class QWidget;
+
+namespace lh {
+
+class Navigator {
+public:
+    virtual ~Navigator() = default;
+    // Category navigation: show designer window k (1 is the main window) and
+    // hide every other window of the designer set, loading each first.
+    virtual void showCategory(int category) = 0;
+    // Tool windows, shown non-modal; owner may be null (no owner).
+    virtual void openCapture(QWidget* owner) = 0;   // Form20
+    virtual void openZoom(QWidget* owner) = 0;      // Form40
+    virtual void openPrinting(QWidget* owner) = 0;  // lhtdy
+    // The music window mp3test: loaded hidden to play, unloaded to stop.
+    virtual void startMusic() = 0;
+    virtual void stopMusic() = 0;
+    // Brings the main window Form1 back (tools call it when they close).
+    virtual void showMainWindow() = 0;
+};
+
+} // namespace lh

@@ -1,0 +1,145 @@
+#pragma once
+// Scripted stand-ins for the platform services, so tests answer dialogs,
+// read message boxes and fix the clock.
+
+#include "platform/Services.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace lh::test {
+
+// Answers dialogs from queues; an empty queue answers "cancel".
+class FakeFileDialogs : public FileDialogs {
+public:
+    std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<QString>> saveAnswers;
+    struct Call { QString title, filter, directory; bool askOverwrite = false; };
+    std::vector<Call> openCalls, saveCalls;
+
+    std::optional<QString> openFile(QWidget*, const QString& title, const QString& filter, const QString& directory) override
+    {
+        openCalls.push_back({title, filter, directory, false});
+        return take(openAnswers);
+    }
+    std::optional<QString> saveFile(QWidget*, const QString& title, const QString& filter, const QString& directory,
+                                    bool askOverwrite) override
+    {
+        saveCalls.push_back({title, filter, directory, askOverwrite});
+        return take(saveAnswers);
+    }
+
+private:
+    static std::optional<QString> take(std::deque<std::optional<QString>>& q)
+    {
+        if (q.empty())
+            return std::nullopt;
+        auto v = q.front();
+        q.pop_front();
+        return v;
+    }
+};
+
+class FakeFontColorDialogs : public FontColorDialogs {
+public:
+    std::deque<std::optional<FontChoice>> fontAnswers;
+    std::deque<std::optional<Rgb>> colorAnswers;
+    int fontCalls = 0, colorCalls = 0;
+
+    std::optional<FontChoice> chooseFont(QWidget*, const FontChoice&) override
+    {
+        ++fontCalls;
+        if (fontAnswers.empty())
+            return std::nullopt;
+        auto v = fontAnswers.front();
+        fontAnswers.pop_front();
+        return v;
+    }
+    std::optional<Rgb> chooseColor(QWidget*, Rgb) override
+    {
+        ++colorCalls;
+        if (colorAnswers.empty())
+            return std::nullopt;
+        auto v = colorAnswers.front();
+        colorAnswers.pop_front();
+        return v;
+    }
+};
+
+// Records every message; questions are answered from a queue (default No).
+class RecordingMessageBoxes : public MessageBoxes {
+public:
+    struct Message { QString text, title; MessageIcon icon = MessageIcon::Information; bool question = false; };
+    std::vector<Message> messages;
+    std::deque<bool> answers;
+
+    void inform(QWidget*, const QString& text, const QString& title, MessageIcon icon) override
+    {
+        messages.push_back({text, title, icon, false});
+    }
+    bool ask(QWidget*, const QString& text, const QString& title) override
+    {
+        messages.push_back({text, title, MessageIcon::Question, true});
+        if (answers.empty())
+            return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const auto& m : messages)
+            out << m.text;
+        return out;
+    }
+};
+
+class FixedClock : public Clock {
+public:
+    QDateTime value = QDateTime(QDate(2011, 1, 1), QTime(12, 0, 0));
+    QDateTime now() const override { return value; }
+};
+
+class MemoryClipboard : public Clipboard {
+public:
+    QImage stored;
+    int setCount = 0;
+    void setImage(const QImage& image) override { stored = image; ++setCount; }
+    QImage image() const override { return stored; }
+};
+
+class FakePrinter : public PicturePrinter {
+public:
+    std::vector<QImage> printed;
+    bool fail = false;
+    QString failReason = QStringLiteral("no printer");
+    bool printPicture(const QImage& picture, QString* error) override
+    {
+        if (fail) {
+            if (error)
+                *error = failReason;
+            return false;
+        }
+        printed.push_back(picture);
+        return true;
+    }
+};
+
+class FakeAudioPlayer : public AudioPlayer {
+public:
+    QString path;
+    bool playing = false;
+    int plays = 0;
+    void play(const QString& p) override { path = p; playing = true; ++plays; }
+    void stop() override { playing = false; }
+    bool isPlaying() const override { return playing; }
+};
+
+} // namespace lh::test
