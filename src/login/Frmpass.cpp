@@ -4,6 +4,8 @@
 #include "platform/Services.h"
 
 #include <QFont>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -11,6 +13,8 @@
 namespace lh::login {
 
 namespace {
+
+const QString kHint = QStringLiteral("请记好密码初始密码为空有效密码8位!");
 
 int px(int twips) { return (twips + 7) / 15; }
 
@@ -88,8 +92,11 @@ Frmpass::Frmpass(MessageBoxes& messages, const QString& storedPassword, const QS
                        twipRect(870, 1080, 1035, 225));
     Text3 = makePasswordBox(this, "Text3", twipRect(2100, 1050, 1575, 285));
     Label2 = new ClickableLabel;
-    makeLabel(this, Label2, "Label2", QStringLiteral("请记好密码初始密码为空有效密码8位!"), "#00C000",
+    makeLabel(this, Label2, "Label2", kHint, "#00C000",
               twipRect(3690, 720, 1185, 645));
+    // Three wrapped lines have to fit its 43 pixels, closer than the font's own spacing.
+    Label2->setTextFormat(Qt::RichText);
+    Label2->setText(QStringLiteral("<p style=\"line-height: 78%; margin: 0\">%1</p>").arg(kHint));
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Command1 = makeButton(this, "Command1", QStringLiteral("更改密码"), twipRect(810, 1470, 1065, 315));
@@ -108,6 +115,12 @@ Frmpass::Frmpass(MessageBoxes& messages, const QString& storedPassword, const QS
     setTabOrder(Command1, Comok);
     setTabOrder(Comok, Comca);
     Text1->setFocus();
+
+    // Centred on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
 
     connect(Comok, &QPushButton::clicked, this, &Frmpass::Comok_Click);
     connect(Comca, &QPushButton::clicked, this, &Frmpass::Comca_Click);
@@ -153,6 +166,12 @@ bool Frmpass::requireCurrentPassword()
         return true;
     m_messages.inform(this, text::kOldFirst, text::kNotice, MessageIcon::Exclamation);
     Text1->setFocus();
+
+    // Centred on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
     Text1->setSelection(0, kLoginLength);
     return false;
 }
