@@ -2,11 +2,13 @@
 
 #include "app/Navigator.h"
 #include "platform/PictureFiles.h"
+#include "platform/WindowPlacement.h"
 #include "tools/Form40.h"
 #include "tools/PictureBox.h"
 #include "tools/ToolGeometry.h"
 
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QPushButton>
 
 namespace lh::tools {
@@ -44,6 +46,13 @@ void Lhtdy::layoutButtons()
     const int outer = frameGeometry().width() * kTwipsPerPixel;
     for (QPushButton* b : {command2_, command4_})
         b->move(twipsToPixels(printButtonLeft(outer, b->width() * kTwipsPerPixel)), b->y());
+}
+
+void Lhtdy::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        fillScreenIfNobodyMaximizes(this);
 }
 
 void Lhtdy::resizeEvent(QResizeEvent* e)
