@@ -1,0 +1,51 @@
+#pragma once
+// The real dialogs, message boxes and clock of the program, on Qt's own
+// widgets. Windows never call them directly: they reach them through
+// PlatformServices, so tests can answer in their place.
+
+#include "platform/Services.h"
+
+#include <QColor>
+#include <QString>
+
+namespace lh {
+
+// Turns a filter written "Description|pattern|Description|pattern" into Qt's
+// "Description (pattern);;Description (pattern)". Several patterns of one
+// entry ("*.bmp;*.jpg") become blank-separated; a description that already
+// shows its pattern in parentheses is kept as it is. A trailing description
+// without a pattern is dropped; an empty filter gives an empty text.
+QString qtFilterFromOld(const QString& filter);
+
+class QtFileDialogs final : public FileDialogs {
+public:
+    std::optional<QString> openFile(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& directory) override;
+    std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& directory, bool askOverwrite) override;
+};
+
+// Font dialog (face and size only) and colour dialog.
+class QtFontColorDialogs final : public FontColorDialogs {
+public:
+    std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& initial) override;
+    std::optional<Rgb> chooseColor(QWidget* parent, Rgb initial) override;
+};
+
+class QtMessageBoxes final : public MessageBoxes {
+public:
+    void inform(QWidget* parent, const QString& text, const QString& title, MessageIcon icon) override;
+    bool ask(QWidget* parent, const QString& text, const QString& title) override;
+};
+
+// The local date and time of the machine.
+class SystemClock final : public Clock {
+public:
+    QDateTime now() const override;
+};
+
+// Colour value r + 256*g + 65536*b to and from QColor (alpha dropped).
+QColor colorFromRgb(Rgb value);
+Rgb rgbFromColor(const QColor& colour);
+
+} // namespace lh

@@ -1,0 +1,145 @@
+#include "platform/QtServices.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs `act` on the first modal dialog of type T once it is up.
+template <typename T>
+void whenModal(std::function<void(T*)> act)
+{
+    QTimer::singleShot(0, [act] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            whenModal<T>(act);
+            return;
+        }
+        act(dialog);
+    });
+}
+
+TEST(QtFilter, OldFormBecomesQtForm)
+{
+    struct Case { const char* old; const char* qt; };
+    const Case cases[] = {
+        {"All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp",
+         "All Files (*.*);;JPG Files (*.jpg);;GIF Files (*.gif);;BMP Files (*.bmp)"},
+        {"Bitmap|*.bmp", "Bitmap (*.bmp)"},
+        {"Pictures|*.bmp;*.jpg; *.gif", "Pictures (*.bmp *.jpg *.gif)"},
+        {"(*.bmp)|*.bmp", "(*.bmp)"},
+        {"|*.bmp", "(*.bmp)"},
+        {"Bitmap|*.bmp|Dangling", "Bitmap (*.bmp)"},
+        {"Empty|", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(lh::qtFilterFromOld(QString::fromUtf8(c.old)), QString::fromUtf8(c.qt)) << c.old;
+}
+
+TEST(QtColour, ValueAndQColorRoundTrip)
+{
+    EXPECT_EQ(lh::colorFromRgb(0x7B15D7), QColor(0xD7, 0x15, 0x7B));
+    EXPECT_EQ(lh::rgbFromColor(QColor(0xD7, 0x15, 0x7B)), lh::Rgb(0x7B15D7));
+    EXPECT_EQ(lh::rgbFromColor(QColor(255, 0, 0, 10)), lh::Rgb(255));
+}
+
+TEST(QtMessageBoxes, AskAnswersYesOnlyForYes)
+{
+    lh::QtMessageBoxes boxes;
+    QString title, text;
+    whenModal<QMessageBox>([&](QMessageBox* b) {
+        title = b->windowTitle();
+        text = b->text();
+        b->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_TRUE(boxes.ask(nullptr, QStringLiteral("覆盖吗?"), QStringLiteral("询问")));
+    EXPECT_EQ(title, QStringLiteral("询问"));
+    EXPECT_EQ(text, QStringLiteral("覆盖吗?"));
+
+    whenModal<QMessageBox>([](QMessageBox* b) { b->button(QMessageBox::No)->click(); });
+    EXPECT_FALSE(boxes.ask(nullptr, QStringLiteral("覆盖吗?"), QStringLiteral("询问")));
+
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    whenModal<QMessageBox>([&](QMessageBox* b) {
+        icon = b->icon();
+        buttons = b->standardButtons();
+        b->button(QMessageBox::Ok)->click();
+    });
+    boxes.inform(nullptr, QStringLiteral("注意"), QStringLiteral("蓝禾提示"), lh::MessageIcon::Exclamation);
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+TEST(QtDialogs, CancelGivesNothingAndAcceptGivesTheChoice)
+{
+    lh::QtFontColorDialogs fontColor;
+    whenModal<QColorDialog>([](QColorDialog* d) { d->reject(); });
+    EXPECT_FALSE(fontColor.chooseColor(nullptr, 255).has_value());
+
+    whenModal<QColorDialog>([](QColorDialog* d) {
+        d->setCurrentColor(QColor(0, 128, 255));
+        d->accept();
+    });
+    EXPECT_EQ(fontColor.chooseColor(nullptr, 255), std::optional<lh::Rgb>(lh::rgb(0, 128, 255)));
+
+    whenModal<QFontDialog>([](QFontDialog* d) { d->reject(); });
+    EXPECT_FALSE(fontColor.chooseFont(nullptr, {QStringLiteral("Liberation Sans"), 12}).has_value());
+
+    whenModal<QFontDialog>([](QFontDialog* d) {
+        QFont f(QStringLiteral("Liberation Sans"));
+        f.setPointSizeF(20);
+        f.setBold(true);
+        d->setCurrentFont(f);
+        d->accept();
+    });
+    const auto font = fontColor.chooseFont(nullptr, {QStringLiteral("Liberation Sans"), 12});
+    ASSERT_TRUE(font.has_value());
+    EXPECT_EQ(font->face, QStringLiteral("Liberation Sans"));
+    EXPECT_FLOAT_EQ(font->size, 20.0f);
+}
+
+TEST(QtDialogs, OpenDialogShowsTheConvertedFilterAndReturnsTheFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("photo.jpg"));
+    QFile(file).open(QIODevice::WriteOnly);
+
+    lh::QtFileDialogs files;
+    QStringList filters;
+    whenModal<QFileDialog>([&](QFileDialog* d) {
+        filters = d->nameFilters();
+        d->selectFile(file);
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    const auto chosen = files.openFile(nullptr, QStringLiteral("打开"), QStringLiteral("JPG Files (*.jpg)|*.jpg|BMP Files (*.bmp)|*.bmp"),
+                                       dir.path());
+    EXPECT_EQ(filters, QStringList({QStringLiteral("JPG Files (*.jpg)"), QStringLiteral("BMP Files (*.bmp)")}));
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, file);
+
+    whenModal<QFileDialog>([](QFileDialog* d) { d->reject(); });
+    EXPECT_FALSE(files.openFile(nullptr, QString(), QStringLiteral("All|*.*"), dir.path()).has_value());
+
+    bool confirms = true;
+    whenModal<QFileDialog>([&](QFileDialog* d) {
+        confirms = !d->testOption(QFileDialog::DontConfirmOverwrite);
+        d->reject();
+    });
+    EXPECT_FALSE(files.saveFile(nullptr, QString(), QStringLiteral("BMP|*.bmp"), dir.path(), false).has_value());
+    EXPECT_FALSE(confirms);
+}
+
+} // namespace
