@@ -31,64 +31,6 @@ void applySpan(const Target& t, int y, int x0, int x1, PixelOp op)
         p[x] = (p[x] & keep) ^ flip;
 }
 
-// x-range of the capsule around segment a-b (radius r) on the horizontal
-// line y = yc; false when the line misses it.
-bool capsuleSlice(double ax, double ay, double bx, double by, double len, double r, double yc, double& lo, double& hi)
-{
-    lo = kInf;
-    hi = -kInf;
-    const double r2 = r * r;
-    const double dya = yc - ay;
-    if (dya * dya <= r2) {
-        const double d = std::sqrt(r2 - dya * dya);
-        lo = ax - d;
-        hi = ax + d;
-    }
-    const double dyb = yc - by;
-    if (dyb * dyb <= r2) {
-        const double d = std::sqrt(r2 - dyb * dyb);
-        lo = std::min(lo, bx - d);
-        hi = std::max(hi, bx + d);
-    }
-    if (len > 0) {
-        const double dx = bx - ax;
-        const double dy = by - ay;
-        double tlo = -kInf;
-        double thi = kInf;
-        // Projection onto the segment within [0, len^2].
-        const double k = dya * dy;
-        const double len2 = len * len;
-        if (dx != 0) {
-            double u0 = -k / dx;
-            double u1 = (len2 - k) / dx;
-            if (u0 > u1)
-                std::swap(u0, u1);
-            tlo = u0;
-            thi = u1;
-        } else if (k < 0 || k > len2) {
-            tlo = kInf;
-        }
-        // Distance from the segment's line within r.
-        const double m = dya * dx;
-        const double rl = r * len;
-        if (dy != 0) {
-            double v0 = (m - rl) / dy;
-            double v1 = (m + rl) / dy;
-            if (v0 > v1)
-                std::swap(v0, v1);
-            tlo = std::max(tlo, v0);
-            thi = std::min(thi, v1);
-        } else if (std::abs(m) > rl) {
-            tlo = kInf;
-        }
-        if (tlo <= thi) {
-            lo = std::min(lo, ax + tlo);
-            hi = std::max(hi, ax + thi);
-        }
-    }
-    return lo <= hi;
-}
-
 // Lines with an end far outside the image are cut down to the image's
 // neighbourhood first, so a wild coordinate costs no more than a normal line.
 // Lines that stay near the image are left exactly as given.
@@ -123,19 +65,95 @@ bool clipFarLine(int& x0, int& y0, int& x1, int& y1, int w, int h)
     return true;
 }
 
-QRect spanBounds(const std::vector<Span>& spans)
-{
-    if (spans.empty())
-        return {};
-    int x0 = spans.front().x0, x1 = spans.front().x1;
-    for (const Span& s : spans) {
-        x0 = std::min(x0, s.x0);
-        x1 = std::max(x1, s.x1);
-    }
-    return QRect(QPoint(x0, spans.front().y), QPoint(x1, spans.back().y));
-}
-
 } // namespace
+
+// One edge of a wide outline: the band swept by the pen along the segment
+// a-b plus the round cap at its start a. The caps at the ends come from the
+// next edges' starts, so the edges of a closed outline together cover all
+// their capsules. On a horizontal line the band's x-range is bounded by four
+// lines linear in y: two where the pen's sides cross it, two where its ends
+// do; band and cap together are convex, so each line meets them in one
+// interval.
+struct SpanRasterizer::EdgePiece {
+    double ax = 0, ay = 0;
+    double r = 0, r2 = 0;
+    bool band = false;
+    // x = c0 + c1 * y for the lower and upper bounds of each pair.
+    double loA0 = 0, loA1 = 0, hiA0 = 0, hiA1 = 0;   // ends (projection 0..len^2)
+    double loB0 = 0, loB1 = 0, hiB0 = 0, hiB1 = 0;   // sides (distance within r)
+    double bandTop = 0, bandBottom = 0;               // rows where the band exists
+
+    EdgePiece(double ax_, double ay_, double bx, double by, double radius) : ax(ax_), ay(ay_), r(radius), r2(radius * radius)
+    {
+        const double dx = bx - ax, dy = by - ay;
+        const double len2 = dx * dx + dy * dy;
+        if (len2 <= 0)
+            return;
+        band = true;
+        const double len = std::sqrt(len2);
+        const double rl = r * len;
+        // Ends: (x - ax) dx + (y - ay) dy in [0, len2].
+        if (dx != 0) {
+            // x = ax + (c - (y - ay) dy) / dx for c = 0 and c = len2.
+            const double p0 = ax + (ay * dy) / dx, p1 = -dy / dx;
+            const double q0 = p0 + len2 / dx;
+            if (dx > 0) {
+                loA0 = p0; loA1 = p1; hiA0 = q0; hiA1 = p1;
+            } else {
+                loA0 = q0; loA1 = p1; hiA0 = p0; hiA1 = p1;
+            }
+        } else {
+            loA0 = -kInf; hiA0 = kInf;
+        }
+        // Sides: (x - ax) dy - (y - ay) dx in [-rl, rl].
+        if (dy != 0) {
+            const double p0 = ax - (ay * dx) / dy, p1 = dx / dy;
+            const double lo0 = p0 - rl / dy, hi0 = p0 + rl / dy;
+            if (dy > 0) {
+                loB0 = lo0; loB1 = p1; hiB0 = hi0; hiB1 = p1;
+            } else {
+                loB0 = hi0; loB1 = p1; hiB0 = lo0; hiB1 = p1;
+            }
+        } else {
+            loB0 = -kInf; hiB0 = kInf;
+        }
+        // The band's corners bound its rows.
+        const double ny = std::abs(dx) * r / len;
+        bandTop = std::min(ay, by) - ny;
+        bandBottom = std::max(ay, by) + ny;
+    }
+
+    bool slice(double yc, double& lo, double& hi) const
+    {
+        lo = kInf;
+        hi = -kInf;
+        const double dya = yc - ay;
+        if (dya * dya <= r2) {
+            const double d = std::sqrt(r2 - dya * dya);
+            lo = ax - d;
+            hi = ax + d;
+        }
+        if (band && yc >= bandTop && yc <= bandBottom) {
+            const double bl = std::max(loA0 + loA1 * yc, loB0 + loB1 * yc);
+            const double bh = std::min(hiA0 + hiA1 * yc, hiB0 + hiB1 * yc);
+            if (bl <= bh) {
+                lo = std::min(lo, bl);
+                hi = std::max(hi, bh);
+            }
+        }
+        return lo <= hi;
+    }
+};
+
+struct SpanRasterizer::PlacedPiece {
+    EdgePiece piece;
+    int y0;
+    int y1;
+};
+
+SpanRasterizer::SpanRasterizer() = default;
+SpanRasterizer::~SpanRasterizer() = default;
+
 
 std::uint32_t applyRop2(int mode, std::uint32_t pen, std::uint32_t dest)
 {
@@ -178,77 +196,90 @@ void fillAll(const Target& t, std::uint32_t pixel)
         std::fill_n(t.row(y), t.width, pixel);
 }
 
-void SpanRasterizer::collectCapsules(std::span<const DevicePoint> pts, double radius, int w, int h)
+template <class Emit>
+void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, Emit&& out)
 {
-    raw_.clear();
     const std::size_t n = pts.size();
+    if (n == 0 || w <= 0 || h <= 0)
+        return;
+    const double radius = width / 2.0;
+
+    // Every edge contributes at most one interval per row it reaches. First
+    // the rows of each edge, counted per row (a difference array), give every
+    // row its slots; then the edges fill their slots.
+    pieces_.clear();
+    rowStart_.assign(static_cast<std::size_t>(h) + 1, 0);
     for (std::size_t i = 0; i < n; ++i) {
         const DevicePoint a = pts[i];
         const DevicePoint b = pts[(i + 1) % n];
-        const double ax = a.x + 0.0, ay = a.y + 0.0, bx = b.x + 0.0, by = b.y + 0.0;
-        const double len = std::hypot(bx - ax, by - ay);
-        const double top = std::min(ay, by) - radius;
-        const double bottom = std::max(ay, by) + radius;
-        const int y0 = static_cast<int>(std::max(0.0, std::ceil(top - kSample)));
-        const int y1 = static_cast<int>(std::min(h - 1.0, std::floor(bottom - kSample)));
-        for (int y = y0; y <= y1; ++y) {
-            double lo, hi;
-            if (!capsuleSlice(ax, ay, bx, by, len, radius, y + kSample, lo, hi))
-                continue;
-            // Pixels whose sample lies in [lo, hi].
-            const double first = std::ceil(lo - kSample);
-            const double last = std::floor(hi - kSample);
-            if (last < 0 || first > w - 1 || first > last)
-                continue;
-            raw_.push_back(Span{y, static_cast<int>(std::max(0.0, first)), static_cast<int>(std::min<double>(w - 1, last))});
-        }
+        const EdgePiece piece(a.x, a.y, b.x, b.y, radius);
+        const double top = piece.band ? std::min(piece.ay - radius, piece.bandTop) : piece.ay - radius;
+        const double bottom = piece.band ? std::max(piece.ay + radius, piece.bandBottom) : piece.ay + radius;
+        const double y0 = std::max(0.0, std::ceil(top - kSample));
+        const double y1 = std::min(h - 1.0, std::floor(bottom - kSample));
+        if (y0 > y1)
+            continue;
+        pieces_.push_back({piece, static_cast<int>(y0), static_cast<int>(y1)});
+        ++rowStart_[static_cast<std::size_t>(y0)];
+        --rowStart_[static_cast<std::size_t>(y1) + 1];
     }
-}
-
-void SpanRasterizer::mergeRows(int h)
-{
-    rowCount_.assign(static_cast<std::size_t>(h) + 1, 0);
-    for (const Span& s : raw_)
-        ++rowCount_[static_cast<std::size_t>(s.y) + 1];
-    for (int y = 0; y < h; ++y)
-        rowCount_[static_cast<std::size_t>(y) + 1] += rowCount_[static_cast<std::size_t>(y)];
-    sorted_.resize(raw_.size());
-    {
-        std::vector<int>& next = rowCount_;   // running insert positions, restored below
-        for (const Span& s : raw_)
-            sorted_[static_cast<std::size_t>(next[static_cast<std::size_t>(s.y)]++)] = s;
-        // next[y] now holds the end of row y, which is the start of row y + 1.
-    }
-    merged_.clear();
-    std::size_t begin = 0;
+    if (pieces_.empty())
+        return;
+    // Running sum: edges per row; then exclusive prefix: first slot per row.
+    int active = 0, total = 0;
     for (int y = 0; y < h; ++y) {
-        const std::size_t end = static_cast<std::size_t>(rowCount_[static_cast<std::size_t>(y)]);
-        if (end > begin) {
-            auto first = sorted_.begin() + static_cast<std::ptrdiff_t>(begin);
-            auto last = sorted_.begin() + static_cast<std::ptrdiff_t>(end);
-            std::sort(first, last, [](const Span& a, const Span& b) { return a.x0 < b.x0; });
-            Span cur = *first;
-            for (auto it = first + 1; it != last; ++it) {
-                if (it->x0 <= cur.x1 + 1) {
-                    cur.x1 = std::max(cur.x1, it->x1);
-                } else {
-                    merged_.push_back(cur);
-                    cur = *it;
-                }
+        active += rowStart_[static_cast<std::size_t>(y)];
+        rowStart_[static_cast<std::size_t>(y)] = total;
+        total += active;
+    }
+    rowStart_[static_cast<std::size_t>(h)] = total;
+    rowFill_.assign(rowStart_.begin(), rowStart_.end() - 1);
+    keys_.resize(static_cast<std::size_t>(total));
+
+    constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
+    for (const PlacedPiece& pp : pieces_) {
+        for (int y = pp.y0; y <= pp.y1; ++y) {
+            std::uint64_t key = kEmpty;
+            double lo, hi;
+            if (pp.piece.slice(y + kSample, lo, hi)) {
+                // Pixels whose sample lies in [lo, hi].
+                const double first = std::max(0.0, std::ceil(lo - kSample));
+                const double last = std::min(w - 1.0, std::floor(hi - kSample));
+                if (first <= last)
+                    key = (static_cast<std::uint64_t>(first) << 32) | static_cast<std::uint64_t>(last);
             }
-            merged_.push_back(cur);
+            keys_[static_cast<std::size_t>(rowFill_[static_cast<std::size_t>(y)]++)] = key;
         }
-        begin = end;
+    }
+
+    // Per row: sort by start, merge overlapping and touching intervals.
+    for (int y = 0; y < h; ++y) {
+        auto first = keys_.begin() + rowStart_[static_cast<std::size_t>(y)];
+        auto last = keys_.begin() + rowStart_[static_cast<std::size_t>(y) + 1];
+        if (first == last)
+            continue;
+        std::sort(first, last);
+        if (*first == kEmpty)
+            continue;
+        int x0 = static_cast<int>(*first >> 32), x1 = static_cast<int>(*first & 0xFFFFFFFFu);
+        for (auto it = first + 1; it != last && *it != kEmpty; ++it) {
+            const int a = static_cast<int>(*it >> 32), b = static_cast<int>(*it & 0xFFFFFFFFu);
+            if (a <= x1 + 1) {
+                x1 = std::max(x1, b);
+            } else {
+                out(y, x0, x1);
+                x0 = a;
+                x1 = b;
+            }
+        }
+        out(y, x0, x1);
     }
 }
 
 const std::vector<Span>& SpanRasterizer::outlineSpans(std::span<const DevicePoint> pts, int width, int w, int h)
 {
     merged_.clear();
-    if (pts.empty() || w <= 0 || h <= 0)
-        return merged_;
-    collectCapsules(pts, width / 2.0, w, h);
-    mergeRows(h);
+    forEachOutlineSpan(pts, width, w, h, [this](int y, int x0, int x1) { merged_.push_back(Span{y, x0, x1}); });
     return merged_;
 }
 
@@ -257,10 +288,15 @@ QRect SpanRasterizer::strokePolygon(const Target& t, std::span<const DevicePoint
     if (pts.empty() || op.isNop())
         return {};
     if (width > 1) {
-        const auto& spans = outlineSpans(pts, width, t.width, t.height);
-        for (const Span& s : spans)
-            applySpan(t, s.y, s.x0, s.x1, op);
-        return spanBounds(spans);
+        int minX = t.width, maxX = -1, minY = t.height, maxY = -1;
+        forEachOutlineSpan(pts, width, t.width, t.height, [&](int y, int x0, int x1) {
+            applySpan(t, y, x0, x1, op);
+            minX = std::min(minX, x0);
+            maxX = std::max(maxX, x1);
+            minY = std::min(minY, y);
+            maxY = std::max(maxY, y);
+        });
+        return maxX < 0 ? QRect() : QRect(QPoint(minX, minY), QPoint(maxX, maxY));
     }
 
     // One-pixel pen: every edge is its own line from its start point up to,

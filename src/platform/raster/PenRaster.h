@@ -74,13 +74,19 @@ public:
     // then x (exposed for tests and benchmarks).
     const std::vector<Span>& outlineSpans(std::span<const DevicePoint> pts, int width, int w, int h);
 
-private:
-    void collectCapsules(std::span<const DevicePoint> pts, double radius, int w, int h);
-    void mergeRows(int h);
+    SpanRasterizer();
+    ~SpanRasterizer();
 
-    std::vector<Span> raw_;
-    std::vector<Span> sorted_;
-    std::vector<int> rowCount_;
+private:
+    struct EdgePiece;
+    struct PlacedPiece;
+    template <class Emit>
+    void forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, Emit&& out);
+
+    std::vector<PlacedPiece> pieces_;
+    std::vector<int> rowStart_;
+    std::vector<int> rowFill_;
+    std::vector<std::uint64_t> keys_;
     std::vector<Span> merged_;
     std::vector<std::pair<double, int>> crossings_;
 };
