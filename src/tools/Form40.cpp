@@ -2,9 +2,11 @@
 
 #include "app/Navigator.h"
 #include "platform/PictureFiles.h"
+#include "platform/WindowPlacement.h"
 #include "tools/PictureBox.h"
 
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QPushButton>
 
 namespace lh::tools {
@@ -73,6 +75,13 @@ void Form40::layoutButtons()
     const std::array<int, 4> lefts = zoomButtonLefts(outer, widths);
     for (size_t i = 0; i < row.size(); ++i)
         row[i]->move(twipsToPixels(lefts[i]), row[i]->y());
+}
+
+void Form40::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        fillScreenIfNobodyMaximizes(this);
 }
 
 void Form40::resizeEvent(QResizeEvent* e)

@@ -2,11 +2,15 @@
 
 #include "app/Navigator.h"
 #include "platform/PictureFiles.h"
+#include "platform/WindowPlacement.h"
 #include "tools/Form40.h"
 #include "tools/PictureBox.h"
 #include "tools/ToolGeometry.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QShowEvent>
 #include <QPushButton>
 
 namespace lh::tools {
@@ -24,6 +28,9 @@ Lhtdy::Lhtdy(const PlatformServices& services, Navigator& navigator, QWidget* ow
     pal.setColor(QPalette::Window, QColor(0xC0, 0xFF, 0xFF));
     setPalette(pal);
     resize(twipsToPixels(12255), twipsToPixels(7020));
+    // Restored, the window stands in the middle of the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     picture1_ = new PictureBox(QColor(0xFF, 0xC0, 0xFF), this);
     picture1_->setObjectName(QStringLiteral("Picture1"));
@@ -44,6 +51,13 @@ void Lhtdy::layoutButtons()
     const int outer = frameGeometry().width() * kTwipsPerPixel;
     for (QPushButton* b : {command2_, command4_})
         b->move(twipsToPixels(printButtonLeft(outer, b->width() * kTwipsPerPixel)), b->y());
+}
+
+void Lhtdy::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        fillScreenIfNobodyMaximizes(this);
 }
 
 void Lhtdy::resizeEvent(QResizeEvent* e)

@@ -5,6 +5,9 @@
 #include "platform/QtClipboard.h"
 #include "platform/ScreenGrabbers.h"
 #include "tools/Form20.h"
+#include "tools/Form40.h"
+#include "tools/Lhtdy.h"
+#include "platform/WindowPlacement.h"
 #include "tools/PictureBox.h"
 
 #include <QAction>
@@ -12,6 +15,8 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QProcess>
+#include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -137,4 +142,27 @@ TEST_F(X11Rig, TheRealScreenGrabSeesOtherWindows)
     ASSERT_FALSE(desk.isNull());
     EXPECT_EQ(desk.size(), virtualDesktopDeviceRect().size());
     EXPECT_EQ(desk.copy(600, 100, 300, 200), target->pic_);
+}
+
+TEST(BareXServer, ZoomAndPrintingWindowsOpenMaximizedWithoutAWindowManager)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs an X display";
+    if (windowManagerPresent())
+        GTEST_SKIP() << "a window manager maximizes here";
+    test::RecordingNavigator navigator;
+    PlatformServices services;
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+
+    Form40 zoom(services, navigator, nullptr);
+    zoom.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&zoom));
+    EXPECT_EQ(zoom.geometry(), avail);
+    EXPECT_EQ(zoom.command3()->geometry().right() + 1, avail.width() - 13);   // 200 twips, rounded
+
+    Lhtdy printing(services, navigator, nullptr);
+    printing.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&printing));
+    EXPECT_EQ(printing.geometry(), avail);
+    EXPECT_EQ(printing.command2()->geometry().right() + 1, avail.width() - 13);
 }
