@@ -8,6 +8,8 @@
 #include "tools/ToolGeometry.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QShowEvent>
 #include <QPushButton>
 
@@ -26,6 +28,9 @@ Lhtdy::Lhtdy(const PlatformServices& services, Navigator& navigator, QWidget* ow
     pal.setColor(QPalette::Window, QColor(0xC0, 0xFF, 0xFF));
     setPalette(pal);
     resize(twipsToPixels(12255), twipsToPixels(7020));
+    // Restored, the window stands in the middle of the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     picture1_ = new PictureBox(QColor(0xFF, 0xC0, 0xFF), this);
     picture1_->setObjectName(QStringLiteral("Picture1"));
