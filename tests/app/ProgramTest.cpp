@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+
 namespace {
 
 QString programPath()
@@ -35,6 +37,24 @@ QString waitForWindow(const QString& title)
 void clickAt(const QString& window, int x, int y)
 {
     xdo({"mousemove", "--window", window, QString::number(x), QString::number(y), "click", "1"});
+}
+
+// What a window manager sends when the user clicks a window's close box.
+void sendCloseRequest(const QString& window)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window.toULong();
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window.toULong(), False, NoEventMask, &event);
+    XFlush(display);
+    XCloseDisplay(display);
 }
 
 // The program started in its own folder with a password file of our own.
@@ -123,6 +143,17 @@ TEST_F(Program, CancelEndsItAtOnce)
     const QString login = waitForWindow(QStringLiteral("管理员登录"));
     ASSERT_FALSE(login.isEmpty());
     clickAt(login, 262, 108);   // 取消
+    int code = -1;
+    ASSERT_TRUE(ends(&code));
+    EXPECT_EQ(code, 0);
+}
+
+TEST_F(Program, LoginCloseBoxEndsItEvenWithTheEmptyPassword)
+{
+    start("\"\"\r\n");
+    const QString login = waitForWindow(QStringLiteral("管理员登录"));
+    ASSERT_FALSE(login.isEmpty());
+    sendCloseRequest(login);
     int code = -1;
     ASSERT_TRUE(ends(&code));
     EXPECT_EQ(code, 0);
