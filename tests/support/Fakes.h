@@ -143,3 +143,25 @@ public:
 };
 
 } // namespace lh::test
+
+#include "app/Navigator.h"
+
+namespace lh::test {
+
+// Records what a window asked the window set to do.
+class RecordingNavigator : public Navigator {
+public:
+    std::vector<int> categories;
+    std::vector<QWidget*> captureOwners, zoomOwners, printingOwners;
+    int musicStarts = 0, musicStops = 0, mainShows = 0;
+
+    void showCategory(int category) override { categories.push_back(category); }
+    void openCapture(QWidget* owner) override { captureOwners.push_back(owner); }
+    void openZoom(QWidget* owner) override { zoomOwners.push_back(owner); }
+    void openPrinting(QWidget* owner) override { printingOwners.push_back(owner); }
+    void startMusic() override { ++musicStarts; }
+    void stopMusic() override { ++musicStops; }
+    void showMainWindow() override { ++mainShows; }
+};
+
+} // namespace lh::test
