@@ -11,6 +11,7 @@ PACKAGES=(
   fonts-liberation fonts-liberation2 fonts-noto-cjk fontconfig
   xvfb xauth xdotool x11-utils imagemagick poppler-utils
   lame python3
+  libxcb1-dev
 )
 
 missing=()

@@ -1,7 +1,35 @@
+// The program: the administrator password gate, then the main window.
+
+#include "app/ProgramServices.h"
+#include "app/ProgramWindows.h"
+#include "app/WindowSet.h"
+#include "login/LoginGate.h"
+#include "platform/Services.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    // The program ends with its main window; hidden tool windows and the
+    // invisible music window do not keep it running.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const lh::app::ProgramServices services;
+    const lh::login::GateOutcome outcome =
+        lh::login::RunLoginGate(services.services(), lh::programDirectory(), lh::login::execLoginWindow);
+    if (outcome == lh::login::GateOutcome::Cancelled)
+        return 0;
+    if (outcome != lh::login::GateOutcome::Granted)
+        return 1;
+
+    lh::app::WindowSet windows;
+    lh::app::installProgramWindows(windows, services.services());
+    windows.setMainWindowClosedHandler([] { QCoreApplication::quit(); });
+    windows.showMainWindow();
+    if (!windows.designer(1)) {
+        qCritical("lanhe-designer: the main window could not be created");
+        return 1;
+    }
+    return app.exec();
 }

@@ -6,6 +6,7 @@
 
 #include "platform/Numeric.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QString>
 
@@ -70,12 +71,22 @@ struct DesignRecipe {
     bool dateLabel = false;        // Label24 gets date, time and a random colour
 };
 
+class DesignHost;
+
 // The seven standard layers L1..L7 (index 0 is L1).
 const std::vector<LayerSpec>& standardLayers();
 
 // Recipes: 1 is the photo designer, 2..10 the category windows, 11 the
-// hidden full-recipe window.
+// hidden full-recipe window. Any other number throws std::out_of_range.
 DesignRecipe recipeForCategory(int category);
+
+// The serial line's text: prefix, the category number (when the recipe's
+// category flag is set), the Combo1 and Combo2 texts, "350", the
+// single-precision value 99 * u and the decimal colour value.
+QString serialLineText(const DesignRecipe& recipe, const DesignHost& host, float u, Rgb colour);
+
+// The date and time as the date label shows it ("2011-1-1 12:00:00").
+QString generalDateText(const QDateTime& when);
 
 // What a tick reads from and writes to its window.
 class DesignHost {
@@ -109,6 +120,7 @@ public:
     bool run();
 
     std::int32_t designCount() const { return count_; }
+    void setDesignCount(std::int32_t count) { count_ = count; }
     const DesignRecipe& recipe() const { return recipe_; }
 
     // When set, run() fills in where the time went.

@@ -1,0 +1,26 @@
+#include "app/ProgramWindows.h"
+
+#include "app/WindowSet.h"
+#include "music/Mp3Test.h"
+#include "platform/Services.h"
+#include "tools/Form20.h"
+#include "tools/Form40.h"
+#include "tools/Lhtdy.h"
+
+namespace lh::app {
+
+void installProgramWindows(WindowSet& windows, const PlatformServices& services)
+{
+    windows.setToolFactory(WindowSet::Tool::Capture, [&services](Navigator& navigator, QWidget* owner) {
+        return new tools::Form20(services, navigator, owner);
+    });
+    windows.setToolFactory(WindowSet::Tool::Zoom, [&services](Navigator& navigator, QWidget* owner) {
+        return new tools::Form40(services, navigator, owner);
+    });
+    windows.setToolFactory(WindowSet::Tool::Printing, [&services](Navigator& navigator, QWidget* owner) {
+        return new tools::Lhtdy(services, navigator, owner);
+    });
+    windows.setMusicFactory([&services](QWidget* owner) { return new music::Mp3Test(services, owner); });
+}
+
+} // namespace lh::app

@@ -1,0 +1,138 @@
+#include "app/WindowSet.h"
+
+#include <QEvent>
+#include <QTimer>
+
+namespace lh::app {
+
+namespace {
+
+void bringUp(QWidget* w)
+{
+    if (w->isMinimized())
+        w->showNormal();
+    else
+        w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+} // namespace
+
+WindowSet::WindowSet() = default;
+
+WindowSet::~WindowSet()
+{
+    // The music first, so the sound ends before anything else goes.
+    delete m_music.data();
+    for (auto& t : m_tools)
+        delete t.data();
+    for (auto& d : m_designers)
+        delete d.data();
+}
+
+void WindowSet::setDesignerFactory(int window, DesignerFactory factory)
+{
+    if (window >= 1 && window <= kDesignerWindows)
+        m_designerFactories[window] = std::move(factory);
+}
+
+void WindowSet::setToolFactory(Tool tool, ToolFactory factory) { m_toolFactories[toolIndex(tool)] = std::move(factory); }
+
+void WindowSet::setMusicFactory(MusicFactory factory) { m_musicFactory = std::move(factory); }
+
+void WindowSet::setMainWindowClosedHandler(std::function<void()> handler) { m_mainWindowClosed = std::move(handler); }
+
+QWidget* WindowSet::designer(int window) const
+{
+    return window >= 1 && window <= kDesignerWindows ? m_designers[window].data() : nullptr;
+}
+
+QWidget* WindowSet::tool(Tool tool) const { return m_tools[toolIndex(tool)].data(); }
+
+QWidget* WindowSet::musicWindow() const { return m_music.data(); }
+
+QWidget* WindowSet::loadDesigner(int window)
+{
+    if (window < 1 || window > kDesignerWindows)
+        return nullptr;
+    if (!m_designers[window] && m_designerFactories[window]) {
+        QWidget* w = m_designerFactories[window](*this);
+        m_designers[window] = w;
+        if (w && window == 1)
+            w->installEventFilter(this);
+    }
+    return m_designers[window].data();
+}
+
+void WindowSet::showCategory(int category)
+{
+    if (category < 1 || category > kCategories)
+        return;
+    QWidget* shown = loadDesigner(category);
+    if (!shown)
+        return;   // that category's window is not part of this program
+    bringUp(shown);
+    for (int window = 1; window <= kDesignerWindows; ++window) {
+        if (window == category)
+            continue;
+        if (QWidget* other = loadDesigner(window))
+            other->hide();
+    }
+}
+
+void WindowSet::openTool(Tool tool, QWidget* owner)
+{
+    QPointer<QWidget>& slot = m_tools[toolIndex(tool)];
+    if (!slot) {
+        const ToolFactory& factory = m_toolFactories[toolIndex(tool)];
+        if (!factory)
+            return;
+        QWidget* w = factory(*this, owner);
+        if (!w)
+            return;
+        // The close box unloads a tool window; the next opening makes a fresh one.
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        slot = w;
+    } else if (slot->parentWidget() != owner) {
+        slot->setParent(owner, slot->windowFlags() | Qt::Window);
+    }
+    bringUp(slot);
+}
+
+void WindowSet::openCapture(QWidget* owner) { openTool(Tool::Capture, owner); }
+
+void WindowSet::openZoom(QWidget* owner) { openTool(Tool::Zoom, owner); }
+
+void WindowSet::openPrinting(QWidget* owner) { openTool(Tool::Printing, owner); }
+
+void WindowSet::startMusic()
+{
+    if (m_music || !m_musicFactory)
+        return;
+    m_music = m_musicFactory(designer(1));
+}
+
+void WindowSet::stopMusic() { delete m_music.data(); }
+
+void WindowSet::showMainWindow()
+{
+    if (QWidget* main = loadDesigner(1))
+        bringUp(main);
+}
+
+bool WindowSet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Close && watched == m_designers[1].data() && m_mainWindowClosed) {
+        // Decide once the window has handled the event: a close it refused
+        // leaves it on screen and the program running.
+        QPointer<QWidget> main = m_designers[1];
+        QTimer::singleShot(0, this, [this, main] {
+            if (!main || !main->isVisible())
+                m_mainWindowClosed();
+        });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace lh::app

@@ -1,0 +1,74 @@
+#pragma once
+// The program's windows: each is created on first use and kept. Designer
+// windows (1 is the main window Form1, 2..10 the category designers, 11 the
+// hidden one) stay for the whole run; a tool window closed with its close
+// box is destroyed and made fresh the next time; the music window exists
+// only while the music plays.
+
+#include "app/Navigator.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+namespace lh::app {
+
+class WindowSet final : public QObject, public Navigator {
+    Q_OBJECT
+public:
+    static constexpr int kDesignerWindows = 11;   // Form1 .. Form11
+    static constexpr int kCategories = 10;        // category buttons "1" .. "10"
+
+    enum class Tool { Capture, Zoom, Printing };   // Form20, Form40, lhtdy
+
+    // A designer window: top-level, no owner.
+    using DesignerFactory = std::function<QWidget*(Navigator&)>;
+    // A tool window owned by `owner` (null: no owner).
+    using ToolFactory = std::function<QWidget*(Navigator&, QWidget* owner)>;
+    // The music window owned by `owner`.
+    using MusicFactory = std::function<QWidget*(QWidget* owner)>;
+
+    WindowSet();
+    ~WindowSet() override;
+
+    void setDesignerFactory(int window, DesignerFactory factory);
+    void setToolFactory(Tool tool, ToolFactory factory);
+    void setMusicFactory(MusicFactory factory);
+    // Called when the user has closed the main window (the program then ends).
+    void setMainWindowClosedHandler(std::function<void()> handler);
+
+    // The loaded window, or null.
+    QWidget* designer(int window) const;
+    QWidget* tool(Tool tool) const;
+    QWidget* musicWindow() const;
+    // Loads designer window `window` if it can be made; null when it cannot.
+    QWidget* loadDesigner(int window);
+
+    void showCategory(int category) override;
+    void openCapture(QWidget* owner) override;
+    void openZoom(QWidget* owner) override;
+    void openPrinting(QWidget* owner) override;
+    void startMusic() override;
+    void stopMusic() override;
+    void showMainWindow() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void openTool(Tool tool, QWidget* owner);
+    static int toolIndex(Tool tool) { return static_cast<int>(tool); }
+
+    std::array<DesignerFactory, kDesignerWindows + 1> m_designerFactories;
+    std::array<QPointer<QWidget>, kDesignerWindows + 1> m_designers;
+    std::array<ToolFactory, 3> m_toolFactories;
+    std::array<QPointer<QWidget>, 3> m_tools;
+    MusicFactory m_musicFactory;
+    QPointer<QWidget> m_music;
+    std::function<void()> m_mainWindowClosed;
+};
+
+} // namespace lh::app

@@ -1,0 +1,262 @@
+#include "platform/RasterSurface.h"
+
+#include "platform/Fonts.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace lh {
+
+namespace {
+
+constexpr int kMaxCachedWidths = 4096;
+constexpr double kFarAway = 1.0e6;   // pixels; text placed beyond is not drawn
+
+int toPixelsRounded(double twips)
+{
+    return static_cast<int>(std::nearbyint(std::clamp(twips / RasterSurface::kTwipsPerPixel, -kFarAway, kFarAway)));
+}
+
+} // namespace
+
+struct RasterSurface::Measure {
+    QFont font;
+    QFontMetricsF metrics{QFont()};
+    mutable QHash<QString, qreal> widths;
+};
+
+struct RasterSurface::RecordFont {
+    bool valid = false;
+    LogFontRecord record;
+    QFont font;
+    double ascent = 0;
+};
+
+RasterSurface::RasterSurface(int widthPixels, int heightPixels)
+    : image_(std::clamp(widthPixels, 1, 16384), std::clamp(heightPixels, 1, 16384), QImage::Format_RGB32),
+      fontName_(QStringLiteral("宋体")),
+      measure_(std::make_unique<Measure>()),
+      recordFont_(std::make_unique<RecordFont>())
+{
+    repaintBackground();
+    fontChanged();
+    dirty_ = image_.rect();
+}
+
+RasterSurface::~RasterSurface() = default;
+
+raster::Target RasterSurface::target()
+{
+    // bits() detaches the image from copies handed out by image().
+    auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
+    return raster::Target{bits, image_.width(), image_.height(), image_.bytesPerLine() / 4};
+}
+
+void RasterSurface::repaintBackground()
+{
+    const raster::Target t = target();
+    raster::fillAll(t, raster::toPixel(back_));
+    if (!picture_.isNull()) {
+        const int w = std::min(t.width, picture_.width());
+        const int h = std::min(t.height, picture_.height());
+        for (int y = 0; y < h; ++y) {
+            const auto* src = reinterpret_cast<const std::uint32_t*>(picture_.constScanLine(y));
+            std::copy_n(src, w, t.row(y));
+        }
+    }
+    touch(image_.rect());
+}
+
+void RasterSurface::setBackColor(Rgb colour)
+{
+    if (colour > kMaxRgb)
+        throw StepFailure("invalid colour");
+    back_ = colour;
+    repaintBackground();
+}
+
+void RasterSurface::setForeColor(Rgb colour)
+{
+    if (colour > kMaxRgb)
+        throw StepFailure("invalid colour");
+    fore_ = colour;
+}
+
+void RasterSurface::setDrawWidth(int pixels)
+{
+    if (pixels < 1)
+        throw StepFailure("invalid line width");
+    drawWidth_ = pixels;
+}
+
+void RasterSurface::setDrawMode(int mode)
+{
+    if (mode < 1 || mode > 16)
+        throw StepFailure("invalid draw mode");
+    drawMode_ = mode;
+}
+
+void RasterSurface::setFontName(const QString& face)
+{
+    if (face == fontName_)
+        return;
+    fontName_ = face;
+    fontChanged();
+}
+
+void RasterSurface::setFontSize(float points)
+{
+    // The old platform accepts sizes up to 2160 points.
+    if (!(points > 0.0f) || points > 2160.0f)
+        throw StepFailure("invalid font size");
+    if (points == fontSize_)
+        return;
+    fontSize_ = points;
+    fontChanged();
+}
+
+void RasterSurface::setFontBold(bool bold)
+{
+    if (bold == fontBold_)
+        return;
+    fontBold_ = bold;
+    fontChanged();
+}
+
+QFont RasterSurface::currentFont() const
+{
+    return resolvePixelFont(fontName_, pointsToPixels(fontSize_), fontBold_ ? 700 : 400);
+}
+
+void RasterSurface::fontChanged()
+{
+    measure_->font = currentFont();
+    measure_->metrics = QFontMetricsF(measure_->font);
+    measure_->widths.clear();
+}
+
+int RasterSurface::scaleWidth() const
+{
+    return static_cast<int>(image_.width() * kTwipsPerPixel);
+}
+
+int RasterSurface::scaleHeight() const
+{
+    return static_cast<int>(image_.height() * kTwipsPerPixel);
+}
+
+float RasterSurface::textWidth(const QString& text) const
+{
+    if (text.isEmpty())
+        return 0.0f;
+    auto& cache = measure_->widths;
+    auto it = cache.constFind(text);
+    qreal px;
+    if (it != cache.constEnd()) {
+        px = *it;
+    } else {
+        px = measure_->metrics.horizontalAdvance(text);
+        if (cache.size() >= kMaxCachedWidths)
+            cache.clear();
+        cache.insert(text, px);
+    }
+    return static_cast<float>(px * kTwipsPerPixel);
+}
+
+void RasterSurface::clear()
+{
+    repaintBackground();
+    currentX_ = 0;
+    currentY_ = 0;
+}
+
+void RasterSurface::polygon(std::span<const DevicePoint> points)
+{
+    const raster::PixelOp op = raster::makePixelOp(drawMode_, fore_);
+    if (op.isNop() || points.empty())
+        return;
+    touch(raster_.strokePolygon(target(), points, drawWidth_, op));
+}
+
+void RasterSurface::fillPolygon(std::span<const DevicePoint> points, Rgb colour)
+{
+    if (colour > kMaxRgb)
+        throw StepFailure("invalid colour");
+    touch(raster_.fillPolygon(target(), points, raster::toPixel(colour)));
+}
+
+void RasterSurface::drawText(const QString& text, const QFont& font, double ascent, int escapement)
+{
+    if (text.isEmpty())
+        return;
+    const double x = toPixelsRounded(currentX_);
+    const double y = toPixelsRounded(currentY_);
+    if (std::abs(x) >= kFarAway || std::abs(y) >= kFarAway)
+        return;
+
+    QTransform place;
+    place.translate(x, y);
+    if (escapement % 3600 != 0)
+        place.rotate(-escapement / 10.0);   // counter-clockwise on screen
+
+    const QFontMetricsF m(font);
+    // The cell and the glyphs' ink, with a margin for antialiasing and overhangs.
+    const QRectF ink = m.boundingRect(text).translated(0, ascent);
+    const QRectF cell(0, 0, m.horizontalAdvance(text), ascent + m.descent());
+    const QRect area = place.mapRect(ink.united(cell)).toAlignedRect().adjusted(-2, -2, 2, 2);
+    if (!area.intersects(image_.rect()))
+        return;
+
+    image_.bits();   // detach from handed-out copies before painting
+    QPainter p(&image_);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setPen(QColor(redOf(fore_), greenOf(fore_), blueOf(fore_)));
+    p.setFont(font);
+    p.setTransform(place);
+    p.drawText(QPointF(0, ascent), text);
+    p.end();
+    touch(area);
+}
+
+void RasterSurface::textOut(const QString& text, const LogFontRecord& font)
+{
+    RecordFont& rf = *recordFont_;
+    // The turn is applied when drawing, so records that differ only in it
+    // share one font.
+    LogFontRecord key = font;
+    key.escapement = 0;
+    key.orientation = 0;
+    if (!rf.valid || !(rf.record == key)) {
+        rf.record = key;
+        rf.font = fontForRecord(font);
+        rf.ascent = QFontMetricsF(rf.font).ascent();
+        rf.valid = true;
+    }
+    drawText(text, rf.font, rf.ascent, font.escapement);
+}
+
+void RasterSurface::print(const QString& text)
+{
+    drawText(text, measure_->font, measure_->metrics.ascent(), 0);
+    // The text position moves to the start of the next line.
+    currentX_ = 0;
+    currentY_ += measure_->metrics.height() * kTwipsPerPixel;
+}
+
+void RasterSurface::setBackgroundPicture(const QImage& picture)
+{
+    picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    repaintBackground();
+}
+
+QRect RasterSurface::takeDirtyRect()
+{
+    const QRect r = dirty_;
+    dirty_ = QRect();
+    return r;
+}
+
+} // namespace lh

@@ -1,0 +1,85 @@
+#pragma once
+// Region capture window "蓝禾剪裁抓图": the user arms a capture from the menu,
+// drags a rectangle anywhere on the screen, and gets its pixels on the
+// clipboard, in the window and, on request, in a BMP file.
+
+#include "platform/Services.h"
+#include "tools/Module2.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <optional>
+
+class QAction;
+class QMenu;
+
+namespace lh {
+class Navigator;
+}
+
+namespace lh::tools {
+
+class PictureBox;
+class SelectionOverlay;
+
+class Form20 : public QMainWindow {
+    Q_OBJECT
+public:
+    enum class State { Loaded, Armed, Selecting, Captured };
+
+    Form20(const PlatformServices& services, Navigator& navigator, QWidget* owner);
+    ~Form20() override;
+
+    State state() const { return state_; }
+    bool SnapArmed() const { return snapArmed_; }
+    PictureBox* picture1() const { return picture1_; }
+    QAction* mnuFileSnap() const { return mnuFileSnap_; }
+    QAction* mnuFileSave() const { return mnuFileSave_; }
+    QAction* mnuFileExit() const { return mnuFileExit_; }
+    // The last selection, in device pixels of the virtual desktop.
+    const SelRect& lastRect() const { return lastRect_; }
+    // The frameless full-screen view that holds the screen while selecting.
+    QWidget* overlay() const;
+
+    void mnuFileSnap_Click();
+    void mnuFileSave_Click();
+    void mnuFileExit_Click();
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+
+private:
+    QImage takeScreen();
+    void beginSelection(QPoint anchor);
+    void endSelection(QPoint position);
+    void grabPointer();
+    void releasePointer();
+
+    const PlatformServices& services_;
+    Navigator& navigator_;
+    QMenu* mnuFile_ = nullptr;
+    QAction* mnuFileSnap_ = nullptr;
+    QAction* mnuFileSave_ = nullptr;
+    QAction* mnuFileSep_ = nullptr;
+    QAction* mnuFileExit_ = nullptr;
+    PictureBox* picture1_ = nullptr;
+
+    bool snapArmed_ = false;
+    bool pointerGrabbed_ = false;
+    State state_ = State::Loaded;
+    QImage held_;                        // the screen as it was at the press
+    std::optional<SelectScreenRegion> selection_;
+    QPointer<SelectionOverlay> overlay_;
+    SelRect lastRect_;
+};
+
+// Global logical coordinates to device pixels of the virtual desktop, whose
+// top-left corner is (0, 0).
+QPoint globalToDesktopDevice(QPointF global);
+
+} // namespace lh::tools

@@ -1,0 +1,142 @@
+#include "tools/Form40.h"
+
+#include "app/Navigator.h"
+#include "platform/PictureFiles.h"
+#include "platform/WindowPlacement.h"
+#include "tools/PictureBox.h"
+
+#include <QCloseEvent>
+#include <QShowEvent>
+#include <QPushButton>
+
+namespace lh::tools {
+
+QString pictureOpenFilter()
+{
+    return QStringLiteral("All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp");
+}
+
+QPushButton* makeToolButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                            int width, int height)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+    b->setStyleSheet(QStringLiteral("QPushButton { background-color: #C0C0FF; border: 1px solid #606080; }"
+                                    "QPushButton:pressed { background-color: #A0A0E0; }"));
+    return b;
+}
+
+Form40::Form40(const PlatformServices& services, Navigator& navigator, QWidget* owner)
+    : QWidget(owner, Qt::Window)
+    , services_(services)
+    , navigator_(navigator)
+{
+    setObjectName(QStringLiteral("Form40"));
+    setWindowTitle(QStringLiteral("蓝禾图像缩放剪裁"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0xC0, 0xFF, 0xFF));
+    setPalette(pal);
+    resize(twipsToPixels(14580), twipsToPixels(8475));
+
+    image1_ = new StretchImage(this);
+    image1_->setObjectName(QStringLiteral("Image1"));
+    image1_->move(twipsToPixels(30), twipsToPixels(30));
+    applySize();
+
+    command4_ = makeToolButton(this, QStringLiteral("Command4"), QStringLiteral("取图"), 10590, 30, 1005, 285);
+    command1_ = makeToolButton(this, QStringLiteral("Command1"), QStringLiteral("放大"), 11610, 30, 1005, 285);
+    command2_ = makeToolButton(this, QStringLiteral("Command2"), QStringLiteral("缩小"), 12630, 30, 1005, 285);
+    command3_ = makeToolButton(this, QStringLiteral("Command3"), QStringLiteral("剪裁保存"), 13530, 30, 1005, 285);
+    connect(command4_, &QPushButton::clicked, this, &Form40::Command4_Click);
+    connect(command1_, &QPushButton::clicked, this, &Form40::Command1_Click);
+    connect(command2_, &QPushButton::clicked, this, &Form40::Command2_Click);
+    connect(command3_, &QPushButton::clicked, this, &Form40::Command3_Click);
+    layoutButtons();
+    setWindowState(Qt::WindowMaximized);
+}
+
+void Form40::applySize()
+{
+    image1_->resize(twipsToPixels(size_.width), twipsToPixels(size_.height));
+}
+
+void Form40::layoutButtons()
+{
+    if (!command3_)
+        return;
+    const int outer = frameGeometry().width() * kTwipsPerPixel;
+    const std::array<QPushButton*, 4> row{command4_, command1_, command2_, command3_};
+    std::array<int, 4> widths{};
+    for (size_t i = 0; i < row.size(); ++i)
+        widths[i] = row[i]->width() * kTwipsPerPixel;
+    const std::array<int, 4> lefts = zoomButtonLefts(outer, widths);
+    for (size_t i = 0; i < row.size(); ++i)
+        row[i]->move(twipsToPixels(lefts[i]), row[i]->y());
+}
+
+void Form40::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        fillScreenIfNobodyMaximizes(this);
+}
+
+void Form40::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    layoutButtons();
+}
+
+void Form40::moveEvent(QMoveEvent* e)
+{
+    QWidget::moveEvent(e);
+    // The frame becomes known once the window manager has placed the window.
+    layoutButtons();
+}
+
+void Form40::Command4_Click()
+{
+    if (!services_.files)
+        return;
+    const std::optional<QString> name = services_.files->openFile(this, QString(), pictureOpenFilter(), QString());
+    if (!name || name->isEmpty())
+        return;
+    const QImage picture = loadPicture(*name);
+    if (picture.isNull())
+        return;
+    image1_->setPicture(picture);
+    size_ = zoomSizeOfPicture(picture.width(), picture.height());
+    applySize();
+}
+
+void Form40::Command1_Click()
+{
+    size_ = enlarge(size_);
+    applySize();
+}
+
+void Form40::Command2_Click()
+{
+    size_ = reduce(size_);
+    applySize();
+    if (tooSmall(size_) && services_.messages)
+        services_.messages->inform(this, QStringLiteral("不能再缩小了"), QStringLiteral("蓝禾提示"),
+                                   MessageIcon::Information);
+}
+
+void Form40::Command3_Click()
+{
+    navigator_.openCapture(nullptr);
+}
+
+void Form40::closeEvent(QCloseEvent* e)
+{
+    QWidget::closeEvent(e);
+    if (e->isAccepted())
+        navigator_.showMainWindow();
+}
+
+} // namespace lh::tools

@@ -1,0 +1,46 @@
+#pragma once
+// Printing window "蓝禾图像打印": opens a picture file, shows it at its own
+// size and prints it on the default printer.
+
+#include "platform/Services.h"
+
+#include <QWidget>
+
+class QPushButton;
+
+namespace lh {
+class Navigator;
+}
+
+namespace lh::tools {
+
+class PictureBox;
+
+class Lhtdy : public QWidget {
+    Q_OBJECT
+public:
+    Lhtdy(const PlatformServices& services, Navigator& navigator, QWidget* owner);
+
+    PictureBox* picture1() const { return picture1_; }
+    QPushButton* command4() const { return command4_; }
+    QPushButton* command2() const { return command2_; }
+
+    void Command4_Click();   // "取图"
+    void Command2_Click();   // "打印"
+    void layoutButtons();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    const PlatformServices& services_;
+    Navigator& navigator_;
+    PictureBox* picture1_ = nullptr;
+    QPushButton* command4_ = nullptr;
+    QPushButton* command2_ = nullptr;
+};
+
+} // namespace lh::tools

@@ -1,0 +1,142 @@
+// The built program as a user meets it, on the X display: the login window,
+// its messages and the end of the program. Input goes through xdotool.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString programPath()
+{
+    return QDir(QString::fromLocal8Bit(qgetenv("LH_RUNTIME_DIR"))).filePath("lanhe-designer");
+}
+
+// Runs xdotool; its output, trimmed. `search --sync` calls are bounded by `timeout`.
+QString xdo(const QStringList& args, int seconds = 10)
+{
+    QProcess p;
+    p.start("timeout", QStringList{QString::number(seconds), "xdotool"} + args);
+    p.waitForFinished((seconds + 5) * 1000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+// The first visible window with this exact title, waiting for it to appear.
+QString waitForWindow(const QString& title)
+{
+    const QString found = xdo({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
+    return found.section('\n', 0, 0);
+}
+
+void clickAt(const QString& window, int x, int y)
+{
+    xdo({"mousemove", "--window", window, QString::number(x), QString::number(y), "click", "1"});
+}
+
+// The program started in its own folder with a password file of our own.
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFile::exists(programPath())) << programPath().toStdString();
+        ASSERT_FALSE(qgetenv("DISPLAY").isEmpty()) << "needs the X display of test.sh";
+    }
+    void TearDown() override
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+
+    void start(const QByteArray& passwordRecord)
+    {
+        QFile f(dir.filePath("zrvcom.cct"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(passwordRecord);
+        f.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LH_PROGRAM_DIR", dir.path());
+        env.remove("QT_QPA_PLATFORM");
+        process.setProcessEnvironment(env);
+        process.start(programPath(), {});
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+
+    // Types an entry into the login window and confirms it with Enter.
+    void enterPassword(const QString& password)
+    {
+        const QString login = waitForWindow(QStringLiteral("管理员登录"));
+        ASSERT_FALSE(login.isEmpty()) << "login window did not appear";
+        clickAt(login, 190, 24);   // Text1
+        if (!password.isEmpty())
+            xdo({"type", "--delay", "20", password});
+        xdo({"key", "Return"});
+    }
+
+    // Confirms the message box with this title.
+    void confirmMessage(const QString& title)
+    {
+        const QString box = waitForWindow(title);
+        ASSERT_FALSE(box.isEmpty()) << "no message box titled " << title.toStdString();
+        xdo({"windowfocus", "--sync", box});
+        xdo({"key", "Return"});
+        QTest::qWaitFor([&] { return xdo({"search", "--onlyvisible", "--name", "^" + title + "$"}, 2) != box; },
+                        5000);
+    }
+
+    bool ends(int* exitCode)
+    {
+        if (!process.waitForFinished(15000))
+            return false;
+        *exitCode = process.exitCode();
+        return process.exitStatus() == QProcess::NormalExit;
+    }
+
+    QTemporaryDir dir;
+    QProcess process;
+};
+
+} // namespace
+
+TEST_F(Program, ThreeWrongEntriesShowBothMessagesAndEndIt)
+{
+    start("\"ehk\"\r\n");
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        SCOPED_TRACE(attempt);
+        enterPassword("777");
+        confirmMessage(QStringLiteral("蓝禾提示"));
+    }
+    confirmMessage(QStringLiteral("蓝禾禁告！"));
+    int code = -1;
+    ASSERT_TRUE(ends(&code));
+    EXPECT_NE(code, 0);
+}
+
+TEST_F(Program, CancelEndsItAtOnce)
+{
+    start("\"\"\r\n");
+    const QString login = waitForWindow(QStringLiteral("管理员登录"));
+    ASSERT_FALSE(login.isEmpty());
+    clickAt(login, 262, 108);   // 取消
+    int code = -1;
+    ASSERT_TRUE(ends(&code));
+    EXPECT_EQ(code, 0);
+}
+
+TEST_F(Program, MissingPasswordFileEndsItWithTheMessage)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LH_PROGRAM_DIR", dir.path());
+    process.setProcessEnvironment(env);
+    process.start(programPath(), {});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    confirmMessage(QStringLiteral("蓝禾提示"));
+    int code = -1;
+    ASSERT_TRUE(ends(&code));
+    EXPECT_NE(code, 0);
+}

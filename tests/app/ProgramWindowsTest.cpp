@@ -1,0 +1,95 @@
+#include "app/ProgramWindows.h"
+#include "app/WindowSet.h"
+
+#include "Fakes.h"
+#include "platform/Random.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
+using lh::app::WindowSet;
+
+namespace {
+
+// The program's windows on scripted services.
+class ProgramWindows : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        services.random = &random;
+        services.files = &files;
+        services.fontColor = &fontColor;
+        services.messages = &messages;
+        services.clock = &clock;
+        services.clipboard = &clipboard;
+        services.screen = &screen;
+        services.printer = &printer;
+        services.makeAudioPlayer = [this] {
+            auto player = std::make_unique<lh::test::FakeAudioPlayer>();
+            lastPlayer = player.get();
+            return player;
+        };
+        lh::app::installProgramWindows(set, services);
+    }
+
+    struct NoScreen : lh::ScreenGrabber {
+        bool canGrabScreen() const override { return false; }
+        QImage grabDesktop() override { return {}; }
+    };
+
+    lh::SeededRandom random{1};
+    lh::test::FakeFileDialogs files;
+    lh::test::FakeFontColorDialogs fontColor;
+    lh::test::RecordingMessageBoxes messages;
+    lh::test::FixedClock clock;
+    lh::test::MemoryClipboard clipboard;
+    NoScreen screen;
+    lh::test::FakePrinter printer;
+    lh::test::FakeAudioPlayer* lastPlayer = nullptr;
+    lh::PlatformServices services;
+    WindowSet set;
+};
+
+} // namespace
+
+TEST_F(ProgramWindows, EveryToolOpensItsOwnWindowAndTheCloseBoxUnloadsIt)
+{
+    const struct {
+        WindowSet::Tool tool;
+        void (WindowSet::*open)(QWidget*);
+        const char* name;
+    } tools[] = {
+        {WindowSet::Tool::Capture, &WindowSet::openCapture, "Form20"},
+        {WindowSet::Tool::Zoom, &WindowSet::openZoom, "Form40"},
+        {WindowSet::Tool::Printing, &WindowSet::openPrinting, "lhtdy"},
+    };
+    for (const auto& t : tools) {
+        SCOPED_TRACE(t.name);
+        (set.*t.open)(nullptr);
+        QPointer<QWidget> window = set.tool(t.tool);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(window->objectName(), QString::fromLatin1(t.name));
+        EXPECT_TRUE(window->isVisible());
+        window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(window.isNull());
+        (set.*t.open)(nullptr);
+        ASSERT_NE(set.tool(t.tool), nullptr);
+        set.tool(t.tool)->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(ProgramWindows, MusicPlaysTheSongOfTheProgramDirectory)
+{
+    set.startMusic();
+    ASSERT_NE(set.musicWindow(), nullptr);
+    EXPECT_EQ(set.musicWindow()->objectName(), QStringLiteral("mp3test"));
+    ASSERT_NE(lastPlayer, nullptr);
+    EXPECT_TRUE(lastPlayer->playing);
+    EXPECT_TRUE(lastPlayer->path.endsWith(QStringLiteral("/生日快乐.mp3")));
+    set.stopMusic();
+    EXPECT_EQ(set.musicWindow(), nullptr);
+}

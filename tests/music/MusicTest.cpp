@@ -1,0 +1,155 @@
+#include "music/Mp3Test.h"
+#include "music/QtAudioPlayer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMediaPlayer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using lh::music::Mp3Test;
+using lh::music::QtAudioPlayer;
+
+namespace {
+
+// The song the build puts next to the program.
+QString builtSong()
+{
+    return QDir(QString::fromLocal8Bit(qgetenv("LH_RUNTIME_DIR"))).filePath(lh::music::kSongFileName);
+}
+
+// Waits for the player to have played past `ms` milliseconds of the song.
+bool playsPast(QtAudioPlayer& player, qint64 ms)
+{
+    return QTest::qWaitFor([&] { return player.mediaPlayer()->position() > ms || player.failed(); }, 15000) &&
+           !player.failed();
+}
+
+bool fails(QtAudioPlayer& player)
+{
+    return QTest::qWaitFor([&] { return player.failed(); }, 15000);
+}
+
+} // namespace
+
+TEST(QtAudioPlayerTest, PlaysTheSongStopsAndStartsAgainFromTheBeginning)
+{
+    ASSERT_TRUE(QFile::exists(builtSong())) << builtSong().toStdString();
+    QtAudioPlayer player;
+    QMediaPlayer* media = player.mediaPlayer();
+
+    player.play(builtSong());
+    ASSERT_TRUE(playsPast(player, 600)) << player.errorText().toStdString();
+    EXPECT_TRUE(player.isPlaying());
+    EXPECT_EQ(media->playbackState(), QMediaPlayer::PlayingState);
+    EXPECT_GT(media->duration(), 5000);
+
+    player.stop();
+    EXPECT_FALSE(player.isPlaying());
+    EXPECT_EQ(media->playbackState(), QMediaPlayer::StoppedState);
+    const qint64 before = media->position();
+    QTest::qWait(400);
+    EXPECT_EQ(media->position(), before) << "position moved after stop";
+
+    // Again: from the start, not from where it stopped.
+    QSignalSpy positions(media, &QMediaPlayer::positionChanged);
+    player.play(builtSong());
+    ASSERT_TRUE(playsPast(player, 300)) << player.errorText().toStdString();
+    ASSERT_FALSE(positions.isEmpty());
+    EXPECT_LT(positions.first().first().toLongLong(), 300);
+    EXPECT_TRUE(player.isPlaying());
+}
+
+TEST(QtAudioPlayerTest, FileThatCannotBePlayedEndsInAnErrorAndTheNextPlayerWorks)
+{
+    QTemporaryDir dir;
+    QFile garbage(dir.filePath("garbage.mp3"));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(4096, '\x5a'));
+    garbage.close();
+
+    const struct {
+        const char* label;
+        QString path;
+    } cases[] = {
+        {"missing", dir.filePath(lh::music::kSongFileName)},
+        {"not a sound file", dir.filePath("garbage.mp3")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        QtAudioPlayer player;
+        QSignalSpy errors(player.mediaPlayer(), &QMediaPlayer::errorOccurred);
+        QSignalSpy statuses(player.mediaPlayer(), &QMediaPlayer::mediaStatusChanged);
+        player.play(c.path);
+        ASSERT_TRUE(fails(player)) << "no error reported";
+        EXPECT_FALSE(player.isPlaying());
+        const bool invalidMedia =
+            std::any_of(statuses.begin(), statuses.end(), [](const QList<QVariant>& args) {
+                return args.first().value<QMediaPlayer::MediaStatus>() == QMediaPlayer::InvalidMedia;
+            });
+        EXPECT_TRUE(!errors.isEmpty() || invalidMedia);
+        player.stop();
+
+        // The music toggle makes a new player for every start: the next one plays.
+        QtAudioPlayer next;
+        next.play(builtSong());
+        EXPECT_TRUE(playsPast(next, 200)) << next.errorText().toStdString();
+    }
+}
+
+namespace {
+
+// Records what the music window does with its player, beyond the player's life.
+struct PlayerLog {
+    QStringList calls;
+};
+
+class LoggingPlayer : public lh::AudioPlayer {
+public:
+    explicit LoggingPlayer(PlayerLog& log) : m_log(log) {}
+    ~LoggingPlayer() override { m_log.calls << "destroyed"; }
+    void play(const QString& path) override { m_log.calls << "play " + path; m_playing = true; }
+    void stop() override { m_log.calls << "stop"; m_playing = false; }
+    bool isPlaying() const override { return m_playing; }
+
+private:
+    PlayerLog& m_log;
+    bool m_playing = false;
+};
+
+} // namespace
+
+TEST(Mp3TestWindow, PlaysTheSongOnCreationAndStopsWhenDestroyed)
+{
+    QTemporaryDir dir;
+    qputenv("LH_PROGRAM_DIR", QFile::encodeName(dir.path()));
+    PlayerLog log;
+    lh::PlatformServices services;
+    services.makeAudioPlayer = [&] { return std::make_unique<LoggingPlayer>(log); };
+    QWidget owner;
+
+    auto* music = new Mp3Test(services, &owner);
+    EXPECT_EQ(music->objectName(), QStringLiteral("mp3test"));
+    EXPECT_EQ(music->windowTitle(), QStringLiteral("MP3音乐播放"));
+    EXPECT_TRUE(music->isWindow());
+    EXPECT_EQ(music->parentWidget(), &owner);
+    EXPECT_EQ(log.calls, QStringList{"play " + QDir(dir.path()).filePath("生日快乐.mp3")});
+
+    owner.show();
+    music->show();
+    EXPECT_FALSE(music->isVisible());
+
+    delete music;
+    EXPECT_EQ(log.calls.mid(1), (QStringList{"stop", "destroyed"}));
+    qunsetenv("LH_PROGRAM_DIR");
+}
+
+TEST(Mp3TestWindow, WithoutAPlayerNothingBreaks)
+{
+    lh::PlatformServices services;
+    Mp3Test music(services, nullptr);
+    EXPECT_EQ(music.MediaPlayer1(), nullptr);
+}

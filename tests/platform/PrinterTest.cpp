@@ -1,0 +1,148 @@
+#include "platform/QtPicturePrinter.h"
+
+#include <QFile>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace lh;
+
+namespace {
+
+QImage patterned(int w, int h, int dotsPerMetre)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 29) & 0x7F, (y * 41) & 0x7F, ((x + y) * 13) & 0x7F));
+    img.setDotsPerMeterX(dotsPerMetre);
+    img.setDotsPerMeterY(dotsPerMetre);
+    return img;
+}
+
+// The first page of the PDF as pixels at 96 dpi.
+QImage renderPage(const QString& pdf)
+{
+    const QString base = pdf + "-page";
+    const int rc = QProcess::execute("pdftocairo", {"-png", "-r", "96", "-singlefile", pdf, base});
+    if (rc != 0)
+        return {};
+    return QImage(base + ".png").convertToFormat(QImage::Format_RGB32);
+}
+
+int pageCount(const QString& pdf)
+{
+    QProcess p;
+    p.start("pdfinfo", {pdf});
+    p.waitForFinished();
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+// The bounding box of the pixels that are not white paper.
+QRect inkBox(const QImage& page)
+{
+    QRect box;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (page.pixel(x, y) != qRgb(255, 255, 255))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+TEST(PhysicalSize, FollowsThePicturesResolution)
+{
+    struct Case { int w, h, dpm, deviceDpi; QSize expect; };
+    const Case cases[] = {
+        {96, 48, 3780, 96, {96, 48}},       // 96 dpi on 96 dpi: pixel for pixel
+        {96, 48, 3780, 1200, {1200, 600}},  // one inch wide on a 1200 dpi printer
+        {300, 150, 11811, 600, {600, 300}}, // 300 dpi picture: half an inch
+        {100, 100, 0, 192, {200, 200}},     // no resolution: 96 dpi
+    };
+    for (const Case& c : cases) {
+        QImage img(c.w, c.h, QImage::Format_RGB32);
+        if (c.dpm > 0) {
+            img.setDotsPerMeterX(c.dpm);
+            img.setDotsPerMeterY(c.dpm);
+        }
+        const QSize got = physicalTargetSize(img, c.deviceDpi, c.deviceDpi);
+        if (c.dpm > 0)
+            EXPECT_EQ(got, c.expect) << c.w << " px at " << c.dpm << " dpm";
+        else
+            EXPECT_NEAR(got.width(), c.expect.width(), 1);   // a fresh QImage carries the screen's dpi
+    }
+}
+
+TEST(PdfPrinting, PutsThePictureAtThePageOriginAtItsOwnSize)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("page.pdf");
+    QtPicturePrinter printer(pdf);
+    const QImage pic = patterned(120, 80, 3780);   // 96 dpi
+    QString why;
+    ASSERT_TRUE(printer.printPicture(pic, &why)) << why.toStdString();
+    ASSERT_EQ(pageCount(pdf), 1);
+    const QImage page = renderPage(pdf);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_EQ(inkBox(page), QRect(0, 0, 120, 80));
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 120; ++x)
+            ASSERT_EQ(page.pixel(x, y), pic.pixel(x, y)) << "at " << x << "," << y;
+}
+
+TEST(PdfPrinting, HigherResolutionPrintsSmallerAndEveryPrintIsOneDocument)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("page.pdf");
+    QtPicturePrinter printer(pdf);
+    ASSERT_TRUE(printer.printPicture(patterned(200, 100, 3780), nullptr));
+    ASSERT_TRUE(printer.printPicture(patterned(200, 100, 7559), nullptr));   // 192 dpi
+    EXPECT_EQ(pageCount(pdf), 1);
+    const QImage page = renderPage(pdf);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_EQ(inkBox(page), QRect(0, 0, 100, 50));
+}
+
+TEST(PdfPrinting, LargerThanThePageIsCutNotReduced)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("big.pdf");
+    QtPicturePrinter printer(pdf);
+    ASSERT_TRUE(printer.printPicture(patterned(2000, 1600, 3780), nullptr));
+    const QImage page = renderPage(pdf);
+    ASSERT_FALSE(page.isNull());
+    // Every pixel of the page is the picture's: nothing is shrunk to fit.
+    EXPECT_EQ(inkBox(page), page.rect());
+    EXPECT_EQ(page.pixel(page.width() - 2, page.height() - 2),
+              patterned(2000, 1600, 3780).pixel(page.width() - 2, page.height() - 2));
+}
+
+TEST(Printing, NothingToPrintOrNoPrinterFailsWithAReason)
+{
+    QTemporaryDir dir;
+    QtPicturePrinter pdfPrinter(dir.filePath("none.pdf"));
+    QString why;
+    EXPECT_FALSE(pdfPrinter.printPicture(QImage(), &why));
+    EXPECT_FALSE(why.isEmpty());
+
+    QtPicturePrinter toPaper;
+    why.clear();
+    const bool printed = toPaper.printPicture(patterned(10, 10, 3780), &why);
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        EXPECT_FALSE(printed);
+        EXPECT_FALSE(why.isEmpty());
+    } else {
+        EXPECT_TRUE(printed || !why.isEmpty());
+    }
+
+    QtPicturePrinter unwritable(dir.filePath("no/such/folder/x.pdf"));
+    why.clear();
+    EXPECT_FALSE(unwritable.printPicture(patterned(10, 10, 3780), &why));
+    EXPECT_FALSE(why.isEmpty());
+}

@@ -1,0 +1,168 @@
+// Region capture on a real X display with real pointer input from outside
+// the program (xdotool), the way a user drags over another window.
+
+#include "platform/PictureFiles.h"
+#include "platform/QtClipboard.h"
+#include "platform/ScreenGrabbers.h"
+#include "tools/Form20.h"
+#include "tools/Form40.h"
+#include "tools/Lhtdy.h"
+#include "platform/WindowPlacement.h"
+#include "tools/PictureBox.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+
+using namespace lh;
+using namespace lh::tools;
+
+namespace {
+
+// A picture whose every pixel differs from its neighbours.
+QImage patterned(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 9) & 0xFF, (y * 13) & 0xFF, ((x + 2 * y) * 5) & 0xFF));
+    return img;
+}
+
+class PatternWindow : public QWidget {
+public:
+    explicit PatternWindow(QImage pic)
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+        , pic_(std::move(pic))
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    QImage pic_;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.drawImage(0, 0, pic_);
+    }
+};
+
+// Runs xdotool while the program keeps handling events.
+bool xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start("xdotool", args);
+    if (!p.waitForStarted(5000))
+        return false;
+    while (p.state() != QProcess::NotRunning)
+        QTest::qWait(10);
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+struct X11Rig : ::testing::Test {
+    test::FakeFileDialogs files;
+    test::RecordingMessageBoxes messages;
+    test::RecordingNavigator navigator;
+    QtClipboard clipboard;
+    std::unique_ptr<ScreenGrabber> screen = makeScreenGrabber(QGuiApplication::platformName());
+    PlatformServices services;
+    std::unique_ptr<PatternWindow> target;
+    std::unique_ptr<Form20> form;
+
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X display";
+        services.files = &files;
+        services.messages = &messages;
+        services.clipboard = &clipboard;
+        services.screen = screen.get();
+        target = std::make_unique<PatternWindow>(patterned(300, 200));
+        target->setGeometry(600, 100, 300, 200);
+        target->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(target.get()));
+        form = std::make_unique<Form20>(services, navigator, nullptr);
+        form->setAttribute(Qt::WA_DeleteOnClose, false);
+        form->move(40, 480);
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        QTest::qWait(200);   // both windows painted
+    }
+};
+
+} // namespace
+
+TEST_F(X11Rig, DragFromBottomRightToTopLeftCopiesTheScreenPixels)
+{
+    form->mnuFileSnap()->trigger();
+    ASSERT_TRUE(form->SnapArmed());
+    ASSERT_TRUE(xdotool({"mousemove", "800", "250", "mousedown", "1", "mousemove", "720", "200", "mousemove",
+                         "650", "150", "mouseup", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->state() == Form20::State::Captured; }, 10000));
+
+    // Window (600, 100); the rectangle (650, 150)-(800, 250), the anchor pixel excluded.
+    const QImage expect = target->pic_.copy(50, 50, 150, 100);
+    EXPECT_EQ(form->lastRect(), (SelRect{650, 150, 800, 250}));
+    EXPECT_EQ(form->picture1()->picture().convertToFormat(QImage::Format_RGB32), expect);
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), expect);
+    EXPECT_TRUE(form->mnuFileSave()->isEnabled());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(X11Rig, RightClickWhileArmedDoesNothingAndAClickAtOnePointGivesAnEmptyPicture)
+{
+    form->mnuFileSnap()->trigger();
+    ASSERT_TRUE(xdotool({"mousemove", "700", "200", "click", "3"}));
+    QTest::qWait(300);
+    EXPECT_TRUE(form->SnapArmed());
+    EXPECT_EQ(form->state(), Form20::State::Armed);
+    EXPECT_FALSE(form->mnuFileSave()->isEnabled());
+
+    ASSERT_TRUE(xdotool({"mousemove", "710", "210", "mousedown", "1", "mouseup", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->state() == Form20::State::Captured; }, 10000));
+    EXPECT_TRUE(form->picture1()->picture().isNull());
+    EXPECT_TRUE(form->mnuFileSave()->isEnabled());
+    EXPECT_EQ(form->lastRect(), (SelRect{710, 210, 710, 210}));
+}
+
+TEST_F(X11Rig, TheRealScreenGrabSeesOtherWindows)
+{
+    ASSERT_TRUE(screen->canGrabScreen());
+    const QImage desk = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(desk.isNull());
+    EXPECT_EQ(desk.size(), virtualDesktopDeviceRect().size());
+    EXPECT_EQ(desk.copy(600, 100, 300, 200), target->pic_);
+}
+
+TEST(BareXServer, ZoomAndPrintingWindowsOpenMaximizedWithoutAWindowManager)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs an X display";
+    if (windowManagerPresent())
+        GTEST_SKIP() << "a window manager maximizes here";
+    test::RecordingNavigator navigator;
+    PlatformServices services;
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+
+    Form40 zoom(services, navigator, nullptr);
+    zoom.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&zoom));
+    EXPECT_EQ(zoom.geometry(), avail);
+    EXPECT_EQ(zoom.command3()->geometry().right() + 1, avail.width() - 13);   // 200 twips, rounded
+
+    Lhtdy printing(services, navigator, nullptr);
+    printing.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&printing));
+    EXPECT_EQ(printing.geometry(), avail);
+    EXPECT_EQ(printing.command2()->geometry().right() + 1, avail.width() - 13);
+}
