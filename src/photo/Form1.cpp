@@ -8,16 +8,11 @@
 #include "platform/Services.h"
 #include "platform/Surface.h"
 
-#if __has_include("platform/RasterSurface.h")
-#define LH_PHOTO_HAVE_SURFACE 1
-#include "platform/RasterSurface.h"
-#include "platform/SurfaceView.h"
-#endif
-#if __has_include("drawing/CLogFont.h")
-#define LH_PHOTO_HAVE_ENGINE 1
 #include "design/DesignTick.h"
 #include "drawing/CLogFont.h"
-#endif
+#include "platform/Fonts.h"
+#include "platform/RasterSurface.h"
+#include "platform/SurfaceView.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -44,16 +39,23 @@ namespace lh::photo {
 namespace {
 
 constexpr int kSurfacePixels = 857;
-constexpr int kFramePixels = 2;
+
+// The rotated-font object's view of the surface's current font.
+drawing::FontDescription fontDescriptionOf(const Surface& surface)
+{
+    drawing::FontDescription font;
+    font.name = surface.fontName();
+    font.size = surface.fontSize();
+    font.bold = surface.fontBold();
+    font.weight = surface.fontBold() ? 700 : 400;
+    font.charset = 134;   // GB2312
+    return font;
+}
 
 // The look of a "宋体" caption of the given point size, on a 96-dpi screen.
 QFont songFont(double points, bool bold)
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
-    font.setPixelSize(static_cast<int>(roundHalfEven(points * 96.0 / 72.0)));
-    font.setBold(bold);
-    return font;
+    return resolveFont(QStringLiteral("宋体"), points, bold);
 }
 
 QColor hex(const char* text)
@@ -242,15 +244,11 @@ QColor colourOf(Rgb value)
 
 // The design tick's view of the window: texts by control name, and the two
 // labels it writes.
-class Form1::Host
-#ifdef LH_PHOTO_HAVE_ENGINE
-    : public design::DesignHost
-#endif
-{
+class Form1::Host : public design::DesignHost {
 public:
     explicit Host(Form1& window) : window_(window) {}
 
-    QString text(const QString& control) const
+    QString text(const QString& control) const override
     {
         QWidget* w = window_.findChild<QWidget*>(control);
         if (auto* combo = qobject_cast<QComboBox*>(w))
@@ -261,23 +259,19 @@ public:
             return edit->text();
         throw StepFailure("no such control: " + control.toStdString());
     }
-    void setCountCaption(const QString& caption) { window_.label11_->setText(caption); }
-    void setDateCaption(const QString& caption) { window_.label24_->setText(caption); }
-    void setDateColor(Rgb colour) { setForeground(window_.label24_, colourOf(colour)); }
+    void setCountCaption(const QString& caption) override { window_.label11_->setText(caption); }
+    void setDateCaption(const QString& caption) override { window_.label24_->setText(caption); }
+    void setDateColor(Rgb colour) override { setForeground(window_.label24_, colourOf(colour)); }
 
 private:
     Form1& window_;
 };
 
 struct Form1::Engine {
-#ifdef LH_PHOTO_HAVE_SURFACE
     RasterSurface surface{kSurfacePixels, kSurfacePixels};
     SurfaceView* view = nullptr;
-#endif
-#ifdef LH_PHOTO_HAVE_ENGINE
     std::unique_ptr<design::DesignTick> tick;
     drawing::CLogFont rotatedFont;
-#endif
 };
 
 Form1::Form1(const PlatformServices& services, Navigator& navigator, QWidget* parent)
@@ -308,20 +302,12 @@ Form1::~Form1() = default;
 
 Surface& Form1::surface()
 {
-#ifdef LH_PHOTO_HAVE_SURFACE
     return engine_->surface;
-#else
-    throw StepFailure("no drawing surface");
-#endif
 }
 
 std::int32_t Form1::designCount() const
 {
-#ifdef LH_PHOTO_HAVE_ENGINE
     return engine_->tick ? engine_->tick->designCount() : 0;
-#else
-    return 0;
-#endif
 }
 
 void Form1::buildWindow()
@@ -343,20 +329,13 @@ void Form1::buildWindow()
     label13_->setGeometry(twipsRect(15090, 2940, 735, 405));
 
     // Drawing surface, 360 twips taller than the client area.
-#ifdef LH_PHOTO_HAVE_SURFACE
     engine_->view = new SurfaceView(engine_->surface, this);
     picture1_ = engine_->view;
+    engine_->surface.setBackColor(rgb(0x00, 0x00, 0x40));
     connect(engine_->view, &SurfaceView::mouseReleased, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPointF twips) {
                 Picture1_MouseUp(button, twips.x(), twips.y());
             });
-#else
-    auto* frame = new QFrame(this);
-    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    frame->setLineWidth(kFramePixels);
-    setBackground(frame, hex("#000040"));
-    picture1_ = frame;
-#endif
     picture1_->setObjectName(QStringLiteral("Picture1"));
     picture1_->setGeometry(twipsRect(0, 0, 12915, 12915));
     buildSurfaceChildren();
@@ -451,25 +430,25 @@ void Form1::buildWindow()
 void Form1::buildSurfaceChildren()
 {
     // Children of the surface, placed in its inner coordinates.
-    const QPoint inner(kFramePixels, kFramePixels);
-    image6_ = new ImageBox(picture1_);
+    QWidget* canvas = engine_->view->canvas();
+    image6_ = new ImageBox(canvas);
     image6_->setObjectName(QStringLiteral("Image6"));
-    image6_->setGeometry(twipsRect(5220, 5220, 2475, 2475).translated(inner));
+    image6_->setGeometry(twipsRect(5220, 5220, 2475, 2475));
     image6_->setPicture(QImage(QStringLiteral(":/photo/initial.jpg")));
     image6_->hide();
 
-    shape9_ = new ShapeBox(ShapeBox::Form::Oval, hex("#D7157B"), 23, std::nullopt, picture1_);
+    shape9_ = new ShapeBox(ShapeBox::Form::Oval, hex("#D7157B"), 23, std::nullopt, canvas);
     shape9_->setObjectName(QStringLiteral("Shape9"));
-    shape9_->setGeometry(twipsRect(5520, 5520, 1875, 1875).translated(inner));
+    shape9_->setGeometry(twipsRect(5520, 5520, 1875, 1875));
     shape9_->hide();
 
-    label24_ = new QLabel(picture1_);
+    label24_ = new QLabel(canvas);
     label24_->setObjectName(QStringLiteral("Label24"));
-    label24_->setGeometry(twipsRect(10380, 11850, 2445, 255).translated(inner));
+    label24_->setGeometry(twipsRect(10380, 11850, 2445, 255));
     label24_->setFont(songFont(10.5, true));
     label24_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    picture2_ = new QLabel(picture1_);
+    picture2_ = new QLabel(canvas);
     picture2_->setObjectName(QStringLiteral("Picture2"));
     picture2_->hide();
 }
@@ -538,27 +517,21 @@ void Form1::Form_Load()
     label8_->setText(QStringLiteral("第") + category + QStringLiteral("大类"));
     label14_->setText(category);
 
-#ifdef LH_PHOTO_HAVE_ENGINE
     engine_->tick = std::make_unique<design::DesignTick>(design::recipeForCategory(1), engine_->surface, random_,
                                                          *host_, clock_);
-    engine_->rotatedFont.setLogFont(drawing::fontDescriptionOf(engine_->surface));
-#endif
+    engine_->rotatedFont.setLogFont(fontDescriptionOf(engine_->surface));
     hscroll1_->setValue(0);
     HScroll1_Change(hscroll1_->value());
 }
 
 void Form1::refreshSurface()
 {
-#ifdef LH_PHOTO_HAVE_SURFACE
     engine_->view->refresh();
-#endif
 }
 
 void Form1::Timer1_Timer()
 {
-#ifdef LH_PHOTO_HAVE_ENGINE
     engine_->tick->run();
-#endif
     refreshSurface();
 }
 
@@ -572,33 +545,27 @@ void Form1::Timer2_Timer()
 
 void Form1::Picture1_MouseUp(Qt::MouseButton, double xTwips, double yTwips)
 {
-#ifdef LH_PHOTO_HAVE_ENGINE
     Surface& s = engine_->surface;
-    engine_->rotatedFont.setLogFont(drawing::fontDescriptionOf(s));
+    engine_->rotatedFont.setLogFont(fontDescriptionOf(s));
     s.setCurrentX(xTwips);
     s.setCurrentY(yTwips);
     const QString text = combo5_->currentText();
-    if (!text.isEmpty())
-        s.textOut(text, engine_->rotatedFont.record());
+    if (!text.isEmpty() && engine_->rotatedFont.handleRecord())
+        s.textOut(text, *engine_->rotatedFont.handleRecord());
     refreshSurface();
-#endif
 }
 
 void Form1::Check2_Click()
 {
     const bool running = check2_->isChecked();
     if (running) {
-#ifdef LH_PHOTO_HAVE_SURFACE
         engine_->surface.setBackgroundPicture(QImage());
-#endif
         timer1_->start();
         timer2_->start();
     } else {
         timer1_->stop();
         timer2_->stop();
-#ifdef LH_PHOTO_HAVE_SURFACE
         designCopy_ = engine_->surface.image();
-#endif
     }
     check2_->setText(pauseCaption(running));
 }
@@ -615,9 +582,7 @@ void Form1::Check5_Click()
 
 void Form1::HScroll1_Change(int value)
 {
-#ifdef LH_PHOTO_HAVE_ENGINE
     engine_->rotatedFont.setRotation(static_cast<float>(value));
-#endif
     label18_->setText(angleCaption(value));
 }
 
@@ -628,7 +593,6 @@ void Form1::HScroll1_Scroll(int value)
 
 void Form1::Command20_Click()
 {
-#ifdef LH_PHOTO_HAVE_SURFACE
     Surface& s = engine_->surface;
     const auto choice = services_.fontColor->chooseFont(this, FontChoice{s.fontName(), s.fontSize()});
     if (!choice)
@@ -636,26 +600,21 @@ void Form1::Command20_Click()
     s.setFontName(choice->face);
     if (choice->size > 0)
         s.setFontSize(choice->size);
-#endif
 }
 
 void Form1::Command22_Click()
 {
-#ifdef LH_PHOTO_HAVE_SURFACE
     Surface& s = engine_->surface;
     if (const auto colour = services_.fontColor->chooseColor(this, s.foreColor()))
         s.setForeColor(*colour);
-#endif
 }
 
 void Form1::Command21_Click()
 {
     if (timer1_->isActive())
         return;
-#ifdef LH_PHOTO_HAVE_SURFACE
     engine_->surface.setBackgroundPicture(designCopy_);
     refreshSurface();
-#endif
 }
 
 void Form1::Command23_Click()
@@ -675,8 +634,7 @@ void Form1::showSlotInMiddle(int slot)
     image6_->show();
     shape9_->show();
     // The frame is 25 twips larger than the photo box on every side.
-    const QPoint inner(kFramePixels, kFramePixels);
-    shape9_->setGeometry(twipsRect(5220 - 25, 5220 - 25, 2475 + 50, 2475 + 50).translated(inner));
+    shape9_->setGeometry(twipsRect(5220 - 25, 5220 - 25, 2475 + 50, 2475 + 50));
     image6_->setPicture(slots_.picture(slot));
 }
 

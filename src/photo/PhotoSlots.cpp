@@ -1,6 +1,6 @@
 #include "photo/PhotoSlots.h"
 
-#include <QImageReader>
+#include "platform/PictureFiles.h"
 
 namespace lh::photo {
 
@@ -8,14 +8,7 @@ std::optional<QImage> loadPictureFile(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    // Allocation limit in megabytes, for 32-bit pixels.
-    reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)));
-    const QSize size = reader.size();
-    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels)
-        return std::nullopt;
-    QImage image = reader.read();
+    QImage image = loadPicture(path);
     if (image.isNull())
         return std::nullopt;
     return image;

@@ -15,10 +15,9 @@ namespace lh::photo {
 inline const QString kPictureFilter = QStringLiteral(
     "All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp");
 
-// Loads a picture file (any format Qt reads, BMP, JPEG and GIF among them).
+// Loads a picture file (BMP, JPEG, GIF and the other formats Qt reads).
 // Nothing for an empty name, a missing or unreadable file, garbage, or a
-// picture too large to hold (more than kMaxPicturePixels pixels).
-constexpr qint64 kMaxPicturePixels = 64LL * 1024 * 1024;
+// picture too large to hold.
 std::optional<QImage> loadPictureFile(const QString& path);
 
 class PhotoSlots {

@@ -152,9 +152,9 @@ TEST_F(Form1Test, ControlsLieWhereTheLayoutPutsThem)
         {"Picture4", {862, -4, 257, 259}},
         {"Image7", {30, 26, 91, 91}},        // in the photo panel
         {"Command34", {140, 236, 73, 19}},
-        {"Image6", {350, 350, 165, 165}},    // in the surface, inside its 2-pixel frame
-        {"Shape9", {370, 370, 125, 125}},
-        {"Label24", {694, 792, 163, 17}},
+        {"Image6", {348, 348, 165, 165}},    // in the surface's inner pixels
+        {"Shape9", {368, 368, 125, 125}},
+        {"Label24", {692, 790, 163, 17}},
         {"HScroll1", {928, 278, 115, 15}},
         {"Combo6", {1040, 782, 73, 20}},
         {"Check2", {876, 444, 53, 17}},
@@ -164,6 +164,8 @@ TEST_F(Form1Test, ControlsLieWhereTheLayoutPutsThem)
     };
     for (const Case& c : cases)
         EXPECT_EQ(child(c.name)->geometry(), c.pixels) << c.name;
+    // The inner area lies inside the surface's 2-pixel frame.
+    EXPECT_EQ(child("Image6")->mapTo(child("Picture1"), QPoint(0, 0)), QPoint(350, 350));
 
     // No two visible controls one can operate overlap.
     QList<QWidget*> controls;
@@ -241,7 +243,7 @@ TEST_F(Form1Test, ThumbnailClickPutsItsPictureInTheRing)
     EXPECT_TRUE(image6->isVisibleTo(window.get()));
     EXPECT_TRUE(shape9->isVisibleTo(window.get()));
     EXPECT_EQ(image6->picture(), sample1);
-    EXPECT_EQ(shape9->geometry(), QRect(348, 348, 168, 168));   // 25 twips around the photo, in the frame
+    EXPECT_EQ(shape9->geometry(), QRect(346, 346, 168, 168));   // 25 twips around the photo
     EXPECT_EQ(shape9->borderColor(), QColor(0xD7, 0x15, 0x7B));
     EXPECT_EQ(shape9->borderWidth(), 23);
     EXPECT_FALSE(shape9->fillColor().has_value());
