@@ -119,6 +119,35 @@ TEST_F(X11Rig, DragFromBottomRightToTopLeftCopiesTheScreenPixels)
     EXPECT_TRUE(messages.messages.empty());
 }
 
+TEST_F(X11Rig, WhileTheButtonIsHeldTheScreenShowsTheInvertedFrameOverTheHeldPicture)
+{
+    const QImage before = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
+    form->mnuFileSnap()->trigger();
+    ASSERT_TRUE(xdotool({"mousemove", "620", "120", "mousedown", "1", "mousemove", "700", "180", "mousemove",
+                         "880", "280"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->overlay() && form->overlay()->isVisible(); }, 5000));
+    // The program keeps running underneath: the window below changes its picture.
+    const QImage old = target->pic_;
+    target->pic_.invertPixels();
+    target->update();
+    QTest::qWait(300);   // the view and the window have painted
+    const QImage during = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
+    ASSERT_TRUE(xdotool({"mouseup", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->state() == Form20::State::Captured; }, 10000));
+
+    // Frame of (620, 120)-(880, 280): bars inverted, corners kept, outside untouched.
+    for (const QPoint p : {QPoint(700, 120), QPoint(620, 200), QPoint(879, 200), QPoint(700, 279)})
+        EXPECT_EQ(during.pixel(p), before.pixel(p) ^ 0x00FFFFFFu) << p.x() << "," << p.y();
+    for (const QPoint p : {QPoint(620, 120), QPoint(879, 279), QPoint(700, 119), QPoint(880, 200), QPoint(650, 150)})
+        EXPECT_EQ(during.pixel(p), before.pixel(p)) << p.x() << "," << p.y();
+    // The screen as it was at the press, with no trace of the frame.
+    EXPECT_EQ(form->picture1()->picture().convertToFormat(QImage::Format_RGB32), old.copy(20, 20, 260, 160));
+    // Once released, the screen shows the program again.
+    QTest::qWait(300);
+    const QImage after = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(after.copy(600, 100, 300, 200), target->pic_);
+}
+
 TEST_F(X11Rig, RightClickWhileArmedDoesNothingAndAClickAtOnePointGivesAnEmptyPicture)
 {
     form->mnuFileSnap()->trigger();
