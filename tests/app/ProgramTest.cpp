@@ -79,6 +79,9 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(passwordRecord);
         f.close();
+        // The song next to it, as in the program's own folder.
+        QFile::copy(QDir(QString::fromLocal8Bit(qgetenv("LH_RUNTIME_DIR"))).filePath(QStringLiteral("生日快乐.mp3")),
+                    dir.filePath(QStringLiteral("生日快乐.mp3")));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("LH_PROGRAM_DIR", dir.path());
         env.remove("QT_QPA_PLATFORM");
@@ -135,6 +138,38 @@ TEST_F(Program, ThreeWrongEntriesShowBothMessagesAndEndIt)
     int code = -1;
     ASSERT_TRUE(ends(&code));
     EXPECT_NE(code, 0);
+}
+
+TEST_F(Program, EmptyEntryOpensTheMainWindowAndClosingItEndsTheProgramWithItsSong)
+{
+    start("\"\"\r\n");
+    const QString login = waitForWindow(QStringLiteral("管理员登录"));
+    ASSERT_FALSE(login.isEmpty());
+    enterPassword("");
+
+    // The one visible window of the program, once the login window has gone.
+    QString main;
+    const QString pid = QString::number(process.processId());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QStringList shown = xdo({"search", "--onlyvisible", "--pid", pid}, 2).split('\n', Qt::SkipEmptyParts);
+            if (shown.size() == 1 && shown.first() != login)
+                main = shown.first();
+            return !main.isEmpty();
+        },
+        15000))
+        << "no main window";
+    const QString geometry = xdo({"getwindowgeometry", main});
+    EXPECT_TRUE(geometry.contains("1122x837")) << geometry.toStdString();
+
+    // "播放音乐" on, then the main window's close box: the program ends, song and all.
+    clickAt(main, 885, 365);
+    QTest::qWait(500);
+    ASSERT_EQ(process.state(), QProcess::Running);
+    sendCloseRequest(main);
+    int code = -1;
+    ASSERT_TRUE(ends(&code));
+    EXPECT_EQ(code, 0);
 }
 
 TEST_F(Program, CancelEndsItAtOnce)
