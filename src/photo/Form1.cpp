@@ -268,13 +268,19 @@ private:
 };
 
 struct Form1::Engine {
-    RasterSurface surface{kSurfacePixels, kSurfacePixels};
+    std::unique_ptr<Surface> surface;
     SurfaceView* view = nullptr;
     std::unique_ptr<design::DesignTick> tick;
     drawing::CLogFont rotatedFont;
 };
 
 Form1::Form1(const PlatformServices& services, Navigator& navigator, QWidget* parent)
+    : Form1(services, navigator, std::make_unique<RasterSurface>(kSurfacePixels, kSurfacePixels), parent)
+{
+}
+
+Form1::Form1(const PlatformServices& services, Navigator& navigator, std::unique_ptr<Surface> surface,
+             QWidget* parent)
     : QWidget(parent),
       services_(services),
       navigator_(navigator),
@@ -284,6 +290,7 @@ Form1::Form1(const PlatformServices& services, Navigator& navigator, QWidget* pa
       host_(std::make_unique<Host>(*this)),
       slots_(samplePhotos())
 {
+    engine_->surface = std::move(surface);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("蓝禾艺术照片设计"));
     setAttribute(Qt::WA_QuitOnClose);
@@ -302,7 +309,7 @@ Form1::~Form1() = default;
 
 Surface& Form1::surface()
 {
-    return engine_->surface;
+    return *engine_->surface;
 }
 
 std::int32_t Form1::designCount() const
@@ -329,9 +336,9 @@ void Form1::buildWindow()
     label13_->setGeometry(twipsRect(15090, 2940, 735, 405));
 
     // Drawing surface, 360 twips taller than the client area.
-    engine_->view = new SurfaceView(engine_->surface, this);
+    engine_->view = new SurfaceView(*engine_->surface, this);
     picture1_ = engine_->view;
-    engine_->surface.setBackColor(rgb(0x00, 0x00, 0x40));
+    engine_->surface->setBackColor(rgb(0x00, 0x00, 0x40));
     connect(engine_->view, &SurfaceView::mouseReleased, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPointF twips) {
                 Picture1_MouseUp(button, twips.x(), twips.y());
@@ -517,9 +524,9 @@ void Form1::Form_Load()
     label8_->setText(QStringLiteral("第") + category + QStringLiteral("大类"));
     label14_->setText(category);
 
-    engine_->tick = std::make_unique<design::DesignTick>(design::recipeForCategory(1), engine_->surface, random_,
+    engine_->tick = std::make_unique<design::DesignTick>(design::recipeForCategory(1), *engine_->surface, random_,
                                                          *host_, clock_);
-    engine_->rotatedFont.setLogFont(fontDescriptionOf(engine_->surface));
+    engine_->rotatedFont.setLogFont(fontDescriptionOf(*engine_->surface));
     hscroll1_->setValue(0);
     HScroll1_Change(hscroll1_->value());
 }
@@ -545,7 +552,7 @@ void Form1::Timer2_Timer()
 
 void Form1::Picture1_MouseUp(Qt::MouseButton, double xTwips, double yTwips)
 {
-    Surface& s = engine_->surface;
+    Surface& s = *engine_->surface;
     engine_->rotatedFont.setLogFont(fontDescriptionOf(s));
     s.setCurrentX(xTwips);
     s.setCurrentY(yTwips);
@@ -559,13 +566,13 @@ void Form1::Check2_Click()
 {
     const bool running = check2_->isChecked();
     if (running) {
-        engine_->surface.setBackgroundPicture(QImage());
+        engine_->surface->setBackgroundPicture(QImage());
         timer1_->start();
         timer2_->start();
     } else {
         timer1_->stop();
         timer2_->stop();
-        designCopy_ = engine_->surface.image();
+        designCopy_ = engine_->surface->image();
     }
     check2_->setText(pauseCaption(running));
 }
@@ -593,7 +600,7 @@ void Form1::HScroll1_Scroll(int value)
 
 void Form1::Command20_Click()
 {
-    Surface& s = engine_->surface;
+    Surface& s = *engine_->surface;
     const auto choice = services_.fontColor->chooseFont(this, FontChoice{s.fontName(), s.fontSize()});
     if (!choice)
         return;
@@ -604,7 +611,7 @@ void Form1::Command20_Click()
 
 void Form1::Command22_Click()
 {
-    Surface& s = engine_->surface;
+    Surface& s = *engine_->surface;
     if (const auto colour = services_.fontColor->chooseColor(this, s.foreColor()))
         s.setForeColor(*colour);
 }
@@ -613,7 +620,7 @@ void Form1::Command21_Click()
 {
     if (timer1_->isActive())
         return;
-    engine_->surface.setBackgroundPicture(designCopy_);
+    engine_->surface->setBackgroundPicture(designCopy_);
     refreshSurface();
 }
 
