@@ -204,15 +204,23 @@ QComboBox* makeCombo(QWidget* parent, const char* name, QRect geometry, const ch
     return combo;
 }
 
-QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption, QRect geometry, const char* fore,
-                     const char* back, const QFont& font)
+QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption, QRect geometry, const QString& fore,
+                     const QString& back, const QFont& font)
 {
+    // The face colour lies on a plain panel under the check box, so the box
+    // itself keeps the style's light indicator.
+    auto* face = new ShapeBox(ShapeBox::Form::Rectangle, QColor(back), 0, QColor(back), parent);
+    face->setObjectName(QString::fromLatin1(name) + QStringLiteral("Face"));
+    face->setGeometry(geometry);
     auto* check = new QCheckBox(caption, parent);
     check->setObjectName(QString::fromLatin1(name));
     check->setGeometry(geometry);
     check->setFont(font);
-    setForeground(check, hex(fore));
-    setBackground(check, hex(back));
+    QPalette p = check->palette();
+    p.setColor(QPalette::WindowText, QColor(fore));
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Text, Qt::black);
+    check->setPalette(p);
     return check;
 }
 
@@ -370,9 +378,9 @@ void Form1::buildWindow()
         makeButton(this, s.name, QString::fromUtf8(s.caption), twipsRect(s.left, s.top, s.width, s.height),
                    hex(s.face), plain);
 
-    check5_ = makeCheck(this, "Check5", musicCaption(false), twipsRect(13140, 5340, 1065, 285), "#004040", "#A2C859",
+    check5_ = makeCheck(this, "Check5", musicCaption(false), twipsRect(13140, 5340, 1065, 285), QStringLiteral("#004040"), QStringLiteral("#A2C859"),
                         plain);
-    check2_ = makeCheck(this, "Check2", pauseCaption(true), twipsRect(13140, 6660, 795, 255), "#FF0000", "#400040",
+    check2_ = makeCheck(this, "Check2", pauseCaption(true), twipsRect(13140, 6660, 795, 255), QStringLiteral("#FF0000"), QStringLiteral("#400040"),
                         songFont(9, true));
     check2_->setChecked(true);
 
