@@ -204,15 +204,23 @@ QComboBox* makeCombo(QWidget* parent, const char* name, QRect geometry, const ch
     return combo;
 }
 
-QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption, QRect geometry, const char* fore,
-                     const char* back, const QFont& font)
+QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption, QRect geometry, const QString& fore,
+                     const QString& back, const QFont& font)
 {
+    // The face colour lies on a plain panel under the check box, so the box
+    // itself keeps the style's light indicator.
+    auto* face = new ShapeBox(ShapeBox::Form::Rectangle, QColor(back), 0, QColor(back), parent);
+    face->setObjectName(QString::fromLatin1(name) + QStringLiteral("Face"));
+    face->setGeometry(geometry);
     auto* check = new QCheckBox(caption, parent);
     check->setObjectName(QString::fromLatin1(name));
     check->setGeometry(geometry);
     check->setFont(font);
-    setForeground(check, hex(fore));
-    setBackground(check, hex(back));
+    QPalette p = check->palette();
+    p.setColor(QPalette::WindowText, QColor(fore));
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Text, Qt::black);
+    check->setPalette(p);
     return check;
 }
 
@@ -268,13 +276,19 @@ private:
 };
 
 struct Form1::Engine {
-    RasterSurface surface{kSurfacePixels, kSurfacePixels};
+    std::unique_ptr<Surface> surface;
     SurfaceView* view = nullptr;
     std::unique_ptr<design::DesignTick> tick;
     drawing::CLogFont rotatedFont;
 };
 
 Form1::Form1(const PlatformServices& services, Navigator& navigator, QWidget* parent)
+    : Form1(services, navigator, std::make_unique<RasterSurface>(kSurfacePixels, kSurfacePixels), parent)
+{
+}
+
+Form1::Form1(const PlatformServices& services, Navigator& navigator, std::unique_ptr<Surface> surface,
+             QWidget* parent)
     : QWidget(parent),
       services_(services),
       navigator_(navigator),
@@ -284,6 +298,7 @@ Form1::Form1(const PlatformServices& services, Navigator& navigator, QWidget* pa
       host_(std::make_unique<Host>(*this)),
       slots_(samplePhotos())
 {
+    engine_->surface = std::move(surface);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("蓝禾艺术照片设计"));
     setAttribute(Qt::WA_QuitOnClose);
@@ -302,7 +317,7 @@ Form1::~Form1() = default;
 
 Surface& Form1::surface()
 {
-    return engine_->surface;
+    return *engine_->surface;
 }
 
 std::int32_t Form1::designCount() const
@@ -329,9 +344,9 @@ void Form1::buildWindow()
     label13_->setGeometry(twipsRect(15090, 2940, 735, 405));
 
     // Drawing surface, 360 twips taller than the client area.
-    engine_->view = new SurfaceView(engine_->surface, this);
+    engine_->view = new SurfaceView(*engine_->surface, this);
     picture1_ = engine_->view;
-    engine_->surface.setBackColor(rgb(0x00, 0x00, 0x40));
+    engine_->surface->setBackColor(rgb(0x00, 0x00, 0x40));
     connect(engine_->view, &SurfaceView::mouseReleased, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPointF twips) {
                 Picture1_MouseUp(button, twips.x(), twips.y());
@@ -363,9 +378,9 @@ void Form1::buildWindow()
         makeButton(this, s.name, QString::fromUtf8(s.caption), twipsRect(s.left, s.top, s.width, s.height),
                    hex(s.face), plain);
 
-    check5_ = makeCheck(this, "Check5", musicCaption(false), twipsRect(13140, 5340, 1065, 285), "#004040", "#A2C859",
+    check5_ = makeCheck(this, "Check5", musicCaption(false), twipsRect(13140, 5340, 1065, 285), QStringLiteral("#004040"), QStringLiteral("#A2C859"),
                         plain);
-    check2_ = makeCheck(this, "Check2", pauseCaption(true), twipsRect(13140, 6660, 795, 255), "#FF0000", "#400040",
+    check2_ = makeCheck(this, "Check2", pauseCaption(true), twipsRect(13140, 6660, 795, 255), QStringLiteral("#FF0000"), QStringLiteral("#400040"),
                         songFont(9, true));
     check2_->setChecked(true);
 
@@ -517,9 +532,9 @@ void Form1::Form_Load()
     label8_->setText(QStringLiteral("第") + category + QStringLiteral("大类"));
     label14_->setText(category);
 
-    engine_->tick = std::make_unique<design::DesignTick>(design::recipeForCategory(1), engine_->surface, random_,
+    engine_->tick = std::make_unique<design::DesignTick>(design::recipeForCategory(1), *engine_->surface, random_,
                                                          *host_, clock_);
-    engine_->rotatedFont.setLogFont(fontDescriptionOf(engine_->surface));
+    engine_->rotatedFont.setLogFont(fontDescriptionOf(*engine_->surface));
     hscroll1_->setValue(0);
     HScroll1_Change(hscroll1_->value());
 }
@@ -545,7 +560,7 @@ void Form1::Timer2_Timer()
 
 void Form1::Picture1_MouseUp(Qt::MouseButton, double xTwips, double yTwips)
 {
-    Surface& s = engine_->surface;
+    Surface& s = *engine_->surface;
     engine_->rotatedFont.setLogFont(fontDescriptionOf(s));
     s.setCurrentX(xTwips);
     s.setCurrentY(yTwips);
@@ -559,13 +574,13 @@ void Form1::Check2_Click()
 {
     const bool running = check2_->isChecked();
     if (running) {
-        engine_->surface.setBackgroundPicture(QImage());
+        engine_->surface->setBackgroundPicture(QImage());
         timer1_->start();
         timer2_->start();
     } else {
         timer1_->stop();
         timer2_->stop();
-        designCopy_ = engine_->surface.image();
+        designCopy_ = engine_->surface->image();
     }
     check2_->setText(pauseCaption(running));
 }
@@ -593,7 +608,7 @@ void Form1::HScroll1_Scroll(int value)
 
 void Form1::Command20_Click()
 {
-    Surface& s = engine_->surface;
+    Surface& s = *engine_->surface;
     const auto choice = services_.fontColor->chooseFont(this, FontChoice{s.fontName(), s.fontSize()});
     if (!choice)
         return;
@@ -604,7 +619,7 @@ void Form1::Command20_Click()
 
 void Form1::Command22_Click()
 {
-    Surface& s = engine_->surface;
+    Surface& s = *engine_->surface;
     if (const auto colour = services_.fontColor->chooseColor(this, s.foreColor()))
         s.setForeColor(*colour);
 }
@@ -613,7 +628,7 @@ void Form1::Command21_Click()
 {
     if (timer1_->isActive())
         return;
-    engine_->surface.setBackgroundPicture(designCopy_);
+    engine_->surface->setBackgroundPicture(designCopy_);
     refreshSurface();
 }
 

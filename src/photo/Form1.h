@@ -38,6 +38,10 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     Form1(const PlatformServices& services, Navigator& navigator, QWidget* parent = nullptr);
+    // The same window over a given drawing surface of 12855 twips square
+    // (tests pass one that records the drawing).
+    Form1(const PlatformServices& services, Navigator& navigator, std::unique_ptr<Surface> surface,
+          QWidget* parent = nullptr);
     ~Form1() override;
 
     // The drawing surface Picture1 shows (its persistent image).

@@ -4,6 +4,11 @@
 #include "platform/Random.h"
 
 #include "Fakes.h"
+#include "RecordingSurface.h"
+#include "design/DesignTick.h"
+#include "drawing/RotatedText.h"
+#include "platform/Surface.h"
+#include "platform/SurfaceView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -363,6 +368,244 @@ TEST_F(Form1Test, ClosingStopsTheWindow)
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(child<QTimer>("Timer1")->isActive());
     EXPECT_FALSE(child<QTimer>("Timer2")->isActive());
+}
+
+// The design tick of the window, over a surface that records the drawing.
+class Form1DrawingTest : public Form1Test {
+protected:
+    void SetUp() override
+    {
+        Form1Test::SetUp();
+        auto recording = std::make_unique<lh::test::RecordingSurface>();
+        surface = recording.get();
+        window = std::make_unique<Form1>(services, navigator, std::move(recording));
+        surface->reset();
+    }
+    std::vector<const lh::test::RecordingSurface::Call*> texts() const
+    {
+        return surface->callsOf(lh::test::RecordingSurface::Kind::TextOut);
+    }
+    void setText(const char* combo, const QString& value) { child<QComboBox>(combo)->setEditText(value); }
+
+    lh::test::RecordingSurface* surface = nullptr;
+};
+
+lh::Rgb colourOfDraws(const std::vector<float>& v, int first)
+{
+    return lh::rgb(lh::randomChannel(v[first]), lh::randomChannel(v[first + 1]), lh::randomChannel(v[first + 2]));
+}
+
+TEST_F(Form1DrawingTest, DrawsFeedTheDesignInTheirOrder)
+{
+    std::vector<float> v;
+    for (int i = 0; i < 38; ++i)
+        v.push_back(static_cast<float>(i + 1) / 64.0f);
+    lh::ScriptedRandom draws(v);
+    services.random = &draws;
+    auto recording = std::make_unique<lh::test::RecordingSurface>();
+    surface = recording.get();
+    window = std::make_unique<Form1>(services, navigator, std::move(recording));
+
+    window->Timer1_Timer();
+    EXPECT_EQ(draws.count(), 38u);
+    EXPECT_EQ(text("Label11"), QStringLiteral("1"));
+
+    const auto polygons = surface->callsOf(lh::test::RecordingSurface::Kind::Polygon);
+    ASSERT_FALSE(polygons.empty());
+    EXPECT_EQ(polygons.front()->foreColor, colourOfDraws(v, 1));    // draws 2 to 4: the first layer
+    EXPECT_EQ(polygons.front()->drawWidth, 90);
+    EXPECT_EQ(polygons.front()->drawMode, 8);
+
+    const auto printed = texts();
+    ASSERT_FALSE(printed.empty());
+    const auto* serial = printed.back();
+    EXPECT_EQ(serial->text, QStringLiteral("NO: ZRV1908350") + lh::singleToText(99.0f * v[31]) +
+                                QString::number(colourOfDraws(v, 32)));
+    EXPECT_EQ(serial->foreColor, colourOfDraws(v, 28));             // draws 29 to 31: the text colour
+    EXPECT_EQ(serial->y, 0.0);
+
+    EXPECT_EQ(child<QLabel>("Label24")->palette().color(QPalette::WindowText),
+              QColor(lh::redOf(colourOfDraws(v, 35)), lh::greenOf(colourOfDraws(v, 35)), lh::blueOf(colourOfDraws(v, 35))));
+    EXPECT_EQ(text("Label24"), lh::design::generalDateText(clock.value));
+
+    window->Timer1_Timer();
+    EXPECT_EQ(text("Label11"), QStringLiteral("2"));
+    EXPECT_EQ(draws.count(), 76u);
+}
+
+TEST_F(Form1DrawingTest, CentreRingRadiusComesFromCombo6OnEveryTick)
+{
+    setText("Combo4", QString());   // no lower arc: the texts are the centre ring and the serial line
+    const QString ring = text("Combo3");
+    const auto measure = [this](const QString& t) { return surface->textWidth(t); };
+
+    struct Case { const char* factor; std::int32_t radius; };
+    const Case cases[] = {{" 0.34", 4371}, {" 0.27", 3471}, {"0.2", 2571}};
+    for (const Case& c : cases) {
+        setText("Combo6", QString::fromLatin1(c.factor));
+        surface->reset();
+        window->Timer1_Timer();
+        const lh::drawing::RingLayout layout = lh::drawing::layoutTextRing(measure, ring, 6428, 6428, c.radius, -1);
+        const auto printed = texts();
+        ASSERT_EQ(printed.size(), layout.glyphs.size() + 1) << c.factor;
+        for (size_t i = 0; i < layout.glyphs.size(); ++i) {
+            EXPECT_EQ(printed[i]->x, layout.glyphs[i].x) << c.factor << " glyph " << i;
+            EXPECT_EQ(printed[i]->y, layout.glyphs[i].y) << c.factor << " glyph " << i;
+        }
+    }
+
+    // A factor that is no number removes the centre ring only.
+    setText("Combo6", QStringLiteral("abc"));
+    surface->reset();
+    window->Timer1_Timer();
+    const auto printed = texts();
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_TRUE(printed[0]->text.startsWith(QStringLiteral("NO: ZRV1")));
+    EXPECT_EQ(surface->callsOf(lh::test::RecordingSurface::Kind::Polygon).empty(), false);
+}
+
+// The window over its real surface.
+using Form1SurfaceTest = Form1Test;
+
+TEST_F(Form1SurfaceTest, BackgroundTextSetsTheBackgroundOnlyWhenItIsAColour)
+{
+    struct Case { const char* text; QColor corner; };
+    const Case cases[] = {
+        {nullptr, QColor(0, 0, 0x40)},       // the initial text is no number
+        {"255", QColor(255, 0, 0)},
+        {"abc", QColor(255, 0, 0)},
+        {"16777216", QColor(255, 0, 0)},
+        {" 65280 ", QColor(0, 255, 0)},
+    };
+    for (const Case& c : cases) {
+        if (c.text)
+            child<QLineEdit>("Text6")->setText(QString::fromLatin1(c.text));
+        window->Timer1_Timer();
+        const QImage image = window->surface().image();
+        EXPECT_EQ(image.pixelColor(1, 1), c.corner) << (c.text ? c.text : "initial");
+        EXPECT_EQ(image.pixelColor(855, 855), c.corner) << (c.text ? c.text : "initial");
+    }
+}
+
+// Pixels that differ between two pictures of one size, as a bounding box.
+QRect changedArea(const QImage& before, const QImage& after)
+{
+    QRect box;
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x)
+            if (before.pixel(x, y) != after.pixel(x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+TEST_F(Form1SurfaceTest, QuickTextRunsAtTheAngleOfTheBar)
+{
+    window->Timer1_Timer();
+    child<QCheckBox>("Check2")->click();   // pause
+    QWidget* canvas = child<lh::SurfaceView>("Picture1")->canvas();
+    const QPoint at(430, 430);
+
+    struct Case { int angle; const char* direction; };
+    const Case cases[] = {{0, "right"}, {90, "up"}, {-90, "down"}, {360, "right"}, {-360, "right"}};
+    for (const Case& c : cases) {
+        child<QScrollBar>("HScroll1")->setValue(c.angle);
+        const QImage before = window->surface().image();
+        QTest::mouseRelease(canvas, Qt::RightButton, {}, at);
+        const QRect area = changedArea(before, window->surface().image());
+        ASSERT_FALSE(area.isEmpty()) << c.angle;
+        const std::string where = c.direction;
+        if (where == "right") {
+            EXPECT_GT(area.width(), 3 * area.height()) << c.angle;
+            EXPECT_NEAR(area.left(), at.x(), 4) << c.angle;
+        } else {
+            EXPECT_GT(area.height(), 3 * area.width()) << c.angle;
+            if (where == "up")
+                EXPECT_NEAR(area.bottom(), at.y(), 4) << c.angle;
+            else
+                EXPECT_NEAR(area.top(), at.y(), 4) << c.angle;
+        }
+    }
+
+    // A drag under way changes the read-out, not the angle of the next stamp.
+    child<QScrollBar>("HScroll1")->setValue(0);
+    emit child<QScrollBar>("HScroll1")->sliderMoved(90);
+    const QImage before = window->surface().image();
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, at);
+    const QRect area = changedArea(before, window->surface().image());
+    EXPECT_GT(area.width(), 3 * area.height());
+
+    // An empty quick text stamps nothing.
+    child<QComboBox>("Combo5")->setEditText(QString());
+    const QImage unchanged = window->surface().image();
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, at);
+    EXPECT_EQ(window->surface().image(), unchanged);
+}
+
+TEST_F(Form1SurfaceTest, PauseStampResetResume)
+{
+    window->Timer1_Timer();
+    QWidget* canvas = child<lh::SurfaceView>("Picture1")->canvas();
+
+    // Running: a reset does nothing.
+    click("Command21");
+    EXPECT_FALSE(window->surface().hasBackgroundPicture());
+
+    child<QCheckBox>("Check2")->click();
+    const QImage paused = window->surface().image();
+    EXPECT_EQ(window->designCopy(), paused);
+
+    for (int x : {100, 300, 500})
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(x, 200));
+    EXPECT_NE(window->surface().image(), paused);
+
+    click("Command21");
+    EXPECT_EQ(window->surface().image(), paused);
+    EXPECT_TRUE(window->surface().hasBackgroundPicture());
+
+    child<QCheckBox>("Check2")->click();   // resume
+    EXPECT_FALSE(window->surface().hasBackgroundPicture());
+    window->Timer1_Timer();
+    EXPECT_EQ(window->surface().image().pixelColor(1, 1), QColor(0, 0, 0x40));
+    EXPECT_EQ(text("Label11"), QStringLiteral("2"));
+}
+
+TEST_F(Form1SurfaceTest, FontAndColourDialogsDressTheNextStampsUntilTheNextDesign)
+{
+    window->Timer1_Timer();
+    child<QCheckBox>("Check2")->click();
+    lh::Surface& s = window->surface();
+
+    fontColor.fontAnswers.push_back(lh::FontChoice{QStringLiteral("宋体"), 20});
+    fontColor.colorAnswers.push_back(lh::rgb(255, 0, 0));
+    click("Command20");
+    click("Command22");
+    EXPECT_EQ(s.fontName(), QStringLiteral("宋体"));
+    EXPECT_FLOAT_EQ(s.fontSize(), 20.0f);
+    EXPECT_TRUE(s.fontBold());   // the dialog's styles are not applied
+    EXPECT_EQ(s.foreColor(), lh::rgb(255, 0, 0));
+
+    // Cancelled dialogs keep the setting.
+    click("Command20");
+    click("Command22");
+    EXPECT_EQ(s.fontName(), QStringLiteral("宋体"));
+    EXPECT_FLOAT_EQ(s.fontSize(), 20.0f);
+    EXPECT_EQ(s.foreColor(), lh::rgb(255, 0, 0));
+
+    const QImage before = s.image();
+    QTest::mouseRelease(child<lh::SurfaceView>("Picture1")->canvas(), Qt::LeftButton, {}, QPoint(100, 300));
+    const QRect area = changedArea(before, s.image());
+    EXPECT_NEAR(area.height(), 27, 6);   // 20 points are 27 pixels
+    bool red = false;
+    for (int y = area.top(); y <= area.bottom() && !red; ++y)
+        for (int x = area.left(); x <= area.right() && !red; ++x)
+            red = s.image().pixelColor(x, y) == QColor(255, 0, 0);
+    EXPECT_TRUE(red);
+
+    child<QCheckBox>("Check2")->click();
+    window->Timer1_Timer();
+    EXPECT_EQ(s.fontName(), QStringLiteral("arial"));
+    EXPECT_FLOAT_EQ(s.fontSize(), 30.0f);
+    EXPECT_TRUE(s.fontBold());
 }
 
 } // namespace
