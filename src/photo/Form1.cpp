@@ -634,8 +634,7 @@ void Form1::Command21_Click()
 
 void Form1::Command23_Click()
 {
-    const Rgb initial = static_cast<Rgb>(0);
-    if (const auto colour = services_.fontColor->chooseColor(this, initial))
+    if (const auto colour = services_.fontColor->chooseColor(this, engine_->surface->backColor()))
         text6_->setText(backgroundText(*colour));
 }
 
