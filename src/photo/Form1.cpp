@@ -11,6 +11,7 @@
 #include "design/DesignTick.h"
 #include "drawing/CLogFont.h"
 #include "platform/Fonts.h"
+#include "platform/QtServices.h"
 #include "platform/RasterSurface.h"
 #include "platform/SurfaceView.h"
 
@@ -243,6 +244,12 @@ std::array<QImage, PhotoSlots::kCount> samplePhotos()
     return photos;
 }
 
+Clock& systemClock()
+{
+    static SystemClock clock;
+    return clock;
+}
+
 QColor colourOf(Rgb value)
 {
     return QColor(redOf(value), greenOf(value), blueOf(value));
@@ -293,7 +300,7 @@ Form1::Form1(const PlatformServices& services, Navigator& navigator, std::unique
       services_(services),
       navigator_(navigator),
       random_(services.random ? *services.random : programRandom()),
-      clock_(*services.clock),
+      clock_(services.clock ? *services.clock : systemClock()),
       engine_(std::make_unique<Engine>()),
       host_(std::make_unique<Host>(*this)),
       slots_(samplePhotos())
@@ -546,7 +553,11 @@ void Form1::refreshSurface()
 
 void Form1::Timer1_Timer()
 {
-    engine_->tick->run();
+    try {
+        engine_->tick->run();
+    } catch (const std::exception&) {
+        // Every step of the tick is skipped on failure; nothing else may end it.
+    }
     refreshSurface();
 }
 
@@ -565,8 +576,12 @@ void Form1::Picture1_MouseUp(Qt::MouseButton, double xTwips, double yTwips)
     s.setCurrentX(xTwips);
     s.setCurrentY(yTwips);
     const QString text = combo5_->currentText();
-    if (!text.isEmpty() && engine_->rotatedFont.handleRecord())
-        s.textOut(text, *engine_->rotatedFont.handleRecord());
+    try {
+        if (!text.isEmpty() && engine_->rotatedFont.handleRecord())
+            s.textOut(text, *engine_->rotatedFont.handleRecord());
+    } catch (const StepFailure&) {
+        // A text the surface cannot print leaves the design as it was.
+    }
     refreshSurface();
 }
 
@@ -612,9 +627,13 @@ void Form1::Command20_Click()
     const auto choice = services_.fontColor->chooseFont(this, FontChoice{s.fontName(), s.fontSize()});
     if (!choice)
         return;
-    s.setFontName(choice->face);
-    if (choice->size > 0)
-        s.setFontSize(choice->size);
+    try {
+        s.setFontName(choice->face);
+        if (choice->size > 0)
+            s.setFontSize(choice->size);
+    } catch (const StepFailure&) {
+        // A size the surface refuses keeps the one it had.
+    }
 }
 
 void Form1::Command22_Click()
@@ -634,8 +653,7 @@ void Form1::Command21_Click()
 
 void Form1::Command23_Click()
 {
-    const Rgb initial = static_cast<Rgb>(0);
-    if (const auto colour = services_.fontColor->chooseColor(this, initial))
+    if (const auto colour = services_.fontColor->chooseColor(this, engine_->surface->backColor()))
         text6_->setText(backgroundText(*colour));
 }
 
