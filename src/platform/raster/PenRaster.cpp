@@ -145,6 +145,11 @@ struct SpanRasterizer::EdgePiece {
     }
 };
 
+struct SpanRasterizer::ActiveEdge {
+    std::uint64_t key;      // first pixel << 32 | last pixel; all ones: none on this row
+    std::uint32_t piece;
+};
+
 struct SpanRasterizer::PlacedPiece {
     EdgePiece piece;
     int y0;
@@ -196,6 +201,19 @@ void fillAll(const Target& t, std::uint32_t pixel)
         std::fill_n(t.row(y), t.width, pixel);
 }
 
+// ceil and floor of values already clamped to the int range, without the
+// library calls the baseline instruction set needs for them.
+inline int ceilInt(double v)
+{
+    const int t = static_cast<int>(v);
+    return t + (static_cast<double>(t) < v);
+}
+inline int floorInt(double v)
+{
+    const int t = static_cast<int>(v);
+    return t - (static_cast<double>(t) > v);
+}
+
 template <class Emit>
 void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, Emit&& out)
 {
@@ -204,11 +222,7 @@ void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int wi
         return;
     const double radius = width / 2.0;
 
-    // Every edge contributes at most one interval per row it reaches. First
-    // the rows of each edge, counted per row (a difference array), give every
-    // row its slots; then the edges fill their slots.
     pieces_.clear();
-    rowStart_.assign(static_cast<std::size_t>(h) + 1, 0);
     for (std::size_t i = 0; i < n; ++i) {
         const DevicePoint a = pts[i];
         const DevicePoint b = pts[(i + 1) % n];
@@ -217,53 +231,65 @@ void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int wi
         const double bottom = piece.band ? std::max(piece.ay + radius, piece.bandBottom) : piece.ay + radius;
         const double y0 = std::max(0.0, std::ceil(top - kSample));
         const double y1 = std::min(h - 1.0, std::floor(bottom - kSample));
-        if (y0 > y1)
-            continue;
-        pieces_.push_back({piece, static_cast<int>(y0), static_cast<int>(y1)});
-        ++rowStart_[static_cast<std::size_t>(y0)];
-        --rowStart_[static_cast<std::size_t>(y1) + 1];
+        if (y0 <= y1)
+            pieces_.push_back({piece, static_cast<int>(y0), static_cast<int>(y1)});
     }
     if (pieces_.empty())
         return;
-    // Running sum: edges per row; then exclusive prefix: first slot per row.
-    int active = 0, total = 0;
-    for (int y = 0; y < h; ++y) {
-        active += rowStart_[static_cast<std::size_t>(y)];
-        rowStart_[static_cast<std::size_t>(y)] = total;
-        total += active;
-    }
-    rowStart_[static_cast<std::size_t>(h)] = total;
-    rowFill_.assign(rowStart_.begin(), rowStart_.end() - 1);
-    keys_.resize(static_cast<std::size_t>(total));
+    std::sort(pieces_.begin(), pieces_.end(), [](const PlacedPiece& a, const PlacedPiece& b) { return a.y0 < b.y0; });
 
+    // Row by row with the list of edges that reach the row. The list stays
+    // sorted by where each edge's interval starts; from one row to the next
+    // that order barely changes, so an insertion sort restores it in about
+    // one pass.
     constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
-    for (const PlacedPiece& pp : pieces_) {
-        for (int y = pp.y0; y <= pp.y1; ++y) {
-            std::uint64_t key = kEmpty;
-            double lo, hi;
-            if (pp.piece.slice(y + kSample, lo, hi)) {
-                // Pixels whose sample lies in [lo, hi].
-                const double first = std::max(0.0, std::ceil(lo - kSample));
-                const double last = std::min(w - 1.0, std::floor(hi - kSample));
-                if (first <= last)
-                    key = (static_cast<std::uint64_t>(first) << 32) | static_cast<std::uint64_t>(last);
-            }
-            keys_[static_cast<std::size_t>(rowFill_[static_cast<std::size_t>(y)]++)] = key;
+    const double maxX = w - 1.0;
+    active_.clear();
+    std::size_t next = 0;
+    for (int y = pieces_.front().y0; y < h; ++y) {
+        // Drop edges that ended above this row, keeping the order.
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < active_.size(); ++i)
+            if (pieces_[active_[i].piece].y1 >= y)
+                active_[kept++] = active_[i];
+        active_.resize(kept);
+        while (next < pieces_.size() && pieces_[next].y0 <= y)
+            active_.push_back({0, static_cast<std::uint32_t>(next++)});
+        if (active_.empty()) {
+            if (next == pieces_.size())
+                break;
+            continue;
         }
-    }
 
-    // Per row: sort by start, merge overlapping and touching intervals.
-    for (int y = 0; y < h; ++y) {
-        auto first = keys_.begin() + rowStart_[static_cast<std::size_t>(y)];
-        auto last = keys_.begin() + rowStart_[static_cast<std::size_t>(y) + 1];
-        if (first == last)
+        const double yc = y + kSample;
+        for (ActiveEdge& e : active_) {
+            double lo, hi;
+            e.key = kEmpty;
+            if (!pieces_[e.piece].piece.slice(yc, lo, hi))
+                continue;
+            // Pixels whose sample lies in [lo, hi].
+            const int first = ceilInt(std::max(-1.0, lo - kSample));
+            const int last = floorInt(std::min(maxX + 1, hi - kSample));
+            const int f = std::max(first, 0), l = std::min(last, w - 1);
+            if (f <= l)
+                e.key = (static_cast<std::uint64_t>(f) << 32) | static_cast<std::uint64_t>(l);
+        }
+        for (std::size_t i = 1; i < active_.size(); ++i) {
+            const ActiveEdge e = active_[i];
+            std::size_t j = i;
+            while (j > 0 && active_[j - 1].key > e.key) {
+                active_[j] = active_[j - 1];
+                --j;
+            }
+            active_[j] = e;
+        }
+
+        // Merge overlapping and touching intervals.
+        if (active_.front().key == kEmpty)
             continue;
-        std::sort(first, last);
-        if (*first == kEmpty)
-            continue;
-        int x0 = static_cast<int>(*first >> 32), x1 = static_cast<int>(*first & 0xFFFFFFFFu);
-        for (auto it = first + 1; it != last && *it != kEmpty; ++it) {
-            const int a = static_cast<int>(*it >> 32), b = static_cast<int>(*it & 0xFFFFFFFFu);
+        int x0 = static_cast<int>(active_.front().key >> 32), x1 = static_cast<int>(active_.front().key & 0xFFFFFFFFu);
+        for (std::size_t i = 1; i < active_.size() && active_[i].key != kEmpty; ++i) {
+            const int a = static_cast<int>(active_[i].key >> 32), b = static_cast<int>(active_[i].key & 0xFFFFFFFFu);
             if (a <= x1 + 1) {
                 x1 = std::max(x1, b);
             } else {

@@ -80,13 +80,12 @@ public:
 private:
     struct EdgePiece;
     struct PlacedPiece;
+    struct ActiveEdge;
     template <class Emit>
     void forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, Emit&& out);
 
     std::vector<PlacedPiece> pieces_;
-    std::vector<int> rowStart_;
-    std::vector<int> rowFill_;
-    std::vector<std::uint64_t> keys_;
+    std::vector<ActiveEdge> active_;
     std::vector<Span> merged_;
     std::vector<std::pair<double, int>> crossings_;
 };
