@@ -15,6 +15,10 @@
 
 namespace lh {
 
+namespace raster {
+class TextMaskCache;
+}
+
 class RasterSurface final : public Surface {
 public:
     static constexpr double kTwipsPerPixel = 15.0;
@@ -71,6 +75,7 @@ private:
     raster::Target target();
     void repaintBackground();
     void drawText(const QString& text, const QFont& font, double ascent, int escapement);
+    bool textOrigin(int& x, int& y) const;
     void touch(const QRect& r) { dirty_ |= r & image_.rect(); }
     void fontChanged();
 
@@ -96,6 +101,8 @@ private:
     // Fonts of text records, keyed on every field that shapes the glyphs.
     struct RecordFont;
     std::unique_ptr<RecordFont> recordFont_;
+    // Coverage masks of short texts at a font, size and angle.
+    std::unique_ptr<raster::TextMaskCache> masks_;
 };
 
 } // namespace lh
