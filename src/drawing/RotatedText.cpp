@@ -74,6 +74,9 @@ RingLayout layoutTextRing(const TextMeasure& textWidth, const QString& text, std
             PointOnEllipse(cx, cy, g.leadingAngle, out.radius, out.radius, X, Y);
             g.middleAngle = out.start + perDegree(prefixWidth + 0.5 * static_cast<double>(textWidth(ch)), out.d);
             g.rotation = toInt16(360.0 - g.middleAngle);
+            // The printed angle's tenths must fit 16 bits too: a ring fails at
+            // the first character that cannot be printed, before measuring on.
+            toInt16(g.rotation * 10.0);
             g.x = toInt16(X);
             g.y = toInt16(Y);
             out.glyphs.push_back(std::move(g));

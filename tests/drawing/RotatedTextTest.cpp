@@ -178,6 +178,24 @@ TEST(TextRingLayout, PositionBeyond16BitsStopsAtThatCharacter)
         EXPECT_LE(g.x, 32767);
 }
 
+TEST(TextRingLayout, RotationBeyondPrintableAnglesStopsWithoutMeasuringOn)
+{
+    // 2000 characters of 200 twips centred on the top at d = 45: the first
+    // character is turned by about 4800 degrees, beyond the 16-bit tenths.
+    RecordingSurface s;
+    const QString text(2000, u'a');
+    std::int32_t radius = 2571;
+    double start = -1;
+    EXPECT_THROW(DrawTextRing(s, text, 6428, 6428, radius, start), StepFailure);
+    EXPECT_TRUE(s.callsOf(K::TextOut).empty());
+    EXPECT_LT(s.textWidthCalls, 5);   // the whole text once and the first character
+    EXPECT_EQ(start, std::floor(360.0 - 400000.0 / 45 / 2));
+
+    const RingLayout l = layoutTextRing(fixedWidth(200), text, 6428, 6428, 2571, -1);
+    EXPECT_TRUE(l.failure.has_value());
+    EXPECT_TRUE(l.glyphs.empty());
+}
+
 TEST(DrawTextRing, WritesModesBackAndPrintsInTheSurfaceFont)
 {
     RecordingSurface s;

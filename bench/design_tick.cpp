@@ -1,0 +1,74 @@
+// Runs design ticks headless on an 857 x 857 surface with a fixed seed and
+// prints, per line width and drawing mode, how many designs a second one
+// thread draws and where the time of a tick goes.
+//
+//   design_tick [ticks]        (default 300 per case)
+
+#include "BenchHost.h"
+
+#include "design/DesignTick.h"
+#include "platform/RasterSurface.h"
+#include "platform/Random.h"
+
+#include <QDateTime>
+#include <QGuiApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+class FixedClock : public lh::Clock {
+public:
+    QDateTime now() const override { return QDateTime(QDate(2011, 1, 1), QTime(12, 0, 0)); }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    lh::bench::useOffscreenUnlessDisplayed();
+    QGuiApplication app(argc, argv);
+    const int ticks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
+
+    // The seven-layer recipe of the hidden window, every step skipped on failure.
+    lh::design::DesignRecipe recipe = lh::design::recipeForCategory(11);
+    recipe.skipFlag = true;
+
+    FixedClock clock;
+    for (int width : {1, 20, 90}) {
+        for (int mode : {13, 8}) {
+            lh::RasterSurface surface(857, 857);
+            lh::SeededRandom random(20110101u);
+            lh::bench::WindowTexts host(11);
+            host.set(QStringLiteral("Combo1"), QString::number(width));
+            host.set(QStringLiteral("Combo2"), QString::number(mode));
+            lh::design::DesignTick tick(recipe, surface, random, host, clock);
+
+            lh::design::TickProfile profile;
+            tick.setProfile(&profile);
+            for (int i = 0; i < 5; ++i)   // warm the font and glyph caches
+                tick.run();
+
+            lh::design::TickProfile sum;
+            const auto start = std::chrono::steady_clock::now();
+            for (int i = 0; i < ticks; ++i) {
+                tick.run();
+                sum.clearMs += profile.clearMs;
+                sum.starsMs += profile.starsMs;
+                sum.ringsMs += profile.ringsMs;
+                sum.serialMs += profile.serialMs;
+            }
+            const double totalMs =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            const double perTick = totalMs / ticks;
+            std::printf("design_tick width=%d mode=%d designs_per_s=%.0f ms_per_tick=%.3f clear_ms=%.3f "
+                        "stars_ms=%.3f rings_ms=%.3f serial_ms=%.3f\n",
+                        width, mode, 1000.0 / perTick, perTick, sum.clearMs / ticks, sum.starsMs / ticks,
+                        sum.ringsMs / ticks, sum.serialMs / ticks);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
