@@ -86,7 +86,7 @@ struct SpanRasterizer::EdgePiece {
     // x = c0 + c1 * y for the lower and upper bounds of each pair.
     double loA0 = 0, loA1 = 0, hiA0 = 0, hiA1 = 0;   // ends (projection 0..len^2)
     double loB0 = 0, loB1 = 0, hiB0 = 0, hiB1 = 0;   // sides (distance within r)
-    double bandTop = 0, bandBottom = 0;               // rows where the band exists
+    double bandTop = kInf, bandBottom = -kInf;        // rows where the band exists
 
     EdgePiece(double ax_, double ay_, double bx, double by, double radius) : ax(ax_), ay(ay_), r(radius), r2(radius * radius)
     {
@@ -150,18 +150,13 @@ struct SpanRasterizer::EdgePiece {
     }
 };
 
-struct SpanRasterizer::ActiveEdge {
-    std::uint64_t key;      // first pixel << 32 | last pixel; all ones: none on this row
-    std::uint32_t piece;
-};
-
 struct SpanRasterizer::PlacedPiece {
     EdgePiece piece;
     int y0;
     int y1;
 };
 
-SpanRasterizer::SpanRasterizer() = default;
+SpanRasterizer::SpanRasterizer() : lanes_(std::make_unique<Lanes>()) {}
 SpanRasterizer::~SpanRasterizer() = default;
 
 
@@ -218,10 +213,103 @@ inline int ceilInt(double v)
     return static_cast<int>(kShift) - static_cast<int>(kShift - v);
 }
 
+struct SpanRasterizer::Lanes {
+    // One lane per edge that reached the current row, as parallel arrays so
+    // the intervals of a row are computed side by side.
+    std::vector<double> ax, ay, loA0, loA1, hiA0, hiA1, loB0, loB1, hiB0, hiB1, bandTop, bandBottom;
+    std::vector<int> lastRow;
+
+    std::size_t size() const { return ax.size(); }
+    void clear()
+    {
+        for (auto* v : {&ax, &ay, &loA0, &loA1, &hiA0, &hiA1, &loB0, &loB1, &hiB0, &hiB1, &bandTop, &bandBottom})
+            v->clear();
+        lastRow.clear();
+    }
+    void add(const EdgePiece& e, int y1)
+    {
+        ax.push_back(e.ax);
+        ay.push_back(e.ay);
+        loA0.push_back(e.loA0);
+        loA1.push_back(e.loA1);
+        hiA0.push_back(e.hiA0);
+        hiA1.push_back(e.hiA1);
+        loB0.push_back(e.loB0);
+        loB1.push_back(e.loB1);
+        hiB0.push_back(e.hiB0);
+        hiB1.push_back(e.hiB1);
+        bandTop.push_back(e.bandTop);
+        bandBottom.push_back(e.bandBottom);
+        lastRow.push_back(y1);
+    }
+    // Keeps the lanes for which keep(i) holds, in order; remap[i] is the
+    // lane's new index (or -1).
+    template <class Keep>
+    void compact(Keep&& keep, std::vector<int>& remap)
+    {
+        remap.assign(size(), -1);
+        std::size_t k = 0;
+        for (std::size_t i = 0; i < size(); ++i) {
+            if (!keep(i))
+                continue;
+            remap[i] = static_cast<int>(k);
+            for (auto* v : {&ax, &ay, &loA0, &loA1, &hiA0, &hiA1, &loB0, &loB1, &hiB0, &hiB1, &bandTop, &bandBottom})
+                (*v)[k] = (*v)[i];
+            lastRow[k] = lastRow[i];
+            ++k;
+        }
+        for (auto* v : {&ax, &ay, &loA0, &loA1, &hiA0, &hiA1, &loB0, &loB1, &hiB0, &hiB1, &bandTop, &bandBottom})
+            v->resize(k);
+        lastRow.resize(k);
+    }
+};
+
+namespace {
+
+constexpr std::uint32_t kNoSpan = 0xFFFFFFFFu;
+
+// The interval of every lane on the row at height yc, as first << 16 | last
+// (kNoSpan when the lane misses the row). Branch-free, so it runs on vector
+// units; built for the wider ones too where the processor has them.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void laneKeys(std::size_t n, const double* __restrict ax, const double* __restrict ay, const double* __restrict loA0,
+              const double* __restrict loA1, const double* __restrict hiA0, const double* __restrict hiA1,
+              const double* __restrict loB0, const double* __restrict loB1, const double* __restrict hiB0,
+              const double* __restrict hiB1, const double* __restrict bandTop, const double* __restrict bandBottom,
+              double yc, double r2, int w, std::uint32_t* __restrict keys)
+{
+    const double maxX = w - 1.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        // The round cap at the edge's start.
+        const double dya = yc - ay[i];
+        const double q = r2 - dya * dya;
+        const double d = std::sqrt(std::max(q, 0.0));
+        double lo = q >= 0 ? ax[i] - d : kInf;
+        double hi = q >= 0 ? ax[i] + d : -kInf;
+        // The band along the edge.
+        const double bl = std::max(loA0[i] + loA1[i] * yc, loB0[i] + loB1[i] * yc);
+        const double bh = std::min(hiA0[i] + hiA1[i] * yc, hiB0[i] + hiB1[i] * yc);
+        const bool band = (yc >= bandTop[i]) & (yc <= bandBottom[i]) & (bl <= bh);
+        lo = band ? std::min(lo, bl) : lo;
+        hi = band ? std::max(hi, bh) : hi;
+        // Pixels whose sample lies in [lo, hi].
+        const int first = std::max(ceilInt(std::clamp(lo - kSample, -1.0, maxX + 1)), 0);
+        const int last = std::min(floorInt(std::clamp(hi - kSample, -1.0, maxX + 1)), w - 1);
+        const bool some = (lo <= hi) & (first <= last);
+        keys[i] = some ? (static_cast<std::uint32_t>(first) << 16) | static_cast<std::uint32_t>(last) : kNoSpan;
+    }
+}
+
+} // namespace
+
 template <class Emit>
 void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, Emit&& out)
 {
     const std::size_t n = pts.size();
+    // Interval ends are kept in 16 bits.
+    w = std::min(w, 65535);
     if (n == 0 || w <= 0 || h <= 0)
         return;
     const double radius = width / 2.0;
@@ -242,58 +330,62 @@ void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int wi
         return;
     std::sort(pieces_.begin(), pieces_.end(), [](const PlacedPiece& a, const PlacedPiece& b) { return a.y0 < b.y0; });
 
-    // Row by row with the list of edges that reach the row. The list stays
-    // sorted by where each edge's interval starts; from one row to the next
-    // that order barely changes, so an insertion sort restores it in about
-    // one pass.
-    constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
-    const double maxX = w - 1.0;
-    active_.clear();
+    // Row by row over the edges that reached the row (the lanes). order_
+    // lists the lanes sorted by where their intervals start; from one row to
+    // the next that order barely changes, so an insertion sort restores it
+    // in about one pass.
+    Lanes& lanes = *lanes_;
+    lanes.clear();
+    order_.clear();
     std::size_t next = 0;
-    for (int y = pieces_.front().y0; y < h; ++y) {
-        // Drop edges that ended above this row, keeping the order.
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < active_.size(); ++i)
-            if (pieces_[active_[i].piece].y1 >= y)
-                active_[kept++] = active_[i];
-        active_.resize(kept);
-        while (next < pieces_.size() && pieces_[next].y0 <= y)
-            active_.push_back({0, static_cast<std::uint32_t>(next++)});
-        if (active_.empty()) {
-            if (next == pieces_.size())
-                break;
+    int lastRow = 0;
+    for (const PlacedPiece& pp : pieces_)
+        lastRow = std::max(lastRow, pp.y1);
+    for (int y = pieces_.front().y0; y <= lastRow; ++y) {
+        // Now and then drop the lanes of edges that ended above this row.
+        if ((y & 31) == 0 && lanes.size() > 0) {
+            lanes.compact([&](std::size_t i) { return lanes.lastRow[i] >= y; }, remap_);
+            std::size_t k = 0;
+            for (std::uint32_t lane : order_)
+                if (remap_[lane] >= 0)
+                    order_[k++] = static_cast<std::uint32_t>(remap_[lane]);
+            order_.resize(k);
+        }
+        while (next < pieces_.size() && pieces_[next].y0 <= y) {
+            order_.push_back(static_cast<std::uint32_t>(lanes.size()));
+            lanes.add(pieces_[next].piece, pieces_[next].y1);
+            ++next;
+        }
+        if (lanes.size() == 0)
             continue;
-        }
 
-        const double yc = y + kSample;
-        for (ActiveEdge& e : active_) {
-            double lo, hi;
-            e.key = kEmpty;
-            if (!pieces_[e.piece].piece.slice(yc, lo, hi))
-                continue;
-            // Pixels whose sample lies in [lo, hi].
-            const int first = ceilInt(std::clamp(lo - kSample, -1.0, maxX + 1));
-            const int last = floorInt(std::clamp(hi - kSample, -1.0, maxX + 1));
-            const int f = std::max(first, 0), l = std::min(last, w - 1);
-            if (f <= l)
-                e.key = (static_cast<std::uint64_t>(f) << 32) | static_cast<std::uint64_t>(l);
-        }
-        for (std::size_t i = 1; i < active_.size(); ++i) {
-            const ActiveEdge e = active_[i];
+        keys_.resize(lanes.size());
+        laneKeys(lanes.size(), lanes.ax.data(), lanes.ay.data(), lanes.loA0.data(), lanes.loA1.data(),
+                 lanes.hiA0.data(), lanes.hiA1.data(), lanes.loB0.data(), lanes.loB1.data(), lanes.hiB0.data(),
+                 lanes.hiB1.data(), lanes.bandTop.data(), lanes.bandBottom.data(), y + kSample, radius * radius, w,
+                 keys_.data());
+        const std::uint32_t* keys = keys_.data();
+        for (std::size_t i = 1; i < order_.size(); ++i) {
+            const std::uint32_t lane = order_[i];
+            const std::uint32_t key = keys[lane];
             std::size_t j = i;
-            while (j > 0 && active_[j - 1].key > e.key) {
-                active_[j] = active_[j - 1];
+            while (j > 0 && keys[order_[j - 1]] > key) {
+                order_[j] = order_[j - 1];
                 --j;
             }
-            active_[j] = e;
+            order_[j] = lane;
         }
 
         // Merge overlapping and touching intervals.
-        if (active_.front().key == kEmpty)
+        std::uint32_t key = keys[order_.front()];
+        if (key == kNoSpan)
             continue;
-        int x0 = static_cast<int>(active_.front().key >> 32), x1 = static_cast<int>(active_.front().key & 0xFFFFFFFFu);
-        for (std::size_t i = 1; i < active_.size() && active_[i].key != kEmpty; ++i) {
-            const int a = static_cast<int>(active_[i].key >> 32), b = static_cast<int>(active_[i].key & 0xFFFFFFFFu);
+        int x0 = static_cast<int>(key >> 16), x1 = static_cast<int>(key & 0xFFFFu);
+        for (std::size_t i = 1; i < order_.size(); ++i) {
+            key = keys[order_[i]];
+            if (key == kNoSpan)
+                break;
+            const int a = static_cast<int>(key >> 16), b = static_cast<int>(key & 0xFFFFu);
             if (a <= x1 + 1) {
                 x1 = std::max(x1, b);
             } else {
