@@ -49,16 +49,34 @@ RasterSurface::RasterSurface(int widthPixels, int heightPixels)
 
 RasterSurface::~RasterSurface() = default;
 
-raster::Target RasterSurface::target()
+raster::Target RasterSurface::target() const
 {
     // bits() detaches the image from copies handed out by image().
     auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
-    return raster::Target{bits, image_.width(), image_.height(), image_.bytesPerLine() / 4};
+    const raster::Target t{bits, image_.width(), image_.height(), image_.bytesPerLine() / 4};
+    if (backgroundPending_)
+        paintBackground(t);
+    return t;
+}
+
+QImage RasterSurface::image() const
+{
+    if (backgroundPending_)
+        target();
+    return image_;
 }
 
 void RasterSurface::repaintBackground()
 {
-    const raster::Target t = target();
+    // Painted when the pixels are next needed: a clear followed at once by a
+    // new background colour (every design starts so) fills the image once.
+    backgroundPending_ = true;
+    touch(image_.rect());
+}
+
+void RasterSurface::paintBackground(const raster::Target& t) const
+{
+    backgroundPending_ = false;
     raster::fillAll(t, raster::toPixel(back_));
     if (!picture_.isNull()) {
         const int w = std::min(t.width, picture_.width());
@@ -68,7 +86,6 @@ void RasterSurface::repaintBackground()
             std::copy_n(src, w, t.row(y));
         }
     }
-    touch(image_.rect());
 }
 
 void RasterSurface::setBackColor(Rgb colour)
