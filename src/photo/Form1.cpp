@@ -11,6 +11,7 @@
 #include "design/DesignTick.h"
 #include "drawing/CLogFont.h"
 #include "platform/Fonts.h"
+#include "platform/QtServices.h"
 #include "platform/RasterSurface.h"
 #include "platform/SurfaceView.h"
 
@@ -204,15 +205,23 @@ QComboBox* makeCombo(QWidget* parent, const char* name, QRect geometry, const ch
     return combo;
 }
 
-QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption, QRect geometry, const char* fore,
-                     const char* back, const QFont& font)
+QCheckBox* makeCheck(QWidget* parent, const char* name, const QString& caption, QRect geometry, const QString& fore,
+                     const QString& back, const QFont& font)
 {
+    // The face colour lies on a plain panel under the check box, so the box
+    // itself keeps the style's light indicator.
+    auto* face = new ShapeBox(ShapeBox::Form::Rectangle, QColor(back), 0, QColor(back), parent);
+    face->setObjectName(QString::fromLatin1(name) + QStringLiteral("Face"));
+    face->setGeometry(geometry);
     auto* check = new QCheckBox(caption, parent);
     check->setObjectName(QString::fromLatin1(name));
     check->setGeometry(geometry);
     check->setFont(font);
-    setForeground(check, hex(fore));
-    setBackground(check, hex(back));
+    QPalette p = check->palette();
+    p.setColor(QPalette::WindowText, QColor(fore));
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Text, Qt::black);
+    check->setPalette(p);
     return check;
 }
 
@@ -233,6 +242,12 @@ std::array<QImage, PhotoSlots::kCount> samplePhotos()
     for (int i = 0; i < PhotoSlots::kCount; ++i)
         photos[i] = QImage(QStringLiteral(":/photo/sample%1.jpg").arg(i + 1));
     return photos;
+}
+
+Clock& systemClock()
+{
+    static SystemClock clock;
+    return clock;
 }
 
 QColor colourOf(Rgb value)
@@ -285,7 +300,7 @@ Form1::Form1(const PlatformServices& services, Navigator& navigator, std::unique
       services_(services),
       navigator_(navigator),
       random_(services.random ? *services.random : programRandom()),
-      clock_(*services.clock),
+      clock_(services.clock ? *services.clock : systemClock()),
       engine_(std::make_unique<Engine>()),
       host_(std::make_unique<Host>(*this)),
       slots_(samplePhotos())
@@ -370,9 +385,9 @@ void Form1::buildWindow()
         makeButton(this, s.name, QString::fromUtf8(s.caption), twipsRect(s.left, s.top, s.width, s.height),
                    hex(s.face), plain);
 
-    check5_ = makeCheck(this, "Check5", musicCaption(false), twipsRect(13140, 5340, 1065, 285), "#004040", "#A2C859",
+    check5_ = makeCheck(this, "Check5", musicCaption(false), twipsRect(13140, 5340, 1065, 285), QStringLiteral("#004040"), QStringLiteral("#A2C859"),
                         plain);
-    check2_ = makeCheck(this, "Check2", pauseCaption(true), twipsRect(13140, 6660, 795, 255), "#FF0000", "#400040",
+    check2_ = makeCheck(this, "Check2", pauseCaption(true), twipsRect(13140, 6660, 795, 255), QStringLiteral("#FF0000"), QStringLiteral("#400040"),
                         songFont(9, true));
     check2_->setChecked(true);
 
@@ -538,7 +553,11 @@ void Form1::refreshSurface()
 
 void Form1::Timer1_Timer()
 {
-    engine_->tick->run();
+    try {
+        engine_->tick->run();
+    } catch (const std::exception&) {
+        // Every step of the tick is skipped on failure; nothing else may end it.
+    }
     refreshSurface();
 }
 
@@ -557,8 +576,12 @@ void Form1::Picture1_MouseUp(Qt::MouseButton, double xTwips, double yTwips)
     s.setCurrentX(xTwips);
     s.setCurrentY(yTwips);
     const QString text = combo5_->currentText();
-    if (!text.isEmpty() && engine_->rotatedFont.handleRecord())
-        s.textOut(text, *engine_->rotatedFont.handleRecord());
+    try {
+        if (!text.isEmpty() && engine_->rotatedFont.handleRecord())
+            s.textOut(text, *engine_->rotatedFont.handleRecord());
+    } catch (const StepFailure&) {
+        // A text the surface cannot print leaves the design as it was.
+    }
     refreshSurface();
 }
 
@@ -604,9 +627,13 @@ void Form1::Command20_Click()
     const auto choice = services_.fontColor->chooseFont(this, FontChoice{s.fontName(), s.fontSize()});
     if (!choice)
         return;
-    s.setFontName(choice->face);
-    if (choice->size > 0)
-        s.setFontSize(choice->size);
+    try {
+        s.setFontName(choice->face);
+        if (choice->size > 0)
+            s.setFontSize(choice->size);
+    } catch (const StepFailure&) {
+        // A size the surface refuses keeps the one it had.
+    }
 }
 
 void Form1::Command22_Click()
@@ -626,8 +653,7 @@ void Form1::Command21_Click()
 
 void Form1::Command23_Click()
 {
-    const Rgb initial = static_cast<Rgb>(0);
-    if (const auto colour = services_.fontColor->chooseColor(this, initial))
+    if (const auto colour = services_.fontColor->chooseColor(this, engine_->surface->backColor()))
         text6_->setText(backgroundText(*colour));
 }
 

@@ -12,16 +12,30 @@ ImageBox::ImageBox(QWidget* parent) : QWidget(parent)
 void ImageBox::setPicture(const QImage& picture)
 {
     picture_ = picture;
+    rescale();
     update();
+}
+
+void ImageBox::rescale()
+{
+    if (picture_.isNull() || size().isEmpty())
+        shown_ = QPixmap();
+    else
+        shown_ = QPixmap::fromImage(
+            picture_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
+void ImageBox::resizeEvent(QResizeEvent*)
+{
+    rescale();
 }
 
 void ImageBox::paintEvent(QPaintEvent*)
 {
-    if (picture_.isNull())
+    if (shown_.isNull())
         return;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), picture_);
+    painter.drawPixmap(0, 0, shown_);
 }
 
 void ImageBox::mousePressEvent(QMouseEvent* event)

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPixmap>
 #include <QWidget>
 
 #include <optional>
@@ -25,11 +26,15 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void rescale();
+
     QImage picture_;
+    QPixmap shown_;   // the picture stretched to the box, made once per picture and size
     bool pressed_ = false;
 };
 

@@ -3,6 +3,8 @@
 //   --shots DIR   after a few designs, write DIR/main-running.png; then pause,
 //                 set the angle to 90, stamp the quick text at a few points and
 //                 write DIR/main-paused-stamps.png; then quit.
+//   --top-speed   press "高速", let designs run for five seconds on screen and
+//                 print how many were drawn per second; then quit.
 #include "photo/Form1.h"
 #include "platform/QtServices.h"
 #include "platform/Random.h"
@@ -12,6 +14,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+
+#include <cstdio>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -54,6 +60,21 @@ int main(int argc, char** argv)
         QTimer::singleShot(2500, &window, [&, dir] {
             window.grab().save(dir.filePath(QStringLiteral("main-paused-stamps.png")));
             app.quit();
+        });
+    }
+    if (args.contains(QStringLiteral("--top-speed"))) {
+        auto* clock = new QElapsedTimer;
+        QTimer::singleShot(500, &window, [&window, clock] {
+            window.findChild<QPushButton*>(QStringLiteral("Command6"))->click();
+            clock->start();
+            const int first = window.designCount();
+            QTimer::singleShot(5000, &window, [&window, clock, first] {
+                const double seconds = clock->elapsed() / 1000.0;
+                const int designs = window.designCount() - first;
+                std::printf("photo_preview top speed: %d designs in %.2f s = %.1f designs/s\n", designs, seconds,
+                            designs / seconds);
+                QCoreApplication::quit();
+            });
         });
     }
     return app.exec();
