@@ -269,6 +269,16 @@ TEST_F(LoginWindow, OpensInLoginModeWithItsLayout)
                             static_cast<QWidget*>(w.Label4), static_cast<QWidget*>(w.Text2),
                             static_cast<QWidget*>(w.Text3)})
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
+    // What the user sees: the purple window, the black entry box, the red caption.
+    const QImage shot = w.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(5, 5), QColor("#400040"));
+    EXPECT_EQ(shot.pixelColor(w.Text1->geometry().center() + QPoint(30, 0)), QColor("#000000"));
+    bool red = false;
+    const QRect caption = w.Label1->geometry();
+    for (int y = caption.top(); y <= caption.bottom() && !red; ++y)
+        for (int x = caption.left(); x <= caption.right() && !red; ++x)
+            red = shot.pixelColor(x, y) == QColor("#FF0000");
+    EXPECT_TRUE(red) << "no red caption";
     for (const char* name : {"Label1", "Text1", "Label2", "Label3", "Label4", "Text2", "Text3", "Command1", "Comok",
                              "Comca"})
         EXPECT_NE(w.findChild<QWidget*>(name), nullptr) << name;
