@@ -28,6 +28,18 @@ bool playsPast(QtAudioPlayer& player, qint64 ms)
            !player.failed();
 }
 
+// Where a player stands, for failure messages.
+std::string describe(QtAudioPlayer& player)
+{
+    const QMediaPlayer* m = player.mediaPlayer();
+    return QStringLiteral("state %1, status %2, position %3 ms, error \"%4\"")
+        .arg(int(m->playbackState()))
+        .arg(int(m->mediaStatus()))
+        .arg(m->position())
+        .arg(player.errorText())
+        .toStdString();
+}
+
 bool fails(QtAudioPlayer& player)
 {
     return QTest::qWaitFor([&] { return player.failed(); }, 15000);
@@ -42,7 +54,7 @@ TEST(QtAudioPlayerTest, PlaysTheSongStopsAndStartsAgainFromTheBeginning)
     QMediaPlayer* media = player.mediaPlayer();
 
     player.play(builtSong());
-    ASSERT_TRUE(playsPast(player, 600)) << player.errorText().toStdString();
+    ASSERT_TRUE(playsPast(player, 600)) << describe(player);
     EXPECT_TRUE(player.isPlaying());
     EXPECT_EQ(media->playbackState(), QMediaPlayer::PlayingState);
     // The whole song, some eleven seconds (known once the stream has been scanned).
@@ -58,7 +70,7 @@ TEST(QtAudioPlayerTest, PlaysTheSongStopsAndStartsAgainFromTheBeginning)
     // Again: from the start, not from where it stopped.
     QSignalSpy positions(media, &QMediaPlayer::positionChanged);
     player.play(builtSong());
-    ASSERT_TRUE(playsPast(player, 300)) << player.errorText().toStdString();
+    ASSERT_TRUE(playsPast(player, 300)) << describe(player);
     ASSERT_FALSE(positions.isEmpty());
     EXPECT_LT(positions.first().first().toLongLong(), 300);
     EXPECT_TRUE(player.isPlaying());
@@ -81,23 +93,33 @@ TEST(QtAudioPlayerTest, FileThatCannotBePlayedEndsInAnErrorAndTheNextPlayerWorks
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        QtAudioPlayer player;
-        QSignalSpy errors(player.mediaPlayer(), &QMediaPlayer::errorOccurred);
-        QSignalSpy statuses(player.mediaPlayer(), &QMediaPlayer::mediaStatusChanged);
-        player.play(c.path);
-        ASSERT_TRUE(fails(player)) << "no error reported";
-        EXPECT_FALSE(player.isPlaying());
+        auto player = std::make_unique<QtAudioPlayer>();
+        QSignalSpy errors(player->mediaPlayer(), &QMediaPlayer::errorOccurred);
+        QSignalSpy statuses(player->mediaPlayer(), &QMediaPlayer::mediaStatusChanged);
+        player->play(c.path);
+        ASSERT_TRUE(fails(*player)) << "no error reported";
+        EXPECT_FALSE(player->isPlaying());
         const bool invalidMedia =
             std::any_of(statuses.begin(), statuses.end(), [](const QList<QVariant>& args) {
                 return args.first().value<QMediaPlayer::MediaStatus>() == QMediaPlayer::InvalidMedia;
             });
         EXPECT_TRUE(!errors.isEmpty() || invalidMedia);
-        player.stop();
+        player->stop();
+        player.reset();
 
-        // The music toggle makes a new player for every start: the next one plays.
+        // The music toggle makes a new player for every start: the next one
+        // plays the song. (Right after another pipeline, the stand-in sink of a
+        // machine without a sound card now and then runs the whole stream
+        // through at once; reaching its end without error counts as played.)
         QtAudioPlayer next;
         next.play(builtSong());
-        EXPECT_TRUE(playsPast(next, 200)) << next.errorText().toStdString();
+        const bool played = QTest::qWaitFor(
+            [&] {
+                return next.failed() || next.mediaPlayer()->position() > 200 ||
+                       next.mediaPlayer()->mediaStatus() == QMediaPlayer::EndOfMedia;
+            },
+            15000);
+        EXPECT_TRUE(played && !next.failed()) << describe(next);
     }
 }
 
