@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-liberation fonts-liberation2 fonts-noto-cjk fontconfig
-  xvfb xauth xdotool x11-utils imagemagick poppler-utils
+  xvfb xauth xdotool x11-utils imagemagick poppler-utils libx11-dev
   lame python3
   libxcb1-dev
 )

@@ -2,6 +2,7 @@
 
 #include "app/WindowSet.h"
 #include "music/Mp3Test.h"
+#include "photo/Form1.h"
 #include "platform/Services.h"
 #include "tools/Form20.h"
 #include "tools/Form40.h"
@@ -11,6 +12,9 @@ namespace lh::app {
 
 void installProgramWindows(WindowSet& windows, const PlatformServices& services)
 {
+    // Designer windows: the main window Form1. Categories 2 to 11 have no
+    // window in this program; navigation to them changes nothing.
+    windows.setDesignerFactory(1, [&services](Navigator& navigator) { return new photo::Form1(services, navigator); });
     windows.setToolFactory(WindowSet::Tool::Capture, [&services](Navigator& navigator, QWidget* owner) {
         return new tools::Form20(services, navigator, owner);
     });

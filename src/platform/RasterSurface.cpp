@@ -1,9 +1,9 @@
 #include "platform/RasterSurface.h"
 
 #include "platform/Fonts.h"
+#include "platform/raster/TextMasks.h"
 
 #include <QFontMetricsF>
-#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -39,7 +39,8 @@ RasterSurface::RasterSurface(int widthPixels, int heightPixels)
     : image_(std::clamp(widthPixels, 1, 16384), std::clamp(heightPixels, 1, 16384), QImage::Format_RGB32),
       fontName_(QStringLiteral("宋体")),
       measure_(std::make_unique<Measure>()),
-      recordFont_(std::make_unique<RecordFont>())
+      recordFont_(std::make_unique<RecordFont>()),
+      masks_(std::make_unique<raster::TextMaskCache>())
 {
     repaintBackground();
     fontChanged();
@@ -48,16 +49,34 @@ RasterSurface::RasterSurface(int widthPixels, int heightPixels)
 
 RasterSurface::~RasterSurface() = default;
 
-raster::Target RasterSurface::target()
+raster::Target RasterSurface::target() const
 {
     // bits() detaches the image from copies handed out by image().
     auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
-    return raster::Target{bits, image_.width(), image_.height(), image_.bytesPerLine() / 4};
+    const raster::Target t{bits, image_.width(), image_.height(), image_.bytesPerLine() / 4};
+    if (backgroundPending_)
+        paintBackground(t);
+    return t;
+}
+
+QImage RasterSurface::image() const
+{
+    if (backgroundPending_)
+        target();
+    return image_;
 }
 
 void RasterSurface::repaintBackground()
 {
-    const raster::Target t = target();
+    // Painted when the pixels are next needed: a clear followed at once by a
+    // new background colour (every design starts so) fills the image once.
+    backgroundPending_ = true;
+    touch(image_.rect());
+}
+
+void RasterSurface::paintBackground(const raster::Target& t) const
+{
+    backgroundPending_ = false;
     raster::fillAll(t, raster::toPixel(back_));
     if (!picture_.isNull()) {
         const int w = std::min(t.width, picture_.width());
@@ -67,7 +86,6 @@ void RasterSurface::repaintBackground()
             std::copy_n(src, w, t.row(y));
         }
     }
-    touch(image_.rect());
 }
 
 void RasterSurface::setBackColor(Rgb colour)
@@ -188,41 +206,35 @@ void RasterSurface::fillPolygon(std::span<const DevicePoint> points, Rgb colour)
     touch(raster_.fillPolygon(target(), points, raster::toPixel(colour)));
 }
 
+bool RasterSurface::textOrigin(int& x, int& y) const
+{
+    const double px = toPixelsRounded(currentX_);
+    const double py = toPixelsRounded(currentY_);
+    if (std::abs(px) >= kFarAway || std::abs(py) >= kFarAway)
+        return false;
+    x = static_cast<int>(px);
+    y = static_cast<int>(py);
+    return true;
+}
+
 void RasterSurface::drawText(const QString& text, const QFont& font, double ascent, int escapement)
 {
-    if (text.isEmpty())
+    int x, y;
+    if (text.isEmpty() || !textOrigin(x, y))
         return;
-    const double x = toPixelsRounded(currentX_);
-    const double y = toPixelsRounded(currentY_);
-    if (std::abs(x) >= kFarAway || std::abs(y) >= kFarAway)
-        return;
-
-    QTransform place;
-    place.translate(x, y);
-    if (escapement % 3600 != 0)
-        place.rotate(-escapement / 10.0);   // counter-clockwise on screen
-
-    const QFontMetricsF m(font);
-    // The cell and the glyphs' ink, with a margin for antialiasing and overhangs.
-    const QRectF ink = m.boundingRect(text).translated(0, ascent);
-    const QRectF cell(0, 0, m.horizontalAdvance(text), ascent + m.descent());
-    const QRect area = place.mapRect(ink.united(cell)).toAlignedRect().adjusted(-2, -2, 2, 2);
+    const QRect area = raster::textArea(font, text, ascent, escapement).translated(x, y);
     if (!area.intersects(image_.rect()))
         return;
-
-    image_.bits();   // detach from handed-out copies before painting
-    QPainter p(&image_);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.setPen(QColor(redOf(fore_), greenOf(fore_), blueOf(fore_)));
-    p.setFont(font);
-    p.setTransform(place);
-    p.drawText(QPointF(0, ascent), text);
-    p.end();
-    touch(area);
+    // Through a coverage mask like the characters of the rings, so every
+    // text of a design is blended the same way.
+    touch(raster::blendMask(target(), raster::renderTextMask(font, text, ascent, escapement), x, y,
+                            raster::toPixel(fore_)));
 }
 
 void RasterSurface::textOut(const QString& text, const LogFontRecord& font)
 {
+    if (text.isEmpty())
+        return;
     RecordFont& rf = *recordFont_;
     // The turn is applied when drawing, so records that differ only in it
     // share one font.
@@ -235,7 +247,18 @@ void RasterSurface::textOut(const QString& text, const LogFontRecord& font)
         rf.ascent = QFontMetricsF(rf.font).ascent();
         rf.valid = true;
     }
-    drawText(text, rf.font, rf.ascent, font.escapement);
+    if (text.size() > raster::TextMaskCache::kMaxTextLength) {
+        drawText(text, rf.font, rf.ascent, font.escapement);
+        return;
+    }
+    // Single characters (the rings) come from their coverage masks.
+    int x, y;
+    if (!textOrigin(x, y))
+        return;
+    const raster::TextMask* mask = masks_->find(font, text);
+    if (!mask)
+        mask = &masks_->insert(font, text, raster::renderTextMask(rf.font, text, rf.ascent, font.escapement));
+    touch(raster::blendMask(target(), *mask, x, y, raster::toPixel(fore_)));
 }
 
 void RasterSurface::print(const QString& text)

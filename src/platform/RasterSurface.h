@@ -15,6 +15,10 @@
 
 namespace lh {
 
+namespace raster {
+class TextMaskCache;
+}
+
 class RasterSurface final : public Surface {
 public:
     static constexpr double kTwipsPerPixel = 15.0;
@@ -61,20 +65,25 @@ public:
     void setBackgroundPicture(const QImage& picture) override;
     bool hasBackgroundPicture() const override { return !picture_.isNull(); }
 
-    QImage image() const override { return image_; }
+    QImage image() const override;
     QRect takeDirtyRect() override;
 
     // The surface's current font as it is drawn and measured.
     QFont currentFont() const;
 
 private:
-    raster::Target target();
+    raster::Target target() const;
     void repaintBackground();
+    void paintBackground(const raster::Target& t) const;
     void drawText(const QString& text, const QFont& font, double ascent, int escapement);
+    bool textOrigin(int& x, int& y) const;
     void touch(const QRect& r) { dirty_ |= r & image_.rect(); }
     void fontChanged();
 
-    QImage image_;
+    // The image is filled with the background lazily (see repaintBackground),
+    // so even reading it may paint.
+    mutable QImage image_;
+    mutable bool backgroundPending_ = false;
     QImage picture_;
     Rgb back_ = 0xFFFFFF;
     Rgb fore_ = 0;
@@ -96,6 +105,8 @@ private:
     // Fonts of text records, keyed on every field that shapes the glyphs.
     struct RecordFont;
     std::unique_ptr<RecordFont> recordFont_;
+    // Coverage masks of short texts at a font, size and angle.
+    std::unique_ptr<raster::TextMaskCache> masks_;
 };
 
 } // namespace lh

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+
 namespace {
 
 QString programPath()
@@ -37,6 +39,24 @@ void clickAt(const QString& window, int x, int y)
     xdo({"mousemove", "--window", window, QString::number(x), QString::number(y), "click", "1"});
 }
 
+// What a window manager sends when the user clicks a window's close box.
+void sendCloseRequest(const QString& window)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window.toULong();
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window.toULong(), False, NoEventMask, &event);
+    XFlush(display);
+    XCloseDisplay(display);
+}
+
 // The program started in its own folder with a password file of our own.
 class Program : public ::testing::Test {
 protected:
@@ -59,6 +79,9 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(passwordRecord);
         f.close();
+        // The song next to it, as in the program's own folder.
+        QFile::copy(QDir(QString::fromLocal8Bit(qgetenv("LH_RUNTIME_DIR"))).filePath(QStringLiteral("生日快乐.mp3")),
+                    dir.filePath(QStringLiteral("生日快乐.mp3")));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("LH_PROGRAM_DIR", dir.path());
         env.remove("QT_QPA_PLATFORM");
@@ -117,12 +140,65 @@ TEST_F(Program, ThreeWrongEntriesShowBothMessagesAndEndIt)
     EXPECT_NE(code, 0);
 }
 
+TEST_F(Program, EmptyEntryOpensTheMainWindowAndClosingItEndsTheProgramWithItsSong)
+{
+    for (const bool withSong : {true, false}) {
+        SCOPED_TRACE(withSong ? "song present" : "song missing");
+        start("\"\"\r\n");
+        if (!withSong)
+            ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("生日快乐.mp3"))));
+        const QString login = waitForWindow(QStringLiteral("管理员登录"));
+        ASSERT_FALSE(login.isEmpty());
+        enterPassword("");
+
+        // The one visible window of the program, once the login window has gone.
+        QString main;
+        const QString pid = QString::number(process.processId());
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                const QStringList shown =
+                    xdo({"search", "--onlyvisible", "--pid", pid}, 2).split('\n', Qt::SkipEmptyParts);
+                if (shown.size() == 1 && shown.first() != login)
+                    main = shown.first();
+                return !main.isEmpty();
+            },
+            15000))
+            << "no main window";
+        const QString geometry = xdo({"getwindowgeometry", main});
+        EXPECT_TRUE(geometry.contains("1122x837")) << geometry.toStdString();
+
+        // "播放音乐" on, off and on again, then the main window's close box:
+        // the program ends, song and all.
+        for (int click = 0; click < 3; ++click) {
+            clickAt(main, 885, 365);
+            QTest::qWait(400);
+        }
+        ASSERT_EQ(process.state(), QProcess::Running);
+        EXPECT_EQ(xdo({"search", "--onlyvisible", "--pid", pid}, 2), main) << "only the main window is to be seen";
+        sendCloseRequest(main);
+        int code = -1;
+        ASSERT_TRUE(ends(&code));
+        EXPECT_EQ(code, 0);
+    }
+}
+
 TEST_F(Program, CancelEndsItAtOnce)
 {
     start("\"\"\r\n");
     const QString login = waitForWindow(QStringLiteral("管理员登录"));
     ASSERT_FALSE(login.isEmpty());
     clickAt(login, 262, 108);   // 取消
+    int code = -1;
+    ASSERT_TRUE(ends(&code));
+    EXPECT_EQ(code, 0);
+}
+
+TEST_F(Program, LoginCloseBoxEndsItEvenWithTheEmptyPassword)
+{
+    start("\"\"\r\n");
+    const QString login = waitForWindow(QStringLiteral("管理员登录"));
+    ASSERT_FALSE(login.isEmpty());
+    sendCloseRequest(login);
     int code = -1;
     ASSERT_TRUE(ends(&code));
     EXPECT_EQ(code, 0);

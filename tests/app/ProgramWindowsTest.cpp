@@ -54,6 +54,39 @@ protected:
 
 } // namespace
 
+TEST_F(ProgramWindows, MainWindowIsTheMainWindowAndTheOnlyDesigner)
+{
+    set.showMainWindow();
+    QWidget* main = set.designer(1);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->objectName(), QStringLiteral("Form1"));
+    EXPECT_TRUE(main->isVisible());
+    for (int k = 2; k <= WindowSet::kCategories; ++k) {
+        set.showCategory(k);
+        EXPECT_TRUE(main->isVisible()) << "category " << k;
+    }
+    set.showCategory(1);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(set.designer(1), main);
+}
+
+TEST_F(ProgramWindows, ToolsOpenedFromTheMainWindowAreOwnedByIt)
+{
+    set.showMainWindow();
+    QWidget* main = set.designer(1);
+    set.openCapture(main);
+    set.openZoom(main);
+    set.openPrinting(main);
+    for (auto tool : {WindowSet::Tool::Capture, WindowSet::Tool::Zoom, WindowSet::Tool::Printing}) {
+        ASSERT_NE(set.tool(tool), nullptr);
+        EXPECT_EQ(set.tool(tool)->parentWidget(), main);
+        EXPECT_TRUE(set.tool(tool)->isWindow());
+    }
+    set.startMusic();
+    ASSERT_NE(set.musicWindow(), nullptr);
+    EXPECT_EQ(set.musicWindow()->parentWidget(), main);
+}
+
 TEST_F(ProgramWindows, EveryToolOpensItsOwnWindowAndTheCloseBoxUnloadsIt)
 {
     const struct {

@@ -255,6 +255,16 @@ TEST_F(Form1Test, ThumbnailClickPutsItsPictureInTheRing)
     EXPECT_EQ(shape9->borderWidth(), 23);
     EXPECT_FALSE(shape9->fillColor().has_value());
 
+    // On screen the ring lies over the photo, whose corners show outside it.
+    const QImage shown = child("Picture1")->grab().toImage();
+    const QPoint inner(2, 2);
+    EXPECT_EQ(shown.pixelColor(QPoint(430, 357) + inner), QColor(0xD7, 0x15, 0x7B));
+    const QColor corner = shown.pixelColor(QPoint(349, 349) + inner);
+    const QColor photoCorner = sample1.pixelColor(4, 4);
+    EXPECT_NEAR(corner.red(), photoCorner.red(), 12);
+    EXPECT_NEAR(corner.green(), photoCorner.green(), 12);
+    EXPECT_NEAR(corner.blue(), photoCorner.blue(), 12);
+
     click("Image9");
     EXPECT_EQ(image6->picture(), child<ImageBox>("Image9")->picture());
     EXPECT_EQ(image6->picture().size(), QSize(169, 169));

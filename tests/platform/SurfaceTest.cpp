@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <functional>
 #include <QGlyphRun>
+#include <QPainter>
 #include <QRawFont>
 #include <QTextLayout>
 
@@ -332,4 +333,53 @@ TEST(SurfaceText, TurnsCounterClockwiseAroundTheCellCorner)
     const QRect up = ink(draw(900), 0xFFFFFF);
     EXPECT_NEAR(up.left(), ref.x() + m.ascent() - m.capHeight(), 2);
     EXPECT_EQ(draw(3600), draw(0)) << "a full turn is horizontal";
+}
+
+TEST(SurfaceText, CharactersMatchQtsOwnDrawingAtEveryAngle)
+{
+    // Qt draws the same character with the same turn about the same point;
+    // antialiased edges may be weighted differently, the glyph's solid core
+    // and its extent must agree.
+    const Rgb colour = rgb(20, 60, 200);
+    const QPoint ref(100, 100);
+    auto solid = [&](QRgb p) {
+        return std::abs(qRed(p) - 20) < 16 && std::abs(qGreen(p) - 60) < 16 && std::abs(qBlue(p) - 200) < 16;
+    };
+    for (const QString& text : {QStringLiteral("H"), QStringLiteral("骨"), QStringLiteral("NO: ZRV2")}) {
+        for (int escapement : {0, 450, 900, 1337, 2700, -300}) {
+            const LogFontRecord rec = record(QStringLiteral("arial"), -27, 800, escapement);
+            const QFont font = fontForRecord(rec);
+            QImage direct(240, 240, QImage::Format_RGB32);
+            direct.fill(Qt::white);
+            {
+                QPainter p(&direct);
+                p.setPen(QColor(20, 60, 200));
+                p.setFont(font);
+                p.translate(ref);
+                p.rotate(-escapement / 10.0);
+                p.drawText(QPointF(0, QFontMetricsF(font).ascent()), text);
+            }
+            // Twice: the second print of a character reuses its mask.
+            RasterSurface s(240, 240);
+            s.setForeColor(colour);
+            for (int round = 0; round < 2; ++round) {
+                s.clear();
+                s.setCurrentX(ref.x() * 15);
+                s.setCurrentY(ref.y() * 15);
+                s.textOut(text, rec);
+                const QImage ours = s.image();
+                const std::string what = text.toStdString() + " at " + std::to_string(escapement);
+                EXPECT_EQ(ink(ours, 0xFFFFFF), ink(direct, 0xFFFFFF)) << what;
+                int mismatched = 0, core = 0;
+                for (int y = 0; y < 240; ++y)
+                    for (int x = 0; x < 240; ++x) {
+                        core += solid(direct.pixel(x, y));
+                        mismatched += solid(direct.pixel(x, y)) && !solid(ours.pixel(x, y));
+                        mismatched += solid(ours.pixel(x, y)) && qRed(direct.pixel(x, y)) > 128;
+                    }
+                EXPECT_GT(core, 10) << what;
+                EXPECT_EQ(mismatched, 0) << what;
+            }
+        }
+    }
 }

@@ -17,6 +17,11 @@ constexpr double kSample = 0.5 - 1.0 / 1024.0;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
+// Called once per merged span; built for the wider vector units too where
+// the processor has them.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
 void applySpan(const Target& t, int y, int x0, int x1, PixelOp op)
 {
     std::uint32_t* p = t.row(y);
@@ -81,7 +86,7 @@ struct SpanRasterizer::EdgePiece {
     // x = c0 + c1 * y for the lower and upper bounds of each pair.
     double loA0 = 0, loA1 = 0, hiA0 = 0, hiA1 = 0;   // ends (projection 0..len^2)
     double loB0 = 0, loB1 = 0, hiB0 = 0, hiB1 = 0;   // sides (distance within r)
-    double bandTop = 0, bandBottom = 0;               // rows where the band exists
+    double bandTop = kInf, bandBottom = -kInf;        // rows where the band exists
 
     EdgePiece(double ax_, double ay_, double bx, double by, double radius) : ax(ax_), ay(ay_), r(radius), r2(radius * radius)
     {
@@ -151,7 +156,7 @@ struct SpanRasterizer::PlacedPiece {
     int y1;
 };
 
-SpanRasterizer::SpanRasterizer() = default;
+SpanRasterizer::SpanRasterizer() : lanes_(std::make_unique<Lanes>()) {}
 SpanRasterizer::~SpanRasterizer() = default;
 
 
@@ -196,19 +201,120 @@ void fillAll(const Target& t, std::uint32_t pixel)
         std::fill_n(t.row(y), t.width, pixel);
 }
 
+// ceil and floor of values already clamped to [-2^20, 2^20]: shifted to
+// positive numbers, a plain conversion truncates towards the floor.
+constexpr double kShift = 1048576.0;
+inline int floorInt(double v)
+{
+    return static_cast<int>(v + kShift) - static_cast<int>(kShift);
+}
+inline int ceilInt(double v)
+{
+    return static_cast<int>(kShift) - static_cast<int>(kShift - v);
+}
+
+struct SpanRasterizer::Lanes {
+    // One lane per edge that reached the current row, as parallel arrays so
+    // the intervals of a row are computed side by side.
+    std::vector<double> ax, ay, loA0, loA1, hiA0, hiA1, loB0, loB1, hiB0, hiB1, bandTop, bandBottom;
+    std::vector<int> lastRow;
+
+    std::size_t size() const { return ax.size(); }
+    void clear()
+    {
+        for (auto* v : {&ax, &ay, &loA0, &loA1, &hiA0, &hiA1, &loB0, &loB1, &hiB0, &hiB1, &bandTop, &bandBottom})
+            v->clear();
+        lastRow.clear();
+    }
+    void add(const EdgePiece& e, int y1)
+    {
+        ax.push_back(e.ax);
+        ay.push_back(e.ay);
+        loA0.push_back(e.loA0);
+        loA1.push_back(e.loA1);
+        hiA0.push_back(e.hiA0);
+        hiA1.push_back(e.hiA1);
+        loB0.push_back(e.loB0);
+        loB1.push_back(e.loB1);
+        hiB0.push_back(e.hiB0);
+        hiB1.push_back(e.hiB1);
+        bandTop.push_back(e.bandTop);
+        bandBottom.push_back(e.bandBottom);
+        lastRow.push_back(y1);
+    }
+    // Keeps the lanes for which keep(i) holds, in order; remap[i] is the
+    // lane's new index (or -1).
+    template <class Keep>
+    void compact(Keep&& keep, std::vector<int>& remap)
+    {
+        remap.assign(size(), -1);
+        std::size_t k = 0;
+        for (std::size_t i = 0; i < size(); ++i) {
+            if (!keep(i))
+                continue;
+            remap[i] = static_cast<int>(k);
+            for (auto* v : {&ax, &ay, &loA0, &loA1, &hiA0, &hiA1, &loB0, &loB1, &hiB0, &hiB1, &bandTop, &bandBottom})
+                (*v)[k] = (*v)[i];
+            lastRow[k] = lastRow[i];
+            ++k;
+        }
+        for (auto* v : {&ax, &ay, &loA0, &loA1, &hiA0, &hiA1, &loB0, &loB1, &hiB0, &hiB1, &bandTop, &bandBottom})
+            v->resize(k);
+        lastRow.resize(k);
+    }
+};
+
+namespace {
+
+constexpr std::uint32_t kNoSpan = 0xFFFFFFFFu;
+
+// The interval of every lane on the row at height yc, as first << 16 | last
+// (kNoSpan when the lane misses the row). Branch-free, so it runs on vector
+// units; built for the wider ones too where the processor has them.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void laneKeys(std::size_t n, const double* __restrict ax, const double* __restrict ay, const double* __restrict loA0,
+              const double* __restrict loA1, const double* __restrict hiA0, const double* __restrict hiA1,
+              const double* __restrict loB0, const double* __restrict loB1, const double* __restrict hiB0,
+              const double* __restrict hiB1, const double* __restrict bandTop, const double* __restrict bandBottom,
+              double yc, double r2, int w, std::uint32_t* __restrict keys)
+{
+    const double maxX = w - 1.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        // The round cap at the edge's start.
+        const double dya = yc - ay[i];
+        const double q = r2 - dya * dya;
+        const double d = std::sqrt(std::max(q, 0.0));
+        double lo = q >= 0 ? ax[i] - d : kInf;
+        double hi = q >= 0 ? ax[i] + d : -kInf;
+        // The band along the edge.
+        const double bl = std::max(loA0[i] + loA1[i] * yc, loB0[i] + loB1[i] * yc);
+        const double bh = std::min(hiA0[i] + hiA1[i] * yc, hiB0[i] + hiB1[i] * yc);
+        const bool band = (yc >= bandTop[i]) & (yc <= bandBottom[i]) & (bl <= bh);
+        lo = band ? std::min(lo, bl) : lo;
+        hi = band ? std::max(hi, bh) : hi;
+        // Pixels whose sample lies in [lo, hi].
+        const int first = std::max(ceilInt(std::clamp(lo - kSample, -1.0, maxX + 1)), 0);
+        const int last = std::min(floorInt(std::clamp(hi - kSample, -1.0, maxX + 1)), w - 1);
+        const bool some = (lo <= hi) & (first <= last);
+        keys[i] = some ? (static_cast<std::uint32_t>(first) << 16) | static_cast<std::uint32_t>(last) : kNoSpan;
+    }
+}
+
+} // namespace
+
 template <class Emit>
 void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, Emit&& out)
 {
     const std::size_t n = pts.size();
+    // Interval ends are kept in 16 bits.
+    w = std::min(w, 65535);
     if (n == 0 || w <= 0 || h <= 0)
         return;
     const double radius = width / 2.0;
 
-    // Every edge contributes at most one interval per row it reaches. First
-    // the rows of each edge, counted per row (a difference array), give every
-    // row its slots; then the edges fill their slots.
     pieces_.clear();
-    rowStart_.assign(static_cast<std::size_t>(h) + 1, 0);
     for (std::size_t i = 0; i < n; ++i) {
         const DevicePoint a = pts[i];
         const DevicePoint b = pts[(i + 1) % n];
@@ -217,53 +323,69 @@ void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int wi
         const double bottom = piece.band ? std::max(piece.ay + radius, piece.bandBottom) : piece.ay + radius;
         const double y0 = std::max(0.0, std::ceil(top - kSample));
         const double y1 = std::min(h - 1.0, std::floor(bottom - kSample));
-        if (y0 > y1)
-            continue;
-        pieces_.push_back({piece, static_cast<int>(y0), static_cast<int>(y1)});
-        ++rowStart_[static_cast<std::size_t>(y0)];
-        --rowStart_[static_cast<std::size_t>(y1) + 1];
+        if (y0 <= y1)
+            pieces_.push_back({piece, static_cast<int>(y0), static_cast<int>(y1)});
     }
     if (pieces_.empty())
         return;
-    // Running sum: edges per row; then exclusive prefix: first slot per row.
-    int active = 0, total = 0;
-    for (int y = 0; y < h; ++y) {
-        active += rowStart_[static_cast<std::size_t>(y)];
-        rowStart_[static_cast<std::size_t>(y)] = total;
-        total += active;
-    }
-    rowStart_[static_cast<std::size_t>(h)] = total;
-    rowFill_.assign(rowStart_.begin(), rowStart_.end() - 1);
-    keys_.resize(static_cast<std::size_t>(total));
+    std::sort(pieces_.begin(), pieces_.end(), [](const PlacedPiece& a, const PlacedPiece& b) { return a.y0 < b.y0; });
 
-    constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
-    for (const PlacedPiece& pp : pieces_) {
-        for (int y = pp.y0; y <= pp.y1; ++y) {
-            std::uint64_t key = kEmpty;
-            double lo, hi;
-            if (pp.piece.slice(y + kSample, lo, hi)) {
-                // Pixels whose sample lies in [lo, hi].
-                const double first = std::max(0.0, std::ceil(lo - kSample));
-                const double last = std::min(w - 1.0, std::floor(hi - kSample));
-                if (first <= last)
-                    key = (static_cast<std::uint64_t>(first) << 32) | static_cast<std::uint64_t>(last);
-            }
-            keys_[static_cast<std::size_t>(rowFill_[static_cast<std::size_t>(y)]++)] = key;
+    // Row by row over the edges that reached the row (the lanes). order_
+    // lists the lanes sorted by where their intervals start; from one row to
+    // the next that order barely changes, so an insertion sort restores it
+    // in about one pass.
+    Lanes& lanes = *lanes_;
+    lanes.clear();
+    order_.clear();
+    std::size_t next = 0;
+    int lastRow = 0;
+    for (const PlacedPiece& pp : pieces_)
+        lastRow = std::max(lastRow, pp.y1);
+    for (int y = pieces_.front().y0; y <= lastRow; ++y) {
+        // Now and then drop the lanes of edges that ended above this row.
+        if ((y & 31) == 0 && lanes.size() > 0) {
+            lanes.compact([&](std::size_t i) { return lanes.lastRow[i] >= y; }, remap_);
+            std::size_t k = 0;
+            for (std::uint32_t lane : order_)
+                if (remap_[lane] >= 0)
+                    order_[k++] = static_cast<std::uint32_t>(remap_[lane]);
+            order_.resize(k);
         }
-    }
+        while (next < pieces_.size() && pieces_[next].y0 <= y) {
+            order_.push_back(static_cast<std::uint32_t>(lanes.size()));
+            lanes.add(pieces_[next].piece, pieces_[next].y1);
+            ++next;
+        }
+        if (lanes.size() == 0)
+            continue;
 
-    // Per row: sort by start, merge overlapping and touching intervals.
-    for (int y = 0; y < h; ++y) {
-        auto first = keys_.begin() + rowStart_[static_cast<std::size_t>(y)];
-        auto last = keys_.begin() + rowStart_[static_cast<std::size_t>(y) + 1];
-        if (first == last)
+        keys_.resize(lanes.size());
+        laneKeys(lanes.size(), lanes.ax.data(), lanes.ay.data(), lanes.loA0.data(), lanes.loA1.data(),
+                 lanes.hiA0.data(), lanes.hiA1.data(), lanes.loB0.data(), lanes.loB1.data(), lanes.hiB0.data(),
+                 lanes.hiB1.data(), lanes.bandTop.data(), lanes.bandBottom.data(), y + kSample, radius * radius, w,
+                 keys_.data());
+        const std::uint32_t* keys = keys_.data();
+        for (std::size_t i = 1; i < order_.size(); ++i) {
+            const std::uint32_t lane = order_[i];
+            const std::uint32_t key = keys[lane];
+            std::size_t j = i;
+            while (j > 0 && keys[order_[j - 1]] > key) {
+                order_[j] = order_[j - 1];
+                --j;
+            }
+            order_[j] = lane;
+        }
+
+        // Merge overlapping and touching intervals.
+        std::uint32_t key = keys[order_.front()];
+        if (key == kNoSpan)
             continue;
-        std::sort(first, last);
-        if (*first == kEmpty)
-            continue;
-        int x0 = static_cast<int>(*first >> 32), x1 = static_cast<int>(*first & 0xFFFFFFFFu);
-        for (auto it = first + 1; it != last && *it != kEmpty; ++it) {
-            const int a = static_cast<int>(*it >> 32), b = static_cast<int>(*it & 0xFFFFFFFFu);
+        int x0 = static_cast<int>(key >> 16), x1 = static_cast<int>(key & 0xFFFFu);
+        for (std::size_t i = 1; i < order_.size(); ++i) {
+            key = keys[order_[i]];
+            if (key == kNoSpan)
+                break;
+            const int a = static_cast<int>(key >> 16), b = static_cast<int>(key & 0xFFFFu);
             if (a <= x1 + 1) {
                 x1 = std::max(x1, b);
             } else {

@@ -12,6 +12,7 @@
 #include <QRect>
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -80,13 +81,15 @@ public:
 private:
     struct EdgePiece;
     struct PlacedPiece;
+    struct Lanes;
     template <class Emit>
     void forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, Emit&& out);
 
     std::vector<PlacedPiece> pieces_;
-    std::vector<int> rowStart_;
-    std::vector<int> rowFill_;
-    std::vector<std::uint64_t> keys_;
+    std::unique_ptr<Lanes> lanes_;
+    std::vector<std::uint32_t> order_;
+    std::vector<std::uint32_t> keys_;
+    std::vector<int> remap_;
     std::vector<Span> merged_;
     std::vector<std::pair<double, int>> crossings_;
 };
