@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLH_BUILD_TESTS=ON >/dev/null
 cmake --build build -j2
 
 . scripts/xdisplay.sh
