@@ -226,8 +226,9 @@ void RasterSurface::drawText(const QString& text, const QFont& font, double asce
     if (!area.intersects(image_.rect()))
         return;
     // Through a coverage mask like the characters of the rings, so every
-    // text of a design is blended the same way.
-    touch(raster::blendMask(target(), raster::renderTextMask(font, text, ascent, escapement), x, y,
+    // text of a design is blended the same way; only the visible part.
+    const QRect visible = image_.rect().translated(-x, -y);
+    touch(raster::blendMask(target(), raster::renderTextMask(font, text, ascent, escapement, visible), x, y,
                             raster::toPixel(fore_)));
 }
 
@@ -247,17 +248,21 @@ void RasterSurface::textOut(const QString& text, const LogFontRecord& font)
         rf.ascent = QFontMetricsF(rf.font).ascent();
         rf.valid = true;
     }
-    if (text.size() > raster::TextMaskCache::kMaxTextLength) {
+    // Single characters (the rings) keep their coverage masks.
+    int x, y;
+    if (text.size() > raster::TextMaskCache::kMaxTextLength || !textOrigin(x, y)) {
         drawText(text, rf.font, rf.ascent, font.escapement);
         return;
     }
-    // Single characters (the rings) come from their coverage masks.
-    int x, y;
-    if (!textOrigin(x, y))
-        return;
     const raster::TextMask* mask = masks_->find(font, text);
-    if (!mask)
+    if (!mask) {
+        const QRect area = raster::textArea(rf.font, text, rf.ascent, font.escapement);
+        if (static_cast<std::int64_t>(area.width()) * area.height() > raster::TextMaskCache::kMaxMaskPixels) {
+            drawText(text, rf.font, rf.ascent, font.escapement);
+            return;
+        }
         mask = &masks_->insert(font, text, raster::renderTextMask(rf.font, text, rf.ascent, font.escapement));
+    }
     touch(raster::blendMask(target(), *mask, x, y, raster::toPixel(fore_)));
 }
 

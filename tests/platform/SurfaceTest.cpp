@@ -383,3 +383,33 @@ TEST(SurfaceText, CharactersMatchQtsOwnDrawingAtEveryAngle)
         }
     }
 }
+
+TEST(SurfaceText, HugeAndFarText)
+{
+    RasterSurface s(300, 200);
+    s.setForeColor(0);
+    const struct { const char* what; QString text; int height; int escapement; double x, y; bool inks; } cases[] = {
+        // The middle of the character (its vertical stroke) lies over the surface.
+        {"one huge character", QStringLiteral("中"), -4000, 0, -30000, -30000, true},
+        {"a huge line", QStringLiteral("蓝禾图案 Lanhe 2026"), -4000, 0, -15000, -15000, true},
+        {"far to the right", QStringLiteral("ZRV"), -27, 0, 1.0e9, 0, false},
+        {"beyond the number range", QStringLiteral("中"), -27, 0, 1.0e300, -1.0e300, false},
+    };
+    for (const auto& c : cases) {
+        s.clear();
+        s.takeDirtyRect();
+        s.setCurrentX(c.x);
+        s.setCurrentY(c.y);
+        s.textOut(c.text, record(QStringLiteral("arial"), c.height, 400, c.escapement));
+        const QRect dirty = s.takeDirtyRect();
+        EXPECT_TRUE(QRect(0, 0, 300, 200).contains(dirty) || dirty.isEmpty()) << c.what;
+        EXPECT_EQ(!ink(s.image(), 0xFFFFFF).isEmpty(), c.inks) << c.what;
+    }
+    // The stem of a 2880-pixel "I" crosses the surface's top-left corner.
+    s.setFontName(QStringLiteral("Arial"));
+    s.setFontSize(2160);
+    s.setCurrentX(-200 * 15);
+    s.setCurrentY(-600 * 15);
+    s.print(QStringLiteral("I"));
+    EXPECT_FALSE(ink(s.image(), 0xFFFFFF).isEmpty());
+}
