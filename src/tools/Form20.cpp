@@ -3,6 +3,7 @@
 #include "app/Navigator.h"
 #include "platform/PictureFiles.h"
 #include "platform/ScreenGrabbers.h"
+#include "platform/WindowPlacement.h"
 #include "tools/PictureBox.h"
 #include "tools/ToolGeometry.h"
 
@@ -14,6 +15,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShowEvent>
 
 #include <cmath>
 
@@ -312,6 +314,10 @@ void Form20::mouseReleaseEvent(QMouseEvent* e)
 void Form20::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);
+    if (!placed_ && !e->spontaneous()) {
+        placed_ = true;
+        placeIfNobodyPlaces(this);
+    }
     if (snapArmed_) {
         if (!pointerIsCrosshair())
             QGuiApplication::setOverrideCursor(Qt::CrossCursor);

@@ -173,7 +173,7 @@ TEST_F(X11Rig, TheRealScreenGrabSeesOtherWindows)
     EXPECT_EQ(desk.copy(600, 100, 300, 200), target->pic_);
 }
 
-TEST(BareXServer, ZoomAndPrintingWindowsOpenMaximizedWithoutAWindowManager)
+TEST(BareXServer, ToolWindowsPlaceThemselvesWithoutAWindowManager)
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         GTEST_SKIP() << "needs an X display";
@@ -194,4 +194,11 @@ TEST(BareXServer, ZoomAndPrintingWindowsOpenMaximizedWithoutAWindowManager)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&printing));
     EXPECT_EQ(printing.geometry(), avail);
     EXPECT_EQ(printing.command2()->geometry().right() + 1, avail.width() - 13);
+
+    // The capture window does not cover the main window's corner.
+    Form20 capture(services, navigator, nullptr);
+    capture.setAttribute(Qt::WA_DeleteOnClose, false);
+    capture.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&capture));
+    EXPECT_EQ(capture.frameGeometry().bottomRight(), avail.bottomRight());
 }
