@@ -382,6 +382,23 @@ TEST(Form40Window, WarnsOnEveryReductionBelowFiftyTwipsAndStillReduces)
     EXPECT_LT(w.imageSize().width, 30.0f);
 }
 
+TEST(Form40Window, ZoomingFarBeyondTheScreenStaysDrawable)
+{
+    Rig rig;
+    QTemporaryDir dir;
+    Form40 w(rig.services, rig.navigator, nullptr);
+    rig.files.openAnswers.push_back(saveFileIn(dir, patterned(400, 300), "photo.png"));
+    w.command4()->click();
+    for (int i = 0; i < 200; ++i)
+        w.command1()->click();
+    EXPECT_GT(w.imageSize().width, 1e20f);
+    EXPECT_EQ(w.image1()->width(), QWIDGETSIZE_MAX);
+    const QImage shot = w.grab().toImage();   // paints only what is visible
+    EXPECT_FALSE(shot.isNull());
+    // The top-left corner of a huge zoom is the picture's first pixel, stretched.
+    EXPECT_EQ(w.image1()->grab(QRect(0, 0, 4, 4)).toImage().pixel(1, 1), patterned(400, 300).pixel(0, 0));
+}
+
 TEST(Form40Window, ButtonsStayInOneTouchingRowOnEveryResize)
 {
     Rig rig;
