@@ -81,9 +81,25 @@ void RasterSurface::paintBackground(const raster::Target& t) const
     if (!picture_.isNull()) {
         const int w = std::min(t.width, picture_.width());
         const int h = std::min(t.height, picture_.height());
+        const bool seeThrough = picture_.format() == QImage::Format_ARGB32_Premultiplied;
+        const std::uint32_t back = raster::toPixel(back_);
         for (int y = 0; y < h; ++y) {
             const auto* src = reinterpret_cast<const std::uint32_t*>(picture_.constScanLine(y));
-            std::copy_n(src, w, t.row(y));
+            std::uint32_t* dst = t.row(y);
+            if (!seeThrough) {
+                std::copy_n(src, w, dst);
+                continue;
+            }
+            // Transparent parts of a picture (GIFs) show the background colour.
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t p = src[x];
+                const std::uint32_t inv = 255 - (p >> 24);
+                auto channel = [&](int shift) {
+                    const std::uint32_t v = ((back >> shift) & 0xFF) * inv + 128;
+                    return (((p >> shift) & 0xFF) + ((v + (v >> 8)) >> 8)) & 0xFF;
+                };
+                dst[x] = 0xFF000000u | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+            }
         }
     }
 }
@@ -276,7 +292,12 @@ void RasterSurface::print(const QString& text)
 
 void RasterSurface::setBackgroundPicture(const QImage& picture)
 {
-    picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    if (picture.isNull())
+        picture_ = QImage();
+    else if (picture.hasAlphaChannel())
+        picture_ = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    else
+        picture_ = picture.convertToFormat(QImage::Format_RGB32);
     repaintBackground();
 }
 

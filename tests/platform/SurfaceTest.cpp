@@ -219,6 +219,9 @@ TEST(Fonts, FacesResolveToInstalledFamilies)
         EXPECT_EQ(f.pixelSize(), 27) << c.face;
     }
     EXPECT_EQ(resolveFont(QStringLiteral("Arial"), 30, false).pixelSize(), 40);
+    // A widget that names the face itself gets the same family.
+    installFontSubstitutions();
+    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("宋体"))).family(), QStringLiteral("Noto Serif CJK SC"));
     EXPECT_EQ(resolveFont(QStringLiteral("Arial"), 10.5, false).pixelSize(), 14);
 }
 
@@ -412,4 +415,24 @@ TEST(SurfaceText, HugeAndFarText)
     s.setCurrentY(-600 * 15);
     s.print(QStringLiteral("I"));
     EXPECT_FALSE(ink(s.image(), 0xFFFFFF).isEmpty());
+}
+
+TEST(SurfaceBackground, TransparentPartsOfAPictureShowTheBackColour)
+{
+    QImage picture(20, 10, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    for (int x = 0; x < 10; ++x)
+        for (int y = 0; y < 10; ++y)
+            picture.setPixelColor(x, y, QColor(255, 0, 0));
+    picture.setPixelColor(15, 5, QColor(0, 0, 255, 128));
+    RasterSurface s(40, 40);
+    s.setBackColor(rgb(0, 200, 0));
+    s.setBackgroundPicture(picture);
+    EXPECT_EQ(at(s, 5, 5), rgb(255, 0, 0));
+    EXPECT_EQ(at(s, 12, 5), rgb(0, 200, 0));
+    const Rgb half = at(s, 15, 5);
+    EXPECT_NEAR(blueOf(half), 128, 2);
+    EXPECT_NEAR(greenOf(half), 100, 2);
+    s.setBackColor(rgb(0, 0, 0));
+    EXPECT_EQ(at(s, 12, 5), 0u) << "a new colour shows through as well";
 }
