@@ -81,14 +81,14 @@ bool clipFarLine(int& x0, int& y0, int& x1, int& y1, int w, int h)
 // interval.
 struct SpanRasterizer::EdgePiece {
     double ax = 0, ay = 0;
-    double r = 0, r2 = 0;
+    double r = 0;
     bool band = false;
     // x = c0 + c1 * y for the lower and upper bounds of each pair.
     double loA0 = 0, loA1 = 0, hiA0 = 0, hiA1 = 0;   // ends (projection 0..len^2)
     double loB0 = 0, loB1 = 0, hiB0 = 0, hiB1 = 0;   // sides (distance within r)
     double bandTop = kInf, bandBottom = -kInf;        // rows where the band exists
 
-    EdgePiece(double ax_, double ay_, double bx, double by, double radius) : ax(ax_), ay(ay_), r(radius), r2(radius * radius)
+    EdgePiece(double ax_, double ay_, double bx, double by, double radius) : ax(ax_), ay(ay_), r(radius)
     {
         const double dx = bx - ax, dy = by - ay;
         const double len2 = dx * dx + dy * dy;
@@ -127,27 +127,6 @@ struct SpanRasterizer::EdgePiece {
         bandTop = std::min(ay, by) - ny;
         bandBottom = std::max(ay, by) + ny;
     }
-
-    bool slice(double yc, double& lo, double& hi) const
-    {
-        lo = kInf;
-        hi = -kInf;
-        const double dya = yc - ay;
-        if (dya * dya <= r2) {
-            const double d = std::sqrt(r2 - dya * dya);
-            lo = ax - d;
-            hi = ax + d;
-        }
-        if (band && yc >= bandTop && yc <= bandBottom) {
-            const double bl = std::max(loA0 + loA1 * yc, loB0 + loB1 * yc);
-            const double bh = std::min(hiA0 + hiA1 * yc, hiB0 + hiB1 * yc);
-            if (bl <= bh) {
-                lo = std::min(lo, bl);
-                hi = std::max(hi, bh);
-            }
-        }
-        return lo <= hi;
-    }
 };
 
 struct SpanRasterizer::PlacedPiece {
@@ -158,7 +137,6 @@ struct SpanRasterizer::PlacedPiece {
 
 SpanRasterizer::SpanRasterizer() : lanes_(std::make_unique<Lanes>()) {}
 SpanRasterizer::~SpanRasterizer() = default;
-
 
 std::uint32_t applyRop2(int mode, std::uint32_t pen, std::uint32_t dest)
 {
