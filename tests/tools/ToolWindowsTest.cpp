@@ -282,6 +282,28 @@ TEST(Form20Window, ExitHidesAndKeepsThePictureCloseDestroys)
     EXPECT_EQ(rig.navigator.mainShows, 1);   // the close box shows nothing
 }
 
+TEST(Form20Window, AnArmedRequestSurvivesExitAndTheNextCaptureReplacesThePicture)
+{
+    Rig rig;
+    Form20 w(rig.services, rig.navigator, nullptr);
+    w.show();
+    w.mnuFileSnap()->trigger();
+    drag(&w, QPoint(5, 5), QPoint(25, 15));
+    ASSERT_EQ(w.picture1()->picture().size(), QSize(20, 10));
+
+    w.mnuFileSnap()->trigger();
+    w.mnuFileExit()->trigger();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);   // a hidden window holds no pointer
+    w.show();
+    EXPECT_TRUE(w.SnapArmed());
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
+    drag(&w, QPoint(100, 100), QPoint(130, 140));
+    EXPECT_EQ(w.picture1()->picture(), rig.screen.desktop.copy(100, 100, 30, 40));
+    EXPECT_EQ(w.picture1()->size(), QSize(30, 40));
+    EXPECT_EQ(rig.screen.grabs, 2);
+}
+
 TEST(Form20Window, WithoutScreenAccessCapturesTheProgramsOwnWindowsAndSaysSoOnce)
 {
     Rig rig;
