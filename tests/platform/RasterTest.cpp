@@ -258,6 +258,16 @@ TEST(PenRasterOps, WindingFillAndWildCoordinates)
     EXPECT_EQ(raster::fromPixel(img.pixel(120, 600)), 0xFFFFFFu);
     EXPECT_THROW(s.fillPolygon(kFiveStar, 0x1000000), StepFailure);
 
+    // A single point is no outline, whatever the pen.
+    for (int width : {1, 20}) {
+        RasterSurface one(50, 50);
+        one.setDrawWidth(width);
+        one.takeDirtyRect();
+        one.polygon(std::vector<DevicePoint>{{25, 25}});
+        EXPECT_TRUE(one.takeDirtyRect().isEmpty()) << width;
+        EXPECT_EQ(raster::fromPixel(one.image().pixel(25, 25)), 0xFFFFFFu) << width;
+    }
+
     // Points far outside the image: lines are cut to the image, nothing hangs.
     const std::vector<DevicePoint> wild = {{-2000000000, 400}, {2000000000, 410}, {430, 2000000000}};
     for (int width : {1, 20}) {
