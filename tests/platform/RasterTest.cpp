@@ -148,6 +148,10 @@ TEST(PenRasterOps, SixteenModesMatchQtPixelForPixel)
         {{{430, 97}, {719, 597}, {141, 597}}, 9},                    // plain triangle, odd width
         {{{200, 200}, {600, 210}, {610, 650}, {190, 640}}, 90},      // wide pen, round joins
         {sharpStar(99, 430, 430, 333), 90},                          // a design's largest layer
+        {{{-50, 100}, {500, -80}, {900, 900}, {300, 870}}, 30},      // partly outside the image
+        {{{200, 200}, {200, 200}, {400, 250}, {400, 250}, {300, 500}}, 7},   // repeated points
+        {{{100, 100}, {300, 400}, {100, 100}}, 15},                  // there and back: no inside
+        {{{120, 700}, {700, 640}, {400, 820}}, 2},                   // even width, slanted
     };
     for (const auto& shape : shapes) {
         const auto mask = coverage(shape.pts, shape.width);
