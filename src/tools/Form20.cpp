@@ -90,12 +90,15 @@ public:
         setGeometry(virtualLogicalRect());
     }
     // A changed area of the held screen, in device pixels.
-    void updateDevice(const QRect& area)
+    void updateDevice(const QRegion& area)
     {
         if (area.isEmpty() || screen_.width() <= 0)
             return;
         const double s = double(width()) / screen_.width();
-        update(QRectF(area.x() * s, area.y() * s, area.width() * s, area.height() * s).toAlignedRect().adjusted(-1, -1, 1, 1));
+        QRegion logical;
+        for (const QRect& r : area)
+            logical |= QRectF(r.x() * s, r.y() * s, r.width() * s, r.height() * s).toAlignedRect().adjusted(-1, -1, 1, 1);
+        update(logical);
     }
 
 protected:
@@ -244,8 +247,7 @@ void Form20::beginSelection(QPoint anchor)
 
 void Form20::endSelection(QPoint position)
 {
-    QRect changed;
-    const SelRect r = selection_->finish(position, &changed);
+    const SelRect r = selection_->finish(position);
     selection_.reset();
     lastRect_ = r;
     if (overlay_) {
@@ -290,7 +292,7 @@ void Form20::mouseMoveEvent(QMouseEvent* e)
     e->accept();
     if (state_ != State::Selecting || !selection_)
         return;
-    const QRect changed = selection_->moveTo(globalToDesktopDevice(e->globalPosition()));
+    const QRegion changed = selection_->moveTo(globalToDesktopDevice(e->globalPosition()));
     if (overlay_)
         overlay_->updateDevice(changed);
 }
