@@ -56,6 +56,19 @@ protected:
     }
 };
 
+// What another program gets from the clipboard as a PNG picture, read while
+// this program keeps serving it.
+QImage clipboardSeenFromOutside()
+{
+    QProcess p;
+    p.start("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"});
+    if (!p.waitForStarted(5000))
+        return {};
+    while (p.state() != QProcess::NotRunning)
+        QTest::qWait(10);
+    return QImage::fromData(p.readAllStandardOutput(), "PNG");
+}
+
 // Runs xdotool while the program keeps handling events.
 bool xdotool(const QStringList& args)
 {
@@ -114,6 +127,7 @@ TEST_F(X11Rig, DragFromBottomRightToTopLeftCopiesTheScreenPixels)
     EXPECT_EQ(form->lastRect(), (SelRect{650, 150, 800, 250}));
     EXPECT_EQ(form->picture1()->picture().convertToFormat(QImage::Format_RGB32), expect);
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), expect);
+    EXPECT_EQ(clipboardSeenFromOutside().convertToFormat(QImage::Format_RGB32), expect);
     EXPECT_TRUE(form->mnuFileSave()->isEnabled());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(messages.messages.empty());
@@ -150,6 +164,8 @@ TEST_F(X11Rig, WhileTheButtonIsHeldTheScreenShowsTheInvertedFrameOverTheHeldPict
 
 TEST_F(X11Rig, RightClickWhileArmedDoesNothingAndAClickAtOnePointGivesAnEmptyPicture)
 {
+    clipboard.setImage(patterned(8, 8));
+    ASSERT_FALSE(clipboardSeenFromOutside().isNull());
     form->mnuFileSnap()->trigger();
     ASSERT_TRUE(xdotool({"mousemove", "700", "200", "click", "3"}));
     QTest::qWait(300);
@@ -162,6 +178,7 @@ TEST_F(X11Rig, RightClickWhileArmedDoesNothingAndAClickAtOnePointGivesAnEmptyPic
     EXPECT_TRUE(form->picture1()->picture().isNull());
     EXPECT_TRUE(form->mnuFileSave()->isEnabled());
     EXPECT_EQ(form->lastRect(), (SelRect{710, 210, 710, 210}));
+    EXPECT_TRUE(clipboardSeenFromOutside().isNull());   // the earlier contents are gone
 }
 
 TEST_F(X11Rig, TheRealScreenGrabSeesOtherWindows)
