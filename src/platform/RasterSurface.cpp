@@ -15,9 +15,13 @@ namespace {
 constexpr int kMaxCachedWidths = 4096;
 constexpr double kFarAway = 1.0e6;   // pixels; text placed beyond is not drawn
 
+// Whole pixels of a text position; anything that is not a number lands far away.
 int toPixelsRounded(double twips)
 {
-    return static_cast<int>(std::nearbyint(std::clamp(twips / RasterSurface::kTwipsPerPixel, -kFarAway, kFarAway)));
+    const double px = twips / RasterSurface::kTwipsPerPixel;
+    if (!std::isfinite(px))
+        return static_cast<int>(kFarAway);
+    return static_cast<int>(std::nearbyint(std::clamp(px, -kFarAway, kFarAway)));
 }
 
 } // namespace

@@ -397,6 +397,7 @@ TEST(SurfaceText, HugeAndFarText)
         {"a huge line", QStringLiteral("蓝禾图案 Lanhe 2026"), -4000, 0, -15000, -15000, true},
         {"far to the right", QStringLiteral("ZRV"), -27, 0, 1.0e9, 0, false},
         {"beyond the number range", QStringLiteral("中"), -27, 0, 1.0e300, -1.0e300, false},
+        {"not a number", QStringLiteral("中"), -27, 0, std::nan(""), 0, false},
     };
     for (const auto& c : cases) {
         s.clear();
