@@ -11,7 +11,7 @@ PACKAGES=(
   fonts-liberation fonts-liberation2 fonts-noto-cjk fontconfig
   xvfb xauth xdotool x11-utils imagemagick poppler-utils libx11-dev
   lame python3
-  libxcb1-dev
+  libxcb1-dev xclip
 )
 
 missing=()

@@ -44,8 +44,22 @@ int pointsToPixels(double points)
     return static_cast<int>(std::nearbyint(std::clamp(points * 20.0 / 15.0, -1e6, 1e6)));
 }
 
+void installFontSubstitutions()
+{
+    static const bool done = [] {
+        for (const QString& face : {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("新宋体"),
+                                    QStringLiteral("黑体"), QStringLiteral("SimHei"), QStringLiteral("Arial"),
+                                    QStringLiteral("arial"), QStringLiteral("Times New Roman"),
+                                    QStringLiteral("Courier New")})
+            QFont::insertSubstitutions(face, fontFamiliesFor(face));
+        return true;
+    }();
+    (void)done;
+}
+
 QFont resolvePixelFont(const QString& face, int pixelSize, int weight, bool italic, bool underline, bool strikeOut)
 {
+    installFontSubstitutions();
     QFont font;
     font.setFamilies(fontFamiliesFor(face));
     font.setStyleHint(QFont::AnyStyle, QFont::PreferAntialias);

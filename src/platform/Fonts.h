@@ -16,6 +16,11 @@ namespace lh {
 // Simplified Chinese face that supplies characters the first ones lack.
 QStringList fontFamiliesFor(const QString& face);
 
+// Makes plain QFonts of the old faces ("宋体", "Arial", ...) resolve like
+// resolveFont does, for widgets that set a face by name. Done once; the
+// resolve functions call it themselves.
+void installFontSubstitutions();
+
 // A font for a face at a size in points (on the 96-dpi screen the layouts
 // assume: 1 point = 20/15 pixels) and bold or not.
 QFont resolveFont(const QString& face, double pointSize, bool bold);

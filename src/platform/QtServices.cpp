@@ -20,12 +20,17 @@ QString qtFilterFromOld(const QString& filter)
         patterns.removeAll(QString());
         if (patterns.isEmpty())
             continue;
-        const QString joined = patterns.join(QLatin1Char(' '));
-        const QString shown = QStringLiteral("(") + joined + QStringLiteral(")");
+        const QString written = QStringLiteral("(") + patterns.join(QLatin1Char(' ')) + QStringLiteral(")");
+        // "*.*" meant every file; on Qt it would miss names without a dot.
+        for (QString& p : patterns)
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        patterns.removeDuplicates();
+        const QString shown = QStringLiteral("(") + patterns.join(QLatin1Char(' ')) + QStringLiteral(")");
         if (description.isEmpty())
             entries << shown;
-        else if (description.endsWith(shown))
-            entries << description;
+        else if (description.endsWith(written))
+            entries << description.left(description.size() - written.size()) + shown;
         else
             entries << description + QLatin1Char(' ') + shown;
     }

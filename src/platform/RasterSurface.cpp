@@ -15,9 +15,13 @@ namespace {
 constexpr int kMaxCachedWidths = 4096;
 constexpr double kFarAway = 1.0e6;   // pixels; text placed beyond is not drawn
 
+// Whole pixels of a text position; anything that is not a number lands far away.
 int toPixelsRounded(double twips)
 {
-    return static_cast<int>(std::nearbyint(std::clamp(twips / RasterSurface::kTwipsPerPixel, -kFarAway, kFarAway)));
+    const double px = twips / RasterSurface::kTwipsPerPixel;
+    if (!std::isfinite(px))
+        return static_cast<int>(kFarAway);
+    return static_cast<int>(std::nearbyint(std::clamp(px, -kFarAway, kFarAway)));
 }
 
 } // namespace
@@ -81,9 +85,25 @@ void RasterSurface::paintBackground(const raster::Target& t) const
     if (!picture_.isNull()) {
         const int w = std::min(t.width, picture_.width());
         const int h = std::min(t.height, picture_.height());
+        const bool seeThrough = picture_.format() == QImage::Format_ARGB32_Premultiplied;
+        const std::uint32_t back = raster::toPixel(back_);
         for (int y = 0; y < h; ++y) {
             const auto* src = reinterpret_cast<const std::uint32_t*>(picture_.constScanLine(y));
-            std::copy_n(src, w, t.row(y));
+            std::uint32_t* dst = t.row(y);
+            if (!seeThrough) {
+                std::copy_n(src, w, dst);
+                continue;
+            }
+            // Transparent parts of a picture (GIFs) show the background colour.
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t p = src[x];
+                const std::uint32_t inv = 255 - (p >> 24);
+                auto channel = [&](int shift) {
+                    const std::uint32_t v = ((back >> shift) & 0xFF) * inv + 128;
+                    return (((p >> shift) & 0xFF) + ((v + (v >> 8)) >> 8)) & 0xFF;
+                };
+                dst[x] = 0xFF000000u | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+            }
         }
     }
 }
@@ -226,8 +246,9 @@ void RasterSurface::drawText(const QString& text, const QFont& font, double asce
     if (!area.intersects(image_.rect()))
         return;
     // Through a coverage mask like the characters of the rings, so every
-    // text of a design is blended the same way.
-    touch(raster::blendMask(target(), raster::renderTextMask(font, text, ascent, escapement), x, y,
+    // text of a design is blended the same way; only the visible part.
+    const QRect visible = image_.rect().translated(-x, -y);
+    touch(raster::blendMask(target(), raster::renderTextMask(font, text, ascent, escapement, visible), x, y,
                             raster::toPixel(fore_)));
 }
 
@@ -247,17 +268,21 @@ void RasterSurface::textOut(const QString& text, const LogFontRecord& font)
         rf.ascent = QFontMetricsF(rf.font).ascent();
         rf.valid = true;
     }
-    if (text.size() > raster::TextMaskCache::kMaxTextLength) {
+    // Single characters (the rings) keep their coverage masks.
+    int x, y;
+    if (text.size() > raster::TextMaskCache::kMaxTextLength || !textOrigin(x, y)) {
         drawText(text, rf.font, rf.ascent, font.escapement);
         return;
     }
-    // Single characters (the rings) come from their coverage masks.
-    int x, y;
-    if (!textOrigin(x, y))
-        return;
     const raster::TextMask* mask = masks_->find(font, text);
-    if (!mask)
+    if (!mask) {
+        const QRect area = raster::textArea(rf.font, text, rf.ascent, font.escapement);
+        if (static_cast<std::int64_t>(area.width()) * area.height() > raster::TextMaskCache::kMaxMaskPixels) {
+            drawText(text, rf.font, rf.ascent, font.escapement);
+            return;
+        }
         mask = &masks_->insert(font, text, raster::renderTextMask(rf.font, text, rf.ascent, font.escapement));
+    }
     touch(raster::blendMask(target(), *mask, x, y, raster::toPixel(fore_)));
 }
 
@@ -271,7 +296,12 @@ void RasterSurface::print(const QString& text)
 
 void RasterSurface::setBackgroundPicture(const QImage& picture)
 {
-    picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    if (picture.isNull())
+        picture_ = QImage();
+    else if (picture.hasAlphaChannel())
+        picture_ = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    else
+        picture_ = picture.convertToFormat(QImage::Format_RGB32);
     repaintBackground();
 }
 

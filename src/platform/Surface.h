@@ -50,8 +50,9 @@ class Surface {
 public:
     virtual ~Surface() = default;
 
-    // Background colour; setting it repaints the whole image in that colour.
-    // Fails (StepFailure) for a value above 0xFFFFFF.
+    // Background colour; setting it repaints the whole image in that colour
+    // (a background picture, if one is set, stays on top of it). Fails
+    // (StepFailure) for a value above 0xFFFFFF.
     virtual Rgb backColor() const = 0;
     virtual void setBackColor(Rgb colour) = 0;
 
@@ -112,9 +113,10 @@ public:
     // Prints text at the current position in the surface's own font.
     virtual void print(const QString& text) = 0;
 
-    // Background picture, painted by clear() over the background colour.
-    // Setting one shows it at once (the image is cleared to it); an empty
-    // image removes it.
+    // Background picture, painted by clear() over the background colour at
+    // the top-left corner, at its own size. Setting one shows it at once (the
+    // image is cleared to it); an empty image removes it and clears the image
+    // to the background colour.
     virtual void setBackgroundPicture(const QImage& picture) = 0;
     virtual bool hasBackgroundPicture() const = 0;
 

@@ -57,4 +57,16 @@ void fillScreenIfNobodyMaximizes(QWidget* window)
         window->setGeometry(screen->availableGeometry());
 }
 
+void placeIfNobodyPlaces(QWidget* window)
+{
+    if (!window || window->testAttribute(Qt::WA_Moved) || windowManagerPresent())
+        return;
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect avail = screen->availableGeometry();
+    const QSize size = window->frameGeometry().size();
+    window->move(qMax(avail.left(), avail.right() + 1 - size.width()), qMax(avail.top(), avail.bottom() + 1 - size.height()));
+}
+
 } // namespace lh

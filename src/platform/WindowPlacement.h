@@ -12,4 +12,9 @@ bool windowManagerPresent();
 // the window takes the available area of its screen itself.
 void fillScreenIfNobodyMaximizes(QWidget* window);
 
+// For a window whose place is left to the platform (not moved by the program): with no window manager
+// to choose one, it goes to the bottom-right corner of its screen instead of
+// covering the top-left corner, where the main window stands.
+void placeIfNobodyPlaces(QWidget* window);
+
 } // namespace lh

@@ -3,6 +3,7 @@
 #include "app/Navigator.h"
 #include "platform/PictureFiles.h"
 #include "platform/ScreenGrabbers.h"
+#include "platform/WindowPlacement.h"
 #include "tools/PictureBox.h"
 #include "tools/ToolGeometry.h"
 
@@ -14,6 +15,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShowEvent>
 
 #include <cmath>
 
@@ -88,12 +90,15 @@ public:
         setGeometry(virtualLogicalRect());
     }
     // A changed area of the held screen, in device pixels.
-    void updateDevice(const QRect& area)
+    void updateDevice(const QRegion& area)
     {
         if (area.isEmpty() || screen_.width() <= 0)
             return;
         const double s = double(width()) / screen_.width();
-        update(QRectF(area.x() * s, area.y() * s, area.width() * s, area.height() * s).toAlignedRect().adjusted(-1, -1, 1, 1));
+        QRegion logical;
+        for (const QRect& r : area)
+            logical |= QRectF(r.x() * s, r.y() * s, r.width() * s, r.height() * s).toAlignedRect().adjusted(-1, -1, 1, 1);
+        update(logical);
     }
 
 protected:
@@ -242,8 +247,7 @@ void Form20::beginSelection(QPoint anchor)
 
 void Form20::endSelection(QPoint position)
 {
-    QRect changed;
-    const SelRect r = selection_->finish(position, &changed);
+    const SelRect r = selection_->finish(position);
     selection_.reset();
     lastRect_ = r;
     if (overlay_) {
@@ -288,7 +292,7 @@ void Form20::mouseMoveEvent(QMouseEvent* e)
     e->accept();
     if (state_ != State::Selecting || !selection_)
         return;
-    const QRect changed = selection_->moveTo(globalToDesktopDevice(e->globalPosition()));
+    const QRegion changed = selection_->moveTo(globalToDesktopDevice(e->globalPosition()));
     if (overlay_)
         overlay_->updateDevice(changed);
 }
@@ -312,6 +316,10 @@ void Form20::mouseReleaseEvent(QMouseEvent* e)
 void Form20::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);
+    if (!placed_ && !e->spontaneous()) {
+        placed_ = true;
+        placeIfNobodyPlaces(this);
+    }
     if (snapArmed_) {
         if (!pointerIsCrosshair())
             QGuiApplication::setOverrideCursor(Qt::CrossCursor);

@@ -71,6 +71,7 @@ private:
 
     bool snapArmed_ = false;
     bool pointerGrabbed_ = false;
+    bool placed_ = false;
     State state_ = State::Loaded;
     QImage held_;                        // the screen as it was at the press
     std::optional<SelectScreenRegion> selection_;

@@ -71,14 +71,14 @@ void invertArea(QImage& img, const QRect& area)
 
 } // namespace
 
-QRect DrawSelectionFrame(QImage& screen, const SelRect& r)
+QRegion DrawSelectionFrame(QImage& screen, const SelRect& r)
 {
     if (r.isEmpty())
         return {};
     if (screen.format() != QImage::Format_RGB32 && screen.format() != QImage::Format_ARGB32)
         screen = screen.convertToFormat(QImage::Format_RGB32);
 
-    QRect changed;
+    QRegion changed;
     for (const QRect& bar : SelectionFrameBars(r)) {
         invertArea(screen, bar);
         changed |= bar;
@@ -90,11 +90,11 @@ QRect DrawSelectionFrame(QImage& screen, const SelRect& r)
     const int w = fm.horizontalAdvance(text);
     const int h = fm.height();
     if (w <= 0 || h <= 0)
-        return changed.intersected(screen.rect());
+        return changed.intersected(QRegion(screen.rect()));
     // White glyphs on black; glyph pixels invert the screen, the rest leaves it.
     QImage label(w, h, QImage::Format_RGB32);
     if (label.isNull())
-        return changed.intersected(screen.rect());
+        return changed.intersected(QRegion(screen.rect()));
     label.fill(Qt::black);
     {
         QPainter p(&label);
@@ -111,8 +111,8 @@ QRect DrawSelectionFrame(QImage& screen, const SelRect& r)
             if (qGreen(src[x - at.x()]) >= 128)
                 line[x] ^= 0x00FFFFFFu;
     }
-    changed |= QRect(at, QSize(w, h));
-    return changed.intersected(screen.rect());
+    changed |= QRegion(QRect(at, QSize(w, h)));
+    return changed.intersected(QRegion(screen.rect()));
 }
 
 QImage CopyScreenToClipboard(const QImage& screen, int32_t left, int32_t top, int32_t right, int32_t bottom,
@@ -147,20 +147,20 @@ SelectScreenRegion::SelectScreenRegion(QImage& screen, QPoint anchor)
     DrawSelectionFrame(screen_, rect_);
 }
 
-QRect SelectScreenRegion::moveTo(QPoint position)
+QRegion SelectScreenRegion::moveTo(QPoint position)
 {
     if (done_)
         return {};
-    QRect changed = DrawSelectionFrame(screen_, rect_);
+    QRegion changed = DrawSelectionFrame(screen_, rect_);
     rect_ = SelRect{anchor_.x(), anchor_.y(), position.x(), position.y()};
     NormalizeRect(rect_);
     changed |= DrawSelectionFrame(screen_, rect_);
     return changed;
 }
 
-SelRect SelectScreenRegion::finish(QPoint position, QRect* changed)
+SelRect SelectScreenRegion::finish(QPoint position, QRegion* changed)
 {
-    QRect c;
+    QRegion c;
     if (!done_) {
         c = moveTo(position);
         c |= DrawSelectionFrame(screen_, rect_);

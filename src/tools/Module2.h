@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 
 #include <cstdint>
@@ -45,8 +46,9 @@ QFont SelectionLabelFont();
 
 // Draws the frame and label of the rectangle on the image by inversion:
 // drawing the same rectangle twice restores the image exactly. Returns the
-// area that changed (empty when nothing was drawn).
-QRect DrawSelectionFrame(QImage& screen, const SelRect& r);
+// pixels that changed (empty when nothing was drawn): the four bars and the
+// label's box, so a view repaints only those.
+QRegion DrawSelectionFrame(QImage& screen, const SelRect& r);
 
 // Copies the pixels of the rectangle from the held screen (parts outside the
 // screen come out black), places the copy on the clipboard and returns it.
@@ -60,10 +62,10 @@ QImage CopyScreenToClipboard(const QImage& screen, int32_t left, int32_t top, in
 class SelectScreenRegion {
 public:
     SelectScreenRegion(QImage& screen, QPoint anchor);
-    // Moves the free corner; returns the area of the screen that changed.
-    QRect moveTo(QPoint position);
+    // Moves the free corner; returns the part of the screen that changed.
+    QRegion moveTo(QPoint position);
     // Erases the frame and returns the final normalized rectangle.
-    SelRect finish(QPoint position, QRect* changed = nullptr);
+    SelRect finish(QPoint position, QRegion* changed = nullptr);
     const SelRect& rect() const { return rect_; }
 
 private:

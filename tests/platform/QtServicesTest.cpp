@@ -34,7 +34,8 @@ TEST(QtFilter, OldFormBecomesQtForm)
     struct Case { const char* old; const char* qt; };
     const Case cases[] = {
         {"All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp",
-         "All Files (*.*);;JPG Files (*.jpg);;GIF Files (*.gif);;BMP Files (*.bmp)"},
+         "All Files (*);;JPG Files (*.jpg);;GIF Files (*.gif);;BMP Files (*.bmp)"},
+        {"Everything|*.*", "Everything (*)"},   // names without a dot are files too
         {"Bitmap|*.bmp", "Bitmap (*.bmp)"},
         {"Pictures|*.bmp;*.jpg; *.gif", "Pictures (*.bmp *.jpg *.gif)"},
         {"(*.bmp)|*.bmp", "(*.bmp)"},

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -19,6 +20,20 @@ const std::vector<DevicePoint> kFiveStar = {{430, 97}, {626, 700}, {113, 327}, {
 
 // A background where every channel varies, so each raster operation leaves
 // its own fingerprint.
+// The sharpest closed star of n points (n odd) on a circle, as the designs'
+// largest layers draw it: every edge crosses almost every other.
+std::vector<DevicePoint> sharpStar(int n, int cx, int cy, int r)
+{
+    std::vector<DevicePoint> pts;
+    int m = 0;
+    for (int j = 0; j < n; ++j) {
+        const double a = 2 * M_PI * m / n;
+        pts.push_back({cx + static_cast<int>(std::lround(r * std::sin(a))), cy - static_cast<int>(std::lround(r * std::cos(a)))});
+        m = (m + (n - 1) / 2) % n;
+    }
+    return pts;
+}
+
 QImage patterned()
 {
     QImage img(kSide, kSide, QImage::Format_RGB32);
@@ -132,6 +147,11 @@ TEST(PenRasterOps, SixteenModesMatchQtPixelForPixel)
         {kFiveStar, 20},                                             // crosses itself
         {{{430, 97}, {719, 597}, {141, 597}}, 9},                    // plain triangle, odd width
         {{{200, 200}, {600, 210}, {610, 650}, {190, 640}}, 90},      // wide pen, round joins
+        {sharpStar(99, 430, 430, 333), 90},                          // a design's largest layer
+        {{{-50, 100}, {500, -80}, {900, 900}, {300, 870}}, 30},      // partly outside the image
+        {{{200, 200}, {200, 200}, {400, 250}, {400, 250}, {300, 500}}, 7},   // repeated points
+        {{{100, 100}, {300, 400}, {100, 100}}, 15},                  // there and back: no inside
+        {{{120, 700}, {700, 640}, {400, 820}}, 2},                   // even width, slanted
     };
     for (const auto& shape : shapes) {
         const auto mask = coverage(shape.pts, shape.width);
@@ -257,6 +277,16 @@ TEST(PenRasterOps, WindingFillAndWildCoordinates)
     EXPECT_EQ(raster::fromPixel(img.pixel(430, 330)), rgb(0, 0, 255));
     EXPECT_EQ(raster::fromPixel(img.pixel(120, 600)), 0xFFFFFFu);
     EXPECT_THROW(s.fillPolygon(kFiveStar, 0x1000000), StepFailure);
+
+    // A single point is no outline, whatever the pen.
+    for (int width : {1, 20}) {
+        RasterSurface one(50, 50);
+        one.setDrawWidth(width);
+        one.takeDirtyRect();
+        one.polygon(std::vector<DevicePoint>{{25, 25}});
+        EXPECT_TRUE(one.takeDirtyRect().isEmpty()) << width;
+        EXPECT_EQ(raster::fromPixel(one.image().pixel(25, 25)), 0xFFFFFFu) << width;
+    }
 
     // Points far outside the image: lines are cut to the image, nothing hangs.
     const std::vector<DevicePoint> wild = {{-2000000000, 400}, {2000000000, 410}, {430, 2000000000}};

@@ -219,6 +219,9 @@ TEST(Fonts, FacesResolveToInstalledFamilies)
         EXPECT_EQ(f.pixelSize(), 27) << c.face;
     }
     EXPECT_EQ(resolveFont(QStringLiteral("Arial"), 30, false).pixelSize(), 40);
+    // A widget that names the face itself gets the same family.
+    installFontSubstitutions();
+    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("宋体"))).family(), QStringLiteral("Noto Serif CJK SC"));
     EXPECT_EQ(resolveFont(QStringLiteral("Arial"), 10.5, false).pixelSize(), 14);
 }
 
@@ -382,4 +385,55 @@ TEST(SurfaceText, CharactersMatchQtsOwnDrawingAtEveryAngle)
             }
         }
     }
+}
+
+TEST(SurfaceText, HugeAndFarText)
+{
+    RasterSurface s(300, 200);
+    s.setForeColor(0);
+    const struct { const char* what; QString text; int height; int escapement; double x, y; bool inks; } cases[] = {
+        // The middle of the character (its vertical stroke) lies over the surface.
+        {"one huge character", QStringLiteral("中"), -4000, 0, -30000, -30000, true},
+        {"a huge line", QStringLiteral("蓝禾图案 Lanhe 2026"), -4000, 0, -15000, -15000, true},
+        {"far to the right", QStringLiteral("ZRV"), -27, 0, 1.0e9, 0, false},
+        {"beyond the number range", QStringLiteral("中"), -27, 0, 1.0e300, -1.0e300, false},
+        {"not a number", QStringLiteral("中"), -27, 0, std::nan(""), 0, false},
+    };
+    for (const auto& c : cases) {
+        s.clear();
+        s.takeDirtyRect();
+        s.setCurrentX(c.x);
+        s.setCurrentY(c.y);
+        s.textOut(c.text, record(QStringLiteral("arial"), c.height, 400, c.escapement));
+        const QRect dirty = s.takeDirtyRect();
+        EXPECT_TRUE(QRect(0, 0, 300, 200).contains(dirty) || dirty.isEmpty()) << c.what;
+        EXPECT_EQ(!ink(s.image(), 0xFFFFFF).isEmpty(), c.inks) << c.what;
+    }
+    // The stem of a 2880-pixel "I" crosses the surface's top-left corner.
+    s.setFontName(QStringLiteral("Arial"));
+    s.setFontSize(2160);
+    s.setCurrentX(-200 * 15);
+    s.setCurrentY(-600 * 15);
+    s.print(QStringLiteral("I"));
+    EXPECT_FALSE(ink(s.image(), 0xFFFFFF).isEmpty());
+}
+
+TEST(SurfaceBackground, TransparentPartsOfAPictureShowTheBackColour)
+{
+    QImage picture(20, 10, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    for (int x = 0; x < 10; ++x)
+        for (int y = 0; y < 10; ++y)
+            picture.setPixelColor(x, y, QColor(255, 0, 0));
+    picture.setPixelColor(15, 5, QColor(0, 0, 255, 128));
+    RasterSurface s(40, 40);
+    s.setBackColor(rgb(0, 200, 0));
+    s.setBackgroundPicture(picture);
+    EXPECT_EQ(at(s, 5, 5), rgb(255, 0, 0));
+    EXPECT_EQ(at(s, 12, 5), rgb(0, 200, 0));
+    const Rgb half = at(s, 15, 5);
+    EXPECT_NEAR(blueOf(half), 128, 2);
+    EXPECT_NEAR(greenOf(half), 100, 2);
+    s.setBackColor(rgb(0, 0, 0));
+    EXPECT_EQ(at(s, 12, 5), 0u) << "a new colour shows through as well";
 }

@@ -56,6 +56,19 @@ protected:
     }
 };
 
+// What another program gets from the clipboard as a PNG picture, read while
+// this program keeps serving it.
+QImage clipboardSeenFromOutside()
+{
+    QProcess p;
+    p.start("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"});
+    if (!p.waitForStarted(5000))
+        return {};
+    while (p.state() != QProcess::NotRunning)
+        QTest::qWait(10);
+    return QImage::fromData(p.readAllStandardOutput(), "PNG");
+}
+
 // Runs xdotool while the program keeps handling events.
 bool xdotool(const QStringList& args)
 {
@@ -114,6 +127,7 @@ TEST_F(X11Rig, DragFromBottomRightToTopLeftCopiesTheScreenPixels)
     EXPECT_EQ(form->lastRect(), (SelRect{650, 150, 800, 250}));
     EXPECT_EQ(form->picture1()->picture().convertToFormat(QImage::Format_RGB32), expect);
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), expect);
+    EXPECT_EQ(clipboardSeenFromOutside().convertToFormat(QImage::Format_RGB32), expect);
     EXPECT_TRUE(form->mnuFileSave()->isEnabled());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(messages.messages.empty());
@@ -150,6 +164,8 @@ TEST_F(X11Rig, WhileTheButtonIsHeldTheScreenShowsTheInvertedFrameOverTheHeldPict
 
 TEST_F(X11Rig, RightClickWhileArmedDoesNothingAndAClickAtOnePointGivesAnEmptyPicture)
 {
+    clipboard.setImage(patterned(8, 8));
+    ASSERT_FALSE(clipboardSeenFromOutside().isNull());
     form->mnuFileSnap()->trigger();
     ASSERT_TRUE(xdotool({"mousemove", "700", "200", "click", "3"}));
     QTest::qWait(300);
@@ -162,6 +178,7 @@ TEST_F(X11Rig, RightClickWhileArmedDoesNothingAndAClickAtOnePointGivesAnEmptyPic
     EXPECT_TRUE(form->picture1()->picture().isNull());
     EXPECT_TRUE(form->mnuFileSave()->isEnabled());
     EXPECT_EQ(form->lastRect(), (SelRect{710, 210, 710, 210}));
+    EXPECT_TRUE(clipboardSeenFromOutside().isNull());   // the earlier contents are gone
 }
 
 TEST_F(X11Rig, TheRealScreenGrabSeesOtherWindows)
@@ -173,7 +190,7 @@ TEST_F(X11Rig, TheRealScreenGrabSeesOtherWindows)
     EXPECT_EQ(desk.copy(600, 100, 300, 200), target->pic_);
 }
 
-TEST(BareXServer, ZoomAndPrintingWindowsOpenMaximizedWithoutAWindowManager)
+TEST(BareXServer, ToolWindowsPlaceThemselvesWithoutAWindowManager)
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         GTEST_SKIP() << "needs an X display";
@@ -194,4 +211,11 @@ TEST(BareXServer, ZoomAndPrintingWindowsOpenMaximizedWithoutAWindowManager)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&printing));
     EXPECT_EQ(printing.geometry(), avail);
     EXPECT_EQ(printing.command2()->geometry().right() + 1, avail.width() - 13);
+
+    // The capture window does not cover the main window's corner.
+    Form20 capture(services, navigator, nullptr);
+    capture.setAttribute(Qt::WA_DeleteOnClose, false);
+    capture.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&capture));
+    EXPECT_EQ(capture.frameGeometry().bottomRight(), avail.bottomRight());
 }

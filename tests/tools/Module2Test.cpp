@@ -103,12 +103,13 @@ TEST(SelectionFrame, LabelGlyphsInvertTheScreenAtTheCentredPlace)
     QImage screen(200, 100, QImage::Format_RGB32);
     screen.fill(qRgb(10, 200, 30));
     const SelRect r{20, 10, 181, 91};   // 161 x 81, label "161x81"
-    const QRect changed = DrawSelectionFrame(screen, r);
+    const QRegion changed = DrawSelectionFrame(screen, r);
 
     const QFontMetrics fm(SelectionLabelFont());
     const int w = fm.horizontalAdvance(QStringLiteral("161x81"));
     const QRect labelBox(SelectionLabelOrigin(r, w, fm.height()), QSize(w, fm.height()));
-    EXPECT_TRUE(changed.contains(labelBox));
+    EXPECT_EQ(changed.intersected(labelBox), QRegion(labelBox));
+    EXPECT_FALSE(changed.contains(QPoint(40, 30)));   // inside the frame, away from the label
     int invertedInside = 0, otherInside = 0;
     for (int y = 11; y < 90; ++y)
         for (int x = 21; x < 180; ++x) {

@@ -282,6 +282,28 @@ TEST(Form20Window, ExitHidesAndKeepsThePictureCloseDestroys)
     EXPECT_EQ(rig.navigator.mainShows, 1);   // the close box shows nothing
 }
 
+TEST(Form20Window, AnArmedRequestSurvivesExitAndTheNextCaptureReplacesThePicture)
+{
+    Rig rig;
+    Form20 w(rig.services, rig.navigator, nullptr);
+    w.show();
+    w.mnuFileSnap()->trigger();
+    drag(&w, QPoint(5, 5), QPoint(25, 15));
+    ASSERT_EQ(w.picture1()->picture().size(), QSize(20, 10));
+
+    w.mnuFileSnap()->trigger();
+    w.mnuFileExit()->trigger();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);   // a hidden window holds no pointer
+    w.show();
+    EXPECT_TRUE(w.SnapArmed());
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
+    drag(&w, QPoint(100, 100), QPoint(130, 140));
+    EXPECT_EQ(w.picture1()->picture(), rig.screen.desktop.copy(100, 100, 30, 40));
+    EXPECT_EQ(w.picture1()->size(), QSize(30, 40));
+    EXPECT_EQ(rig.screen.grabs, 2);
+}
+
 TEST(Form20Window, WithoutScreenAccessCapturesTheProgramsOwnWindowsAndSaysSoOnce)
 {
     Rig rig;
@@ -380,6 +402,23 @@ TEST(Form40Window, WarnsOnEveryReductionBelowFiftyTwipsAndStillReduces)
         EXPECT_EQ(m.title, QStringLiteral("蓝禾提示"));
     }
     EXPECT_LT(w.imageSize().width, 30.0f);
+}
+
+TEST(Form40Window, ZoomingFarBeyondTheScreenStaysDrawable)
+{
+    Rig rig;
+    QTemporaryDir dir;
+    Form40 w(rig.services, rig.navigator, nullptr);
+    rig.files.openAnswers.push_back(saveFileIn(dir, patterned(400, 300), "photo.png"));
+    w.command4()->click();
+    for (int i = 0; i < 200; ++i)
+        w.command1()->click();
+    EXPECT_GT(w.imageSize().width, 1e20f);
+    EXPECT_EQ(w.image1()->width(), QWIDGETSIZE_MAX);
+    const QImage shot = w.grab().toImage();   // paints only what is visible
+    EXPECT_FALSE(shot.isNull());
+    // The top-left corner of a huge zoom is the picture's first pixel, stretched.
+    EXPECT_EQ(w.image1()->grab(QRect(0, 0, 4, 4)).toImage().pixel(1, 1), patterned(400, 300).pixel(0, 0));
 }
 
 TEST(Form40Window, ButtonsStayInOneTouchingRowOnEveryResize)

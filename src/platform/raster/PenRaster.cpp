@@ -81,14 +81,14 @@ bool clipFarLine(int& x0, int& y0, int& x1, int& y1, int w, int h)
 // interval.
 struct SpanRasterizer::EdgePiece {
     double ax = 0, ay = 0;
-    double r = 0, r2 = 0;
+    double r = 0;
     bool band = false;
     // x = c0 + c1 * y for the lower and upper bounds of each pair.
     double loA0 = 0, loA1 = 0, hiA0 = 0, hiA1 = 0;   // ends (projection 0..len^2)
     double loB0 = 0, loB1 = 0, hiB0 = 0, hiB1 = 0;   // sides (distance within r)
     double bandTop = kInf, bandBottom = -kInf;        // rows where the band exists
 
-    EdgePiece(double ax_, double ay_, double bx, double by, double radius) : ax(ax_), ay(ay_), r(radius), r2(radius * radius)
+    EdgePiece(double ax_, double ay_, double bx, double by, double radius) : ax(ax_), ay(ay_), r(radius)
     {
         const double dx = bx - ax, dy = by - ay;
         const double len2 = dx * dx + dy * dy;
@@ -127,27 +127,6 @@ struct SpanRasterizer::EdgePiece {
         bandTop = std::min(ay, by) - ny;
         bandBottom = std::max(ay, by) + ny;
     }
-
-    bool slice(double yc, double& lo, double& hi) const
-    {
-        lo = kInf;
-        hi = -kInf;
-        const double dya = yc - ay;
-        if (dya * dya <= r2) {
-            const double d = std::sqrt(r2 - dya * dya);
-            lo = ax - d;
-            hi = ax + d;
-        }
-        if (band && yc >= bandTop && yc <= bandBottom) {
-            const double bl = std::max(loA0 + loA1 * yc, loB0 + loB1 * yc);
-            const double bh = std::min(hiA0 + hiA1 * yc, hiB0 + hiB1 * yc);
-            if (bl <= bh) {
-                lo = std::min(lo, bl);
-                hi = std::max(hi, bh);
-            }
-        }
-        return lo <= hi;
-    }
 };
 
 struct SpanRasterizer::PlacedPiece {
@@ -158,7 +137,6 @@ struct SpanRasterizer::PlacedPiece {
 
 SpanRasterizer::SpanRasterizer() : lanes_(std::make_unique<Lanes>()) {}
 SpanRasterizer::~SpanRasterizer() = default;
-
 
 std::uint32_t applyRop2(int mode, std::uint32_t pen, std::uint32_t dest)
 {
@@ -407,7 +385,8 @@ const std::vector<Span>& SpanRasterizer::outlineSpans(std::span<const DevicePoin
 
 QRect SpanRasterizer::strokePolygon(const Target& t, std::span<const DevicePoint> pts, int width, PixelOp op)
 {
-    if (pts.empty() || op.isNop())
+    // A figure of a single point is no outline; the old platform drew nothing.
+    if (pts.size() < 2 || op.isNop())
         return {};
     if (width > 1) {
         int minX = t.width, maxX = -1, minY = t.height, maxY = -1;
@@ -430,21 +409,25 @@ QRect SpanRasterizer::strokePolygon(const Target& t, std::span<const DevicePoint
         int x1 = pts[(i + 1) % n].x, y1 = pts[(i + 1) % n].y;
         if (!clipFarLine(x0, y0, x1, y1, t.width, t.height))
             continue;
+        if (x0 == x1 && y0 == y1)
+            continue;
         const std::int64_t dx = std::abs(static_cast<std::int64_t>(x1) - x0);
         const std::int64_t dy = -std::abs(static_cast<std::int64_t>(y1) - y0);
         const int sx = x0 < x1 ? 1 : -1;
         const int sy = y0 < y1 ? 1 : -1;
+        // The line's pixels lie in the box of its ends; when that box is
+        // inside the image no pixel needs checking.
+        const QRect box = QRect(QPoint(std::min(x0, x1), std::min(y0, y1)), QPoint(std::max(x0, x1), std::max(y0, y1)));
+        const QRect visible = box & QRect(0, 0, t.width, t.height);
+        if (visible.isEmpty())
+            continue;
+        touched |= visible;
+        const bool inside = visible == box;
         std::int64_t err = dx + dy;
-        int minX = std::numeric_limits<int>::max(), maxX = std::numeric_limits<int>::min();
-        int minY = minX, maxY = maxX;
         while (!(x0 == x1 && y0 == y1)) {
-            if (x0 >= 0 && y0 >= 0 && x0 < t.width && y0 < t.height) {
+            if (inside || (x0 >= 0 && y0 >= 0 && x0 < t.width && y0 < t.height)) {
                 std::uint32_t& p = t.row(y0)[x0];
                 p = (p & op.keep) ^ op.flip;
-                minX = std::min(minX, x0);
-                maxX = std::max(maxX, x0);
-                minY = std::min(minY, y0);
-                maxY = std::max(maxY, y0);
             }
             const std::int64_t e2 = 2 * err;
             if (e2 >= dy) {
@@ -456,8 +439,6 @@ QRect SpanRasterizer::strokePolygon(const Target& t, std::span<const DevicePoint
                 y0 += sy;
             }
         }
-        if (minX <= maxX)
-            touched |= QRect(QPoint(minX, minY), QPoint(maxX, maxY));
     }
     return touched;
 }

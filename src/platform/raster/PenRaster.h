@@ -65,7 +65,8 @@ public:
     // The closed outline through the points with a round-joined pen of the
     // given width (pixels). Width 1 draws every edge on its own as a thin
     // line without its last pixel; wider pens cover the union of the edges'
-    // capsules as one region, each pixel once. Returns the touched area.
+    // capsules as one region, each pixel once. Fewer than two points draw
+    // nothing. Returns the touched area.
     QRect strokePolygon(const Target& t, std::span<const DevicePoint> pts, int width, PixelOp op);
 
     // Solid fill of the inside of the polygon, nonzero winding rule.

@@ -31,10 +31,12 @@ QRect textArea(const QFont& font, const QString& text, double ascent, int escape
     return turn(escapement).mapRect(ink.united(cell)).toAlignedRect().adjusted(-2, -2, 2, 2);
 }
 
-TextMask renderTextMask(const QFont& font, const QString& text, double ascent, int escapement)
+TextMask renderTextMask(const QFont& font, const QString& text, double ascent, int escapement, const QRect& clip)
 {
     TextMask mask;
-    const QRect area = textArea(font, text, ascent, escapement);
+    QRect area = textArea(font, text, ascent, escapement);
+    if (!clip.isNull())
+        area &= clip;
     mask.left = area.left();
     mask.top = area.top();
     mask.width = area.width();
@@ -111,9 +113,13 @@ const TextMask* TextMaskCache::find(const LogFontRecord& font, const QString& te
 
 const TextMask& TextMaskCache::insert(const LogFontRecord& font, const QString& text, TextMask mask)
 {
-    if (masks_.size() >= kMaxEntries)
+    if (masks_.size() >= kMaxEntries || bytes_ + mask.alpha.size() > kMaxBytes) {
         masks_.clear();
-    return masks_.insert_or_assign(Key{font, text}, std::move(mask)).first->second;
+        bytes_ = 0;
+    }
+    bytes_ += mask.alpha.size();
+    auto [it, added] = masks_.insert_or_assign(Key{font, text}, std::move(mask));
+    return it->second;
 }
 
 } // namespace lh::raster

@@ -34,8 +34,11 @@ struct TextMask {
 QRect textArea(const QFont& font, const QString& text, double ascent, int escapement);
 
 // Rasterizes the text as above: antialiased coverage, white text on black in
-// the surface's pixel format, blended linearly by blendMask.
-TextMask renderTextMask(const QFont& font, const QString& text, double ascent, int escapement);
+// the surface's pixel format, blended linearly by blendMask. Only the part
+// inside clip (relative to the reference point; a null rectangle: all of it)
+// is rasterized, so huge fonts cost no more than the visible pixels.
+TextMask renderTextMask(const QFont& font, const QString& text, double ascent, int escapement,
+                        const QRect& clip = QRect());
 
 // Blends the mask in the given colour (0xffRRGGBB) with its reference point
 // at (x, y); returns the pixels touched.
@@ -46,9 +49,11 @@ QRect blendMask(const Target& t, const TextMask& mask, int x, int y, std::uint32
 class TextMaskCache {
 public:
     static constexpr std::size_t kMaxEntries = 4096;
-    // Texts longer than this are drawn directly (the serial line changes with
-    // every design).
+    static constexpr std::size_t kMaxBytes = 32u << 20;
+    // Only short texts (the serial line changes with every design) and masks
+    // up to this many pixels are kept.
     static constexpr int kMaxTextLength = 2;
+    static constexpr int kMaxMaskPixels = 256 * 256;
 
     const TextMask* find(const LogFontRecord& font, const QString& text) const;
     const TextMask& insert(const LogFontRecord& font, const QString& text, TextMask mask);
@@ -64,6 +69,7 @@ private:
         std::size_t operator()(const Key& k) const;
     };
     std::unordered_map<Key, TextMask, KeyHash> masks_;
+    std::size_t bytes_ = 0;
 };
 
 } // namespace lh::raster

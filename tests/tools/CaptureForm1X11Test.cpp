@@ -1,0 +1,111 @@
+// Cutting a paused design out of the main window on a real X display, with
+// real pointer input from outside the program (xdotool).
+
+#include "photo/Form1.h"
+#include "platform/QtClipboard.h"
+#include "platform/Random.h"
+#include "platform/ScreenGrabbers.h"
+#include "tools/Form20.h"
+#include "tools/PictureBox.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QSet>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+
+using namespace lh;
+
+namespace {
+
+bool xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start("xdotool", args);
+    if (!p.waitForStarted(5000))
+        return false;
+    while (p.state() != QProcess::NotRunning)
+        QTest::qWait(10);
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+} // namespace
+
+TEST(CaptureFromMainWindow, DragOverAPausedDesignCutsExactlyWhatTheScreenShows)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs an X display";
+    SeededRandom random(20110101);
+    test::FakeFileDialogs files;
+    test::FakeFontColorDialogs fontColor;
+    test::RecordingMessageBoxes messages;
+    test::FixedClock clock;
+    test::RecordingNavigator navigator;
+    QtClipboard clipboard;
+    const std::unique_ptr<ScreenGrabber> screen = makeScreenGrabber(QGuiApplication::platformName());
+    PlatformServices services;
+    services.random = &random;
+    services.files = &files;
+    services.fontColor = &fontColor;
+    services.messages = &messages;
+    services.clock = &clock;
+    services.clipboard = &clipboard;
+    services.screen = screen.get();
+
+    photo::Form1 main(services, navigator);
+    main.move(0, 0);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    // The first slot's photo in the middle, one design, then pause.
+    QObject* slot = main.findChild<QObject*>(QStringLiteral("Image7"));
+    ASSERT_NE(slot, nullptr);
+    QMetaObject::invokeMethod(slot, "clicked");
+    main.Timer1_Timer();
+    QCheckBox* pause = main.findChild<QCheckBox*>(QStringLiteral("Check2"));
+    ASSERT_NE(pause, nullptr);
+    pause->click();
+    ASSERT_FALSE(pause->isChecked());
+
+    tools::Form20 capture(services, navigator, &main);
+    capture.setAttribute(Qt::WA_DeleteOnClose, false);
+    capture.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&capture));
+    QTest::qWait(300);
+    const QImage before = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(before.isNull());
+
+    capture.mnuFileSnap()->trigger();
+    // From below the date label at the bottom-right of the design up to the top-left.
+    ASSERT_TRUE(xdotool({"mousemove", "840", "830", "mousedown", "1", "mousemove", "500", "400", "mousemove", "120",
+                         "90", "mouseup", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.state() == tools::Form20::State::Captured; }, 10000));
+
+    const QImage expect = before.copy(120, 90, 720, 740);
+    const QImage picture = capture.picture1()->picture().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(picture.size(), QSize(720, 740));
+    EXPECT_TRUE(picture == expect);
+    EXPECT_TRUE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32) == expect);
+    EXPECT_TRUE(capture.mnuFileSave()->isEnabled());
+    // The photo box in the middle of the design is part of the cut: the centre
+    // of what it shows is found at its place in the picture.
+    QWidget* photo = main.findChild<QWidget*>(QStringLiteral("Image6"));
+    ASSERT_NE(photo, nullptr);
+    ASSERT_TRUE(photo->isVisible());
+    const QImage shown = photo->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QPoint centre(photo->width() / 2, photo->height() / 2);
+    const QPoint inCut = photo->mapToGlobal(centre) - QPoint(120, 90);
+    ASSERT_TRUE(picture.rect().contains(inCut));
+    const QImage patch = shown.copy(QRect(centre - QPoint(20, 20), QSize(40, 40)));
+    QSet<QRgb> colours;
+    for (int y = 0; y < patch.height(); ++y)
+        for (int x = 0; x < patch.width(); ++x)
+            colours.insert(patch.pixel(x, y));
+    EXPECT_GT(colours.size(), 1) << "the photo box shows a picture";
+    EXPECT_EQ(picture.copy(QRect(inCut - QPoint(20, 20), QSize(40, 40))), patch);
+}
