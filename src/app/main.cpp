@@ -1,5 +1,6 @@
 // The program: the administrator password gate, then the main window.
 
+#include "app/ProgramLook.h"
 #include "app/ProgramServices.h"
 #include "app/ProgramWindows.h"
 #include "app/WindowSet.h"
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
     // The program ends with its main window; hidden tool windows and the
     // invisible music window do not keep it running.
     QApplication::setQuitOnLastWindowClosed(false);
+    lh::app::installProgramLook(app);
 
     const lh::app::ProgramServices services;
     const lh::login::GateOutcome outcome =
