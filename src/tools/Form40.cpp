@@ -1,45 +1,16 @@
 #include "tools/Form40.h"
 
 #include "app/Navigator.h"
-#include "platform/PictureFiles.h"
-#include "platform/WindowPlacement.h"
 #include "tools/PictureBox.h"
 
-#include <QCloseEvent>
-#include <QShowEvent>
 #include <QPushButton>
 
 namespace lh::tools {
 
-QString pictureOpenFilter()
-{
-    return QStringLiteral("All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp");
-}
-
-QPushButton* makeToolButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
-                            int width, int height)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-    b->setStyleSheet(QStringLiteral("QPushButton { background-color: #C0C0FF; border: 1px solid #606080; }"
-                                    "QPushButton:pressed { background-color: #A0A0E0; }"));
-    return b;
-}
-
 Form40::Form40(const PlatformServices& services, Navigator& navigator, QWidget* owner)
-    : QWidget(owner, Qt::Window)
-    , services_(services)
-    , navigator_(navigator)
+    : PictureToolWindow(services, navigator, owner, QStringLiteral("Form40"), QStringLiteral("蓝禾图像缩放剪裁"),
+                        14580, 8475)
 {
-    setObjectName(QStringLiteral("Form40"));
-    setWindowTitle(QStringLiteral("蓝禾图像缩放剪裁"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xFF, 0xFF));
-    setPalette(pal);
-    resize(twipsToPixels(14580), twipsToPixels(8475));
 
     image1_ = new StretchImage(this);
     image1_->setObjectName(QStringLiteral("Image1"));
@@ -77,34 +48,9 @@ void Form40::layoutButtons()
         row[i]->move(twipsToPixels(lefts[i]), row[i]->y());
 }
 
-void Form40::showEvent(QShowEvent* e)
-{
-    QWidget::showEvent(e);
-    if (!e->spontaneous())
-        fillScreenIfNobodyMaximizes(this);
-}
-
-void Form40::resizeEvent(QResizeEvent* e)
-{
-    QWidget::resizeEvent(e);
-    layoutButtons();
-}
-
-void Form40::moveEvent(QMoveEvent* e)
-{
-    QWidget::moveEvent(e);
-    // The frame becomes known once the window manager has placed the window.
-    layoutButtons();
-}
-
 void Form40::Command4_Click()
 {
-    if (!services_.files)
-        return;
-    const std::optional<QString> name = services_.files->openFile(this, QString(), pictureOpenFilter(), QString());
-    if (!name || name->isEmpty())
-        return;
-    const QImage picture = loadPicture(*name);
+    const QImage picture = askForPicture();
     if (picture.isNull())
         return;
     image1_->setPicture(picture);
@@ -130,13 +76,6 @@ void Form40::Command2_Click()
 void Form40::Command3_Click()
 {
     navigator_.openCapture(nullptr);
-}
-
-void Form40::closeEvent(QCloseEvent* e)
-{
-    QWidget::closeEvent(e);
-    if (e->isAccepted())
-        navigator_.showMainWindow();
 }
 
 } // namespace lh::tools

@@ -3,22 +3,16 @@
 // the user changes in quarter steps, so a region can then be cut out of the
 // screen with the region capture window.
 
-#include "platform/Services.h"
+#include "tools/PictureToolWindow.h"
 #include "tools/ToolGeometry.h"
 
-#include <QWidget>
-
 class QPushButton;
-
-namespace lh {
-class Navigator;
-}
 
 namespace lh::tools {
 
 class StretchImage;
 
-class Form40 : public QWidget {
+class Form40 : public PictureToolWindow {
     Q_OBJECT
 public:
     Form40(const PlatformServices& services, Navigator& navigator, QWidget* owner);
@@ -34,20 +28,11 @@ public:
     void Command1_Click();   // "放大"
     void Command2_Click();   // "缩小"
     void Command3_Click();   // "剪裁保存"
-    // Places the buttons for the current outer width.
-    void layoutButtons();
-
-protected:
-    void showEvent(QShowEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
-    void moveEvent(QMoveEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
+    void layoutButtons() override;
 
 private:
     void applySize();
 
-    const PlatformServices& services_;
-    Navigator& navigator_;
     StretchImage* image1_ = nullptr;
     QPushButton* command4_ = nullptr;
     QPushButton* command1_ = nullptr;
@@ -55,12 +40,5 @@ private:
     QPushButton* command3_ = nullptr;
     ZoomSize size_{9195.0f, 8505.0f};
 };
-
-// The filter of the open dialogs of the zoom and printing windows.
-QString pictureOpenFilter();
-
-// A button of the tool windows at a twips rectangle, face colour #C0C0FF.
-QPushButton* makeToolButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
-                            int width, int height);
 
 } // namespace lh::tools

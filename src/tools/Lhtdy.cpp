@@ -1,33 +1,18 @@
 #include "tools/Lhtdy.h"
 
-#include "app/Navigator.h"
-#include "platform/PictureFiles.h"
-#include "platform/WindowPlacement.h"
-#include "tools/Form40.h"
 #include "tools/PictureBox.h"
 #include "tools/ToolGeometry.h"
 
-#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QShowEvent>
 #include <QPushButton>
 
 namespace lh::tools {
 
 Lhtdy::Lhtdy(const PlatformServices& services, Navigator& navigator, QWidget* owner)
-    : QWidget(owner, Qt::Window)
-    , services_(services)
-    , navigator_(navigator)
+    : PictureToolWindow(services, navigator, owner, QStringLiteral("lhtdy"), QStringLiteral("蓝禾图像打印"), 12255,
+                        7020)
 {
-    setObjectName(QStringLiteral("lhtdy"));
-    setWindowTitle(QStringLiteral("蓝禾图像打印"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xFF, 0xFF));
-    setPalette(pal);
-    resize(twipsToPixels(12255), twipsToPixels(7020));
     // Restored, the window stands in the middle of the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -53,33 +38,9 @@ void Lhtdy::layoutButtons()
         b->move(twipsToPixels(printButtonLeft(outer, b->width() * kTwipsPerPixel)), b->y());
 }
 
-void Lhtdy::showEvent(QShowEvent* e)
-{
-    QWidget::showEvent(e);
-    if (!e->spontaneous())
-        fillScreenIfNobodyMaximizes(this);
-}
-
-void Lhtdy::resizeEvent(QResizeEvent* e)
-{
-    QWidget::resizeEvent(e);
-    layoutButtons();
-}
-
-void Lhtdy::moveEvent(QMoveEvent* e)
-{
-    QWidget::moveEvent(e);
-    layoutButtons();
-}
-
 void Lhtdy::Command4_Click()
 {
-    if (!services_.files)
-        return;
-    const std::optional<QString> name = services_.files->openFile(this, QString(), pictureOpenFilter(), QString());
-    if (!name || name->isEmpty())
-        return;
-    const QImage picture = loadPicture(*name);
+    const QImage picture = askForPicture();
     if (picture.isNull())
         return;
     picture1_->setPicture(picture);
@@ -102,13 +63,6 @@ void Lhtdy::Command2_Click()
         services_.messages->inform(this, QStringLiteral("图像没有打印。\n%1").arg(why), title,
                                    MessageIcon::Exclamation);
     }
-}
-
-void Lhtdy::closeEvent(QCloseEvent* e)
-{
-    QWidget::closeEvent(e);
-    if (e->isAccepted())
-        navigator_.showMainWindow();
 }
 
 } // namespace lh::tools

@@ -2,21 +2,15 @@
 // Printing window "蓝禾图像打印": opens a picture file, shows it at its own
 // size and prints it on the default printer.
 
-#include "platform/Services.h"
-
-#include <QWidget>
+#include "tools/PictureToolWindow.h"
 
 class QPushButton;
-
-namespace lh {
-class Navigator;
-}
 
 namespace lh::tools {
 
 class PictureBox;
 
-class Lhtdy : public QWidget {
+class Lhtdy : public PictureToolWindow {
     Q_OBJECT
 public:
     Lhtdy(const PlatformServices& services, Navigator& navigator, QWidget* owner);
@@ -27,17 +21,9 @@ public:
 
     void Command4_Click();   // "取图"
     void Command2_Click();   // "打印"
-    void layoutButtons();
-
-protected:
-    void showEvent(QShowEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
-    void moveEvent(QMoveEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
+    void layoutButtons() override;
 
 private:
-    const PlatformServices& services_;
-    Navigator& navigator_;
     PictureBox* picture1_ = nullptr;
     QPushButton* command4_ = nullptr;
     QPushButton* command2_ = nullptr;
