@@ -188,24 +188,37 @@ void Form20::mnuFileSnap_Click()
 {
     if (snapArmed_ || state_ == State::Selecting)
         return;
-    if ((!services_.screen || !services_.screen->canGrabScreen()) && !g_toldNoScreenGrab) {
-        g_toldNoScreenGrab = true;
-        if (services_.messages)
-            services_.messages->inform(this,
-                                       QStringLiteral("本系统不能读取整个屏幕，剪裁抓图只能剪取本程序窗口中显示的图像。"),
-                                       kTitleNotice, MessageIcon::Information);
-    }
+    if (!services_.screen || !services_.screen->canGrabScreen())
+        tellOwnWindowsOnly();
     snapArmed_ = true;
     state_ = State::Armed;
     QGuiApplication::setOverrideCursor(Qt::CrossCursor);
     grabPointer();
 }
 
+void Form20::forgetScreenNotice()
+{
+    g_toldNoScreenGrab = false;
+}
+
+void Form20::tellOwnWindowsOnly()
+{
+    if (g_toldNoScreenGrab)
+        return;
+    g_toldNoScreenGrab = true;
+    if (services_.messages)
+        services_.messages->inform(this, QStringLiteral("本系统不能读取整个屏幕，剪裁抓图只能剪取本程序窗口中显示的图像。"),
+                                   kTitleNotice, MessageIcon::Information);
+}
+
 QImage Form20::takeScreen()
 {
     QImage shot;
-    if (services_.screen && services_.screen->canGrabScreen())
+    if (services_.screen && services_.screen->canGrabScreen()) {
         shot = services_.screen->grabDesktop();
+        // The screen refused this time: said once the capture is done.
+        grabFellBack_ = shot.isNull();
+    }
     if (shot.isNull()) {
         // What the program's own windows show, each at its place on screen.
         const QRect desk = virtualDesktopDeviceRect();
@@ -268,6 +281,10 @@ void Form20::endSelection(QPoint position)
     picture1_->setPicture(copy);
     mnuFileSave_->setEnabled(true);
     state_ = State::Captured;
+    if (grabFellBack_) {
+        grabFellBack_ = false;
+        tellOwnWindowsOnly();
+    }
 }
 
 void Form20::mousePressEvent(QMouseEvent* e)

@@ -46,6 +46,10 @@ public:
     void mnuFileSave_Click();
     void mnuFileExit_Click();
 
+    // The notice that only the program's own windows can be captured is
+    // given once per run; this makes the next capture give it again.
+    static void forgetScreenNotice();
+
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -55,6 +59,8 @@ protected:
 
 private:
     QImage takeScreen();
+    // Tells the user, once per run, that only the program's own windows can be captured.
+    void tellOwnWindowsOnly();
     void beginSelection(QPoint anchor);
     void endSelection(QPoint position);
     void grabPointer();
@@ -70,6 +76,7 @@ private:
     PictureBox* picture1_ = nullptr;
 
     bool snapArmed_ = false;
+    bool grabFellBack_ = false;
     bool pointerGrabbed_ = false;
     bool placed_ = false;
     State state_ = State::Loaded;

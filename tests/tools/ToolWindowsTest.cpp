@@ -306,6 +306,7 @@ TEST(Form20Window, AnArmedRequestSurvivesExitAndTheNextCaptureReplacesThePicture
 
 TEST(Form20Window, WithoutScreenAccessCapturesTheProgramsOwnWindowsAndSaysSoOnce)
 {
+    Form20::forgetScreenNotice();
     Rig rig;
     rig.screen.grabsScreen = false;
     QWidget shown(nullptr, Qt::Window | Qt::FramelessWindowHint);
@@ -332,6 +333,39 @@ TEST(Form20Window, WithoutScreenAccessCapturesTheProgramsOwnWindowsAndSaysSoOnce
     Form20 second(rig.services, rig.navigator, nullptr);
     second.show();
     second.mnuFileSnap()->trigger();
+    EXPECT_EQ(rig.messages.messages.size(), 1u);   // told once
+    resetPointer();
+}
+
+TEST(Form20Window, AScreenGrabThatFailsFallsBackToTheOwnWindowsAndSaysSoAfterTheCapture)
+{
+    Form20::forgetScreenNotice();
+    Rig rig;
+    rig.screen.desktop = QImage();   // the platform says yes, then hands back nothing
+    QWidget shown(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    shown.setAutoFillBackground(true);
+    QPalette pal;
+    pal.setColor(QPalette::Window, QColor(200, 10, 90));
+    shown.setPalette(pal);
+    shown.setGeometry(20, 30, 120, 90);
+    shown.show();
+    Form20 w(rig.services, rig.navigator, nullptr);
+    w.move(300, 200);
+    w.show();
+    QApplication::setActiveWindow(&w);
+
+    w.mnuFileSnap()->trigger();
+    EXPECT_TRUE(rig.messages.messages.empty()) << "nothing to say before the grab was tried";
+    drag(&w, QPoint(90, 90), QPoint(50, 50));
+    EXPECT_EQ(rig.screen.grabs, 1);
+    const QImage got = w.picture1()->picture();
+    ASSERT_EQ(got.size(), QSize(40, 40));
+    EXPECT_EQ(got.pixel(0, 0), qRgb(200, 10, 90)) << "not what the window shows";
+    ASSERT_EQ(rig.messages.messages.size(), 1u);
+    EXPECT_EQ(rig.messages.messages[0].title, QStringLiteral("蓝禾提示"));
+
+    w.mnuFileSnap()->trigger();
+    drag(&w, QPoint(90, 90), QPoint(60, 60));
     EXPECT_EQ(rig.messages.messages.size(), 1u);   // told once
     resetPointer();
 }
