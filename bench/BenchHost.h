@@ -2,6 +2,7 @@
 // The texts a designer window starts with, for the headless benchmark and
 // the render command.
 
+#include "BenchPlatform.h"
 #include "design/DesignTick.h"
 #include "platform/Services.h"
 
@@ -45,12 +46,5 @@ public:
 private:
     QHash<QString, QString> texts_;
 };
-
-// Fonts need a GUI application; without a display use the offscreen platform.
-inline void useOffscreenUnlessDisplayed()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-}
 
 } // namespace lh::bench

@@ -2,6 +2,7 @@
 // at pen widths 1, 20 and 90 in copy (13) and not-mask (8) mode, and 60
 // rotated characters with their width measurements. Prints milliseconds per
 // design; passes or fails nothing.
+#include "BenchPlatform.h"
 #include "drawing/RotatedText.h"
 #include "drawing/StarPolygon.h"
 #include "platform/RasterSurface.h"
@@ -69,6 +70,7 @@ void drawLayers(RasterSurface& s, const std::vector<Layer>& layers)
 
 int main(int argc, char** argv)
 {
+    lh::bench::useOffscreenUnlessDisplayed();
     QGuiApplication app(argc, argv);
     const auto wallStart = std::chrono::steady_clock::now();
     const double cpuStart = Clock::now();
