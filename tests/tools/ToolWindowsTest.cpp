@@ -304,22 +304,32 @@ TEST(Form20Window, AnArmedRequestSurvivesExitAndTheNextCaptureReplacesThePicture
     EXPECT_EQ(rig.screen.grabs, 2);
 }
 
+// A plain window of one colour at (20, 30), 120 x 90 pixels, and the capture
+// window beside it, active.
+struct OwnWindowScene {
+    OwnWindowScene(Rig& rig, const QColor& colour) : form(rig.services, rig.navigator, nullptr)
+    {
+        shown.setAutoFillBackground(true);
+        QPalette pal;
+        pal.setColor(QPalette::Window, colour);
+        shown.setPalette(pal);
+        shown.setGeometry(20, 30, 120, 90);
+        shown.show();
+        form.move(300, 200);
+        form.show();
+        QApplication::setActiveWindow(&form);
+    }
+    QWidget shown{nullptr, Qt::Window | Qt::FramelessWindowHint};
+    Form20 form;
+};
+
 TEST(Form20Window, WithoutScreenAccessCapturesTheProgramsOwnWindowsAndSaysSoOnce)
 {
     Form20::forgetScreenNotice();
     Rig rig;
     rig.screen.grabsScreen = false;
-    QWidget shown(nullptr, Qt::Window | Qt::FramelessWindowHint);
-    shown.setAutoFillBackground(true);
-    QPalette pal;
-    pal.setColor(QPalette::Window, QColor(12, 34, 56));
-    shown.setPalette(pal);
-    shown.setGeometry(20, 30, 120, 90);
-    shown.show();
-    Form20 w(rig.services, rig.navigator, nullptr);
-    w.move(300, 200);
-    w.show();
-    QApplication::setActiveWindow(&w);
+    OwnWindowScene scene(rig, QColor(12, 34, 56));
+    Form20& w = scene.form;
 
     w.mnuFileSnap()->trigger();
     ASSERT_EQ(rig.messages.messages.size(), 1u);
@@ -342,17 +352,8 @@ TEST(Form20Window, AScreenGrabThatFailsFallsBackToTheOwnWindowsAndSaysSoAfterThe
     Form20::forgetScreenNotice();
     Rig rig;
     rig.screen.desktop = QImage();   // the platform says yes, then hands back nothing
-    QWidget shown(nullptr, Qt::Window | Qt::FramelessWindowHint);
-    shown.setAutoFillBackground(true);
-    QPalette pal;
-    pal.setColor(QPalette::Window, QColor(200, 10, 90));
-    shown.setPalette(pal);
-    shown.setGeometry(20, 30, 120, 90);
-    shown.show();
-    Form20 w(rig.services, rig.navigator, nullptr);
-    w.move(300, 200);
-    w.show();
-    QApplication::setActiveWindow(&w);
+    OwnWindowScene scene(rig, QColor(200, 10, 90));
+    Form20& w = scene.form;
 
     w.mnuFileSnap()->trigger();
     EXPECT_TRUE(rig.messages.messages.empty()) << "nothing to say before the grab was tried";
