@@ -278,7 +278,10 @@ void Form20::endSelection(QPoint position)
     showNormal();
     raise();
     activateWindow();
-    picture1_->setPicture(copy);
+    // The copy holds device pixels; shown at the size it had on the screen.
+    QImage shown = copy;
+    shown.setDevicePixelRatio(devicePixelRatio());
+    picture1_->setPicture(shown);
     mnuFileSave_->setEnabled(true);
     state_ = State::Captured;
     if (grabFellBack_) {

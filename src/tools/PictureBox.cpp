@@ -3,6 +3,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace lh::tools {
 
 PictureBox::PictureBox(const QColor& background, QWidget* parent)
@@ -15,7 +17,10 @@ PictureBox::PictureBox(const QColor& background, QWidget* parent)
 void PictureBox::setPicture(const QImage& picture)
 {
     picture_ = picture;
-    resize(qMin(picture.width(), QWIDGETSIZE_MAX), qMin(picture.height(), QWIDGETSIZE_MAX));
+    // A screen capture on a scaled screen holds device pixels: the box takes
+    // the size the picture had on that screen, not twice it.
+    const QSize size = picture.deviceIndependentSize().toSize();
+    resize(qMin(size.width(), QWIDGETSIZE_MAX), qMin(size.height(), QWIDGETSIZE_MAX));
     update();
 }
 
@@ -23,11 +28,20 @@ void PictureBox::paintEvent(QPaintEvent* e)
 {
     QPainter p(this);
     p.fillRect(e->rect(), background_);
-    if (!picture_.isNull()) {
+    if (picture_.isNull())
+        return;
+    const qreal ratio = picture_.devicePixelRatio();
+    if (ratio == 1.0) {
         const QRect area = e->rect().intersected(picture_.rect());
         if (!area.isEmpty())
             p.drawImage(area.topLeft(), picture_, area);
+        return;
     }
+    // Device pixels of the visible part, drawn at their logical place.
+    const QRect area = e->rect().intersected(rect());
+    const QRect source(QPoint(int(area.x() * ratio), int(area.y() * ratio)),
+                       QSize(int(std::ceil(area.width() * ratio)), int(std::ceil(area.height() * ratio))));
+    p.drawImage(QRectF(area), picture_, QRectF(source));
 }
 
 StretchImage::StretchImage(QWidget* parent)

@@ -557,3 +557,29 @@ TEST(LhtdyWindow, ButtonsRightAlignedAndClosingShowsTheMainWindow)
     EXPECT_TRUE(w.isNull());
     EXPECT_EQ(rig.navigator.mainShows, 1);
 }
+
+TEST(PictureBoxWidget, TakesThePicturesSizeOnTheScreenItCameFrom)
+{
+    const struct {
+        qreal ratio;
+        QSize logical;
+    } cases[] = {{1.0, QSize(40, 20)}, {2.0, QSize(20, 10)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ratio);
+        QImage picture(40, 20, QImage::Format_RGB32);
+        picture.fill(qRgb(200, 30, 40));
+        // The last 2 x 2 device pixels: the last logical pixel at either ratio.
+        for (const QPoint at : {QPoint(38, 18), QPoint(39, 18), QPoint(38, 19), QPoint(39, 19)})
+            picture.setPixel(at, qRgb(0, 0, 255));
+        picture.setDevicePixelRatio(c.ratio);
+        PictureBox box(QColor(0xC0, 0xC0, 0xFF), nullptr);
+        box.setPicture(picture);
+        EXPECT_EQ(box.size(), c.logical);
+        EXPECT_EQ(box.picture().size(), QSize(40, 20)) << "the picture keeps every device pixel";
+        const QImage shown = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(shown.size(), c.logical);
+        EXPECT_EQ(shown.pixel(0, 0), qRgb(200, 30, 40));
+        EXPECT_EQ(shown.pixel(c.logical.width() - 1, c.logical.height() - 1), qRgb(0, 0, 255));
+        EXPECT_EQ(shown.pixel(c.logical.width() - 3, c.logical.height() - 3), qRgb(200, 30, 40));
+    }
+}
