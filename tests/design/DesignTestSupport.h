@@ -3,6 +3,7 @@
 // and the date label recorded.
 
 #include "design/DesignTick.h"
+#include "design/WindowTexts.h"
 
 #include <QHash>
 #include <QString>
@@ -23,30 +24,10 @@ public:
     static FakeDesignHost categoryWindow(int category)
     {
         FakeDesignHost h;
-        h.texts = {
-            {QStringLiteral("Combo1"), QStringLiteral("90")},
-            {QStringLiteral("Combo2"), QStringLiteral("5")},
-            {QStringLiteral("Label7"), QString::number(category)},
-            {QStringLiteral("Text2"), QStringLiteral("蓝禾软件公元2011年1月出品")},
-            {QStringLiteral("Text3"), QStringLiteral("世界顶级美术图案作品")},
-            {QStringLiteral("Text4"), QStringLiteral(" 蓝禾软件  祝全世界人民  幸福安康")},
-        };
+        h.texts = design::initialWindowTexts(category);
         return h;
     }
-    static FakeDesignHost photoWindow()
-    {
-        FakeDesignHost h;
-        h.texts = {
-            {QStringLiteral("Combo1"), QStringLiteral("90")},
-            {QStringLiteral("Combo2"), QStringLiteral("8")},
-            {QStringLiteral("Label14"), QStringLiteral("1")},
-            {QStringLiteral("Text6"), QStringLiteral("RGB(230 * Rnd, 230 * Rnd, 230 * Rnd)")},
-            {QStringLiteral("Combo3"), QStringLiteral("★★★★★★★★★   祝您生日快乐   ★★★★★★★★★")},
-            {QStringLiteral("Combo4"), QStringLiteral("★★★美好青春 美好回忆★★★")},
-            {QStringLiteral("Combo6"), QStringLiteral("0.2")},
-        };
-        return h;
-    }
+    static FakeDesignHost photoWindow() { return categoryWindow(1); }
 
     QString text(const QString& control) const override { return texts.value(control); }
     void setCountCaption(const QString& caption) override { countCaptions.push_back(caption); }

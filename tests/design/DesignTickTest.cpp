@@ -213,7 +213,7 @@ TEST(DesignTick, SerialLineText)
     const Case cases[] = {
         {2, QStringLiteral("NO: ZRV290535049.57566195")},
         {6, QStringLiteral("NO: ZRV690535049.57566195")},
-        {10, QStringLiteral("NO: ZRV1090535049.57566195")},
+        {10, QStringLiteral("NO: ZRV1012535049.57566195")},   // the window starts with width "12"
         {11, QStringLiteral("NO: ZRV90535049.57566195")},
         {1, QStringLiteral("NO: ZRV190835049.57566195")},
     };
