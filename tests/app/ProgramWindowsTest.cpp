@@ -14,23 +14,11 @@ using lh::app::WindowSet;
 namespace {
 
 // The program's windows on scripted services.
-class ProgramWindows : public ::testing::Test {
+class ProgramWindows : public ::testing::Test, protected lh::test::FakeServices {
 protected:
     void SetUp() override
     {
-        services.random = &random;
-        services.files = &files;
-        services.fontColor = &fontColor;
-        services.messages = &messages;
-        services.clock = &clock;
-        services.clipboard = &clipboard;
         services.screen = &screen;
-        services.printer = &printer;
-        services.makeAudioPlayer = [this] {
-            auto player = std::make_unique<lh::test::FakeAudioPlayer>();
-            lastPlayer = player.get();
-            return player;
-        };
         lh::app::installProgramWindows(set, services);
     }
 
@@ -39,16 +27,7 @@ protected:
         QImage grabDesktop() override { return {}; }
     };
 
-    lh::SeededRandom random{1};
-    lh::test::FakeFileDialogs files;
-    lh::test::FakeFontColorDialogs fontColor;
-    lh::test::RecordingMessageBoxes messages;
-    lh::test::FixedClock clock;
-    lh::test::MemoryClipboard clipboard;
     NoScreen screen;
-    lh::test::FakePrinter printer;
-    lh::test::FakeAudioPlayer* lastPlayer = nullptr;
-    lh::PlatformServices services;
     WindowSet set;
 };
 

@@ -28,15 +28,10 @@ using lh::photo::Form1;
 using lh::photo::ImageBox;
 using lh::photo::ShapeBox;
 
-class Form1Test : public ::testing::Test {
+class Form1Test : public ::testing::Test, protected lh::test::FakeServices {
 protected:
     void SetUp() override
     {
-        services.random = &random;
-        services.files = &files;
-        services.fontColor = &fontColor;
-        services.messages = &messages;
-        services.clock = &clock;
         window = std::make_unique<Form1>(services, navigator);
     }
 
@@ -70,13 +65,7 @@ protected:
     }
     void click(const char* name) { QTest::mouseClick(child(name), Qt::LeftButton); }
 
-    lh::ScriptedRandom random{{0.5f}};
-    lh::test::FakeFileDialogs files;
-    lh::test::FakeFontColorDialogs fontColor;
-    lh::test::RecordingMessageBoxes messages;
-    lh::test::FixedClock clock;
     lh::test::RecordingNavigator navigator;
-    lh::PlatformServices services;
     std::unique_ptr<Form1> window;
 };
 

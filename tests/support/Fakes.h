@@ -2,6 +2,7 @@
 // Scripted stand-ins for the platform services, so tests answer dialogs,
 // read message boxes and fix the clock.
 
+#include "platform/Random.h"
 #include "platform/Services.h"
 
 #include <QDateTime>
@@ -162,6 +163,40 @@ public:
     void startMusic() override { ++musicStarts; }
     void stopMusic() override { ++musicStops; }
     void showMainWindow() override { ++mainShows; }
+};
+
+// Every scripted service at once, wired into `services`: draws 0.5 from the
+// random source, dialogs answer cancel, messages are recorded, the clock is
+// fixed, the clipboard and printer are in memory, each start of the music
+// gets a FakeAudioPlayer (the last one in lastPlayer); no screen grabber.
+struct FakeServices {
+    FakeServices()
+    {
+        services.random = &random;
+        services.files = &files;
+        services.fontColor = &fontColor;
+        services.messages = &messages;
+        services.clock = &clock;
+        services.clipboard = &clipboard;
+        services.printer = &printer;
+        services.makeAudioPlayer = [this] {
+            auto player = std::make_unique<FakeAudioPlayer>();
+            lastPlayer = player.get();
+            return player;
+        };
+    }
+    FakeServices(const FakeServices&) = delete;
+    FakeServices& operator=(const FakeServices&) = delete;
+
+    ScriptedRandom random{{0.5f}};
+    FakeFileDialogs files;
+    FakeFontColorDialogs fontColor;
+    RecordingMessageBoxes messages;
+    FixedClock clock;
+    MemoryClipboard clipboard;
+    FakePrinter printer;
+    FakeAudioPlayer* lastPlayer = nullptr;
+    PlatformServices services;
 };
 
 } // namespace lh::test

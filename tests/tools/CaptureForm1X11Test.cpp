@@ -19,21 +19,13 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "XdotoolSupport.h"
 
 using namespace lh;
 
 namespace {
 
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start("xdotool", args);
-    if (!p.waitForStarted(5000))
-        return false;
-    while (p.state() != QProcess::NotRunning)
-        QTest::qWait(10);
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
+using test::xdotool;
 
 } // namespace
 
@@ -42,19 +34,12 @@ TEST(CaptureFromMainWindow, DragOverAPausedDesignCutsExactlyWhatTheScreenShows)
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         GTEST_SKIP() << "needs an X display";
     SeededRandom random(20110101);
-    test::FakeFileDialogs files;
-    test::FakeFontColorDialogs fontColor;
-    test::RecordingMessageBoxes messages;
-    test::FixedClock clock;
     test::RecordingNavigator navigator;
     QtClipboard clipboard;
     const std::unique_ptr<ScreenGrabber> screen = makeScreenGrabber(QGuiApplication::platformName());
-    PlatformServices services;
+    test::FakeServices fake;
+    PlatformServices& services = fake.services;
     services.random = &random;
-    services.files = &files;
-    services.fontColor = &fontColor;
-    services.messages = &messages;
-    services.clock = &clock;
     services.clipboard = &clipboard;
     services.screen = screen.get();
 

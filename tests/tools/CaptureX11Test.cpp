@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "XdotoolSupport.h"
 
 using namespace lh;
 using namespace lh::tools;
@@ -69,17 +70,7 @@ QImage clipboardSeenFromOutside()
     return QImage::fromData(p.readAllStandardOutput(), "PNG");
 }
 
-// Runs xdotool while the program keeps handling events.
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start("xdotool", args);
-    if (!p.waitForStarted(5000))
-        return false;
-    while (p.state() != QProcess::NotRunning)
-        QTest::qWait(10);
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
+using test::xdotool;
 
 struct X11Rig : ::testing::Test {
     test::FakeFileDialogs files;
