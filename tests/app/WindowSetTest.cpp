@@ -1,3 +1,4 @@
+#include "Fakes.h"
 #include "app/WindowSet.h"
 #include "music/Mp3Test.h"
 
@@ -171,31 +172,12 @@ TEST_F(Windows, ToolWithoutAWindowDoesNothing)
     EXPECT_EQ(set.tool(WindowSet::Tool::Printing), nullptr);
 }
 
-namespace {
-
-struct PlayerLog {
-    QStringList calls;
-};
-
-class LoggingPlayer : public lh::AudioPlayer {
-public:
-    explicit LoggingPlayer(PlayerLog& log) : m_log(log) {}
-    ~LoggingPlayer() override { m_log.calls << "gone"; }
-    void play(const QString&) override { m_log.calls << "play"; }
-    void stop() override { m_log.calls << "stop"; }
-    bool isPlaying() const override { return false; }
-
-private:
-    PlayerLog& m_log;
-};
-
-} // namespace
-
 TEST_F(Windows, MusicWindowLivesExactlyWhileTheMusicPlays)
 {
-    PlayerLog log;
+    QStringList log;
     lh::PlatformServices services;
-    services.makeAudioPlayer = [&] { return std::make_unique<LoggingPlayer>(log); };
+    services.makeAudioPlayer = [&] { return std::make_unique<lh::test::LoggingAudioPlayer>(log); };
+    const QString play = QStringLiteral("play ") + lh::music::Mp3Test::songPath();
     set.setMusicFactory([&](QWidget* owner) { return new lh::music::Mp3Test(services, owner); });
     registerDesigners({1});
     set.showMainWindow();
@@ -208,16 +190,16 @@ TEST_F(Windows, MusicWindowLivesExactlyWhileTheMusicPlays)
     EXPECT_FALSE(music->isVisible());
     set.startMusic();   // already playing: the same window, the song not restarted
     EXPECT_EQ(set.musicWindow(), music.data());
-    EXPECT_EQ(log.calls, QStringList{"play"});
+    EXPECT_EQ(log, QStringList{play});
 
     set.stopMusic();
     EXPECT_TRUE(music.isNull());
-    EXPECT_EQ(log.calls, (QStringList{"play", "stop", "gone"}));
+    EXPECT_EQ(log, (QStringList{play, "stop", "destroyed"}));
 
     set.startMusic();
     EXPECT_NE(set.musicWindow(), nullptr);
-    EXPECT_EQ(log.calls.size(), 4);
-    EXPECT_EQ(log.calls.back(), QStringLiteral("play"));
+    EXPECT_EQ(log.size(), 4);
+    EXPECT_EQ(log.back(), play);
     set.stopMusic();
     set.stopMusic();   // nothing left to stop
     EXPECT_EQ(set.musicWindow(), nullptr);

@@ -1,3 +1,4 @@
+#include "Fakes.h"
 #include "music/Mp3Test.h"
 #include "music/QtAudioPlayer.h"
 
@@ -123,35 +124,13 @@ TEST(QtAudioPlayerTest, FileThatCannotBePlayedEndsInAnErrorAndTheNextPlayerWorks
     }
 }
 
-namespace {
-
-// Records what the music window does with its player, beyond the player's life.
-struct PlayerLog {
-    QStringList calls;
-};
-
-class LoggingPlayer : public lh::AudioPlayer {
-public:
-    explicit LoggingPlayer(PlayerLog& log) : m_log(log) {}
-    ~LoggingPlayer() override { m_log.calls << "destroyed"; }
-    void play(const QString& path) override { m_log.calls << "play " + path; m_playing = true; }
-    void stop() override { m_log.calls << "stop"; m_playing = false; }
-    bool isPlaying() const override { return m_playing; }
-
-private:
-    PlayerLog& m_log;
-    bool m_playing = false;
-};
-
-} // namespace
-
 TEST(Mp3TestWindow, PlaysTheSongOnCreationAndStopsWhenDestroyed)
 {
     QTemporaryDir dir;
     qputenv("LH_PROGRAM_DIR", QFile::encodeName(dir.path()));
-    PlayerLog log;
+    QStringList log;
     lh::PlatformServices services;
-    services.makeAudioPlayer = [&] { return std::make_unique<LoggingPlayer>(log); };
+    services.makeAudioPlayer = [&] { return std::make_unique<lh::test::LoggingAudioPlayer>(log); };
     QWidget owner;
 
     auto* music = new Mp3Test(services, &owner);
@@ -159,14 +138,14 @@ TEST(Mp3TestWindow, PlaysTheSongOnCreationAndStopsWhenDestroyed)
     EXPECT_EQ(music->windowTitle(), QStringLiteral("MP3音乐播放"));
     EXPECT_TRUE(music->isWindow());
     EXPECT_EQ(music->parentWidget(), &owner);
-    EXPECT_EQ(log.calls, QStringList{"play " + QDir(dir.path()).filePath("生日快乐.mp3")});
+    EXPECT_EQ(log, QStringList{"play " + QDir(dir.path()).filePath("生日快乐.mp3")});
 
     owner.show();
     music->show();
     EXPECT_FALSE(music->isVisible());
 
     delete music;
-    EXPECT_EQ(log.calls.mid(1), (QStringList{"stop", "destroyed"}));
+    EXPECT_EQ(log.mid(1), (QStringList{"stop", "destroyed"}));
     qunsetenv("LH_PROGRAM_DIR");
 }
 

@@ -133,6 +133,29 @@ public:
     }
 };
 
+// Writes what is done with it, its end included, into a log that outlives it:
+// "play <path>", "stop", "destroyed".
+class LoggingAudioPlayer : public AudioPlayer {
+public:
+    explicit LoggingAudioPlayer(QStringList& log) : m_log(log) {}
+    ~LoggingAudioPlayer() override { m_log << QStringLiteral("destroyed"); }
+    void play(const QString& path) override
+    {
+        m_log << QStringLiteral("play ") + path;
+        m_playing = true;
+    }
+    void stop() override
+    {
+        m_log << QStringLiteral("stop");
+        m_playing = false;
+    }
+    bool isPlaying() const override { return m_playing; }
+
+private:
+    QStringList& m_log;
+    bool m_playing = false;
+};
+
 class FakeAudioPlayer : public AudioPlayer {
 public:
     QString path;
