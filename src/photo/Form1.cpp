@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHash>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
@@ -265,7 +266,10 @@ public:
 
     QString text(const QString& control) const override
     {
-        QWidget* w = window_.findChild<QWidget*>(control);
+        // Controls live as long as the window: look each up once, not on every tick.
+        QWidget*& w = controls_[control];
+        if (!w)
+            w = window_.findChild<QWidget*>(control);
         if (auto* combo = qobject_cast<QComboBox*>(w))
             return combo->currentText();
         if (auto* label = qobject_cast<QLabel*>(w))
@@ -280,6 +284,7 @@ public:
 
 private:
     Form1& window_;
+    mutable QHash<QString, QWidget*> controls_;
 };
 
 struct Form1::Engine {
