@@ -5,8 +5,9 @@
 #include "BenchPlatform.h"
 #include "drawing/RotatedText.h"
 #include "drawing/StarPolygon.h"
-#include "platform/RasterSurface.h"
-#include "platform/Random.h"
+#include "engine/RasterSurface.h"
+#include "core/Random.h"
+#include "design/TickRules.h"
 
 #include <QGuiApplication>
 
@@ -51,7 +52,7 @@ std::vector<Layer> randomLayers(RandomSource& random)
     std::vector<Layer> layers;
     for (std::size_t i = 0; i < std::size(kLayerWidths); ++i) {
         const auto points = static_cast<std::int16_t>(roundHalfEven(99.0 * random.next()));
-        const int r = randomChannel(random.next()), g = randomChannel(random.next()), b = randomChannel(random.next());
+        const int r = design::randomChannel(random.next()), g = design::randomChannel(random.next()), b = design::randomChannel(random.next());
         layers.push_back({points, rgb(r, g, b)});
     }
     return layers;

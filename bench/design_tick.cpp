@@ -7,8 +7,8 @@
 #include "BenchHost.h"
 
 #include "design/DesignTick.h"
-#include "platform/RasterSurface.h"
-#include "platform/Random.h"
+#include "engine/RasterSurface.h"
+#include "core/Random.h"
 
 #include <QDateTime>
 #include <QGuiApplication>

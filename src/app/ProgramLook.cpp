@@ -1,6 +1,6 @@
 #include "app/ProgramLook.h"
 
-#include "platform/Fonts.h"
+#include "engine/Fonts.h"
 
 #include <QApplication>
 #include <QFont>

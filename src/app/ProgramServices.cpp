@@ -1,7 +1,7 @@
 #include "app/ProgramServices.h"
 
 #include "music/QtAudioPlayer.h"
-#include "platform/Random.h"
+#include "core/Random.h"
 #include "platform/ScreenGrabbers.h"
 
 #include <QGuiApplication>

@@ -5,7 +5,7 @@
 // box is destroyed and made fresh the next time; the music window exists
 // only while the music plays.
 
-#include "app/Navigator.h"
+#include "forms/Navigator.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,10 +1,11 @@
 #include "design/DesignTick.h"
+#include "design/TickRules.h"
 
 #include "drawing/RotatedText.h"
 #include "drawing/StarPolygon.h"
-#include "platform/Random.h"
+#include "core/Random.h"
 #include "platform/Services.h"
-#include "platform/Surface.h"
+#include "engine/Surface.h"
 
 #include <chrono>
 #include <limits>

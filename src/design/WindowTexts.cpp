@@ -13,6 +13,7 @@ QHash<QString, QString> initialWindowTexts(int category)
             {QStringLiteral("Combo3"), QStringLiteral("★★★★★★★★★   祝您生日快乐   ★★★★★★★★★")},
             {QStringLiteral("Combo4"), QStringLiteral("★★★美好青春 美好回忆★★★")},
             {QStringLiteral("Combo6"), QStringLiteral("0.2")},
+            {QStringLiteral("Combo5"), QStringLiteral("我最新的美术图案作品")},
         };
     }
     const QString width = category == 9    ? QStringLiteral("20")

@@ -1,7 +1,7 @@
 #include "drawing/CLogFont.h"
 
 #include "drawing/RotatedText.h"
-#include "platform/Numeric.h"
+#include "core/Numeric.h"
 
 #include <atomic>
 

@@ -6,7 +6,7 @@
 // built from; the user prints with the record (Surface::textOut) and must
 // not keep either past the next rebuild.
 
-#include "platform/Surface.h"
+#include "engine/Surface.h"
 
 #include <QString>
 

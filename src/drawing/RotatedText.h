@@ -4,8 +4,8 @@
 // The font record and the ring's character placement are plain functions;
 // DrawRotatedText and DrawTextRing only hand their results to the surface.
 
-#include "platform/Numeric.h"
-#include "platform/Surface.h"
+#include "core/Numeric.h"
+#include "engine/Surface.h"
 
 #include <QString>
 

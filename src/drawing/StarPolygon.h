@@ -6,8 +6,8 @@
 // starPolygons) so it can be checked exactly; DrawStarPolygon only hands
 // what they compute to the surface.
 
-#include "platform/Numeric.h"
-#include "platform/Surface.h"
+#include "core/Numeric.h"
+#include "engine/Surface.h"
 
 #include <cstdint>
 #include <vector>

@@ -10,16 +10,13 @@ Mp3Test::Mp3Test(const PlatformServices& services, QWidget* owner) : QWidget(own
 {
     setObjectName(QStringLiteral("mp3test"));
     setWindowTitle(QStringLiteral("MP3音乐播放"));
-    if (services.makeAudioPlayer)
-        m_player = services.makeAudioPlayer();
-    if (m_player)
-        m_player->play(songPath());
+    m_player = services.makeAudioPlayer();
+    m_player->play(songPath());
 }
 
 Mp3Test::~Mp3Test()
 {
-    if (m_player)
-        m_player->stop();
+    m_player->stop();
 }
 
 void Mp3Test::setVisible(bool) { QWidget::setVisible(false); }

@@ -1,12 +1,13 @@
 #pragma once
 // The main window: the photo designer. A new design is drawn around the
-// user's photo on every tick of Timer1; the column on the right holds the
-// photo slots, the quick text, the background and tool buttons, the pause
-// toggle, the line-width and colour-scheme lists, the speed buttons and the
-// greeting lists.
+// user's photo on every tick of Timer1 (the designer core runs the timer, the
+// pause toggle, the speed and category buttons and the two scheme lists);
+// this window adds the photo slots, the quick text and its angle, the
+// background buttons, the elapsed-time clock, the music toggle, the tool
+// buttons and the copy of the design kept on pause.
 
+#include "forms/Controls.h"
 #include "photo/PhotoSlots.h"
-#include "platform/Numeric.h"
 
 #include <QImage>
 #include <QWidget>
@@ -25,14 +26,16 @@ namespace lh {
 struct PlatformServices;
 class Navigator;
 class Surface;
-class RandomSource;
-class Clock;
+}
+
+namespace lh::designer {
+class DesignerCore;
 }
 
 namespace lh::photo {
 
-class ImageBox;
-class ShapeBox;
+using forms::ImageBox;
+using forms::ShapeBox;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -52,6 +55,7 @@ public:
     std::int32_t elapsedSeconds() const { return elapsed_; }
     // The copy of the design taken at the last pause.
     const QImage& designCopy() const { return designCopy_; }
+    designer::DesignerCore& core() { return *core_; }
 
 public slots:
     void Timer1_Timer();
@@ -62,17 +66,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    class Host;
+    struct Stamp;
 
-    void buildWindow();
-    void buildPhotoPanel();
-    void buildSurfaceChildren();
     void Form_Load();
+    void wire();
     void showSlotInMiddle(int slot);
     void replaceSlot(int slot);
-    void refreshSurface();
 
-    void Check2_Click();
+    void runningChanged(bool running);
     void Check5_Click();
     void HScroll1_Change(int value);
     void HScroll1_Scroll(int value);
@@ -84,40 +85,23 @@ private:
 
     const PlatformServices& services_;
     Navigator& navigator_;
-    RandomSource& random_;
-    Clock& clock_;
-
-    struct Engine;
-    std::unique_ptr<Engine> engine_;   // surface, view, design tick, rotated font
-    std::unique_ptr<Host> host_;
+    designer::DesignerCore* core_ = nullptr;
+    std::unique_ptr<Stamp> stamp_;   // the rotated font of the quick text
 
     PhotoSlots slots_;
     QImage designCopy_;
     std::int32_t elapsed_ = 0;
 
-    QWidget* picture1_ = nullptr;
-    QTimer* timer1_ = nullptr;
     QTimer* timer2_ = nullptr;
-    QCheckBox* check2_ = nullptr;
     QCheckBox* check5_ = nullptr;
-    QComboBox* combo1_ = nullptr;
-    QComboBox* combo2_ = nullptr;
-    QComboBox* combo3_ = nullptr;
-    QComboBox* combo4_ = nullptr;
     QComboBox* combo5_ = nullptr;
-    QComboBox* combo6_ = nullptr;
     QScrollBar* hscroll1_ = nullptr;
     QLineEdit* text6_ = nullptr;
     QLabel* label5_ = nullptr;
-    QLabel* label8_ = nullptr;
-    QLabel* label11_ = nullptr;
     QLabel* label13_ = nullptr;
-    QLabel* label14_ = nullptr;
     QLabel* label18_ = nullptr;
-    QLabel* label24_ = nullptr;
     ImageBox* image6_ = nullptr;
     ShapeBox* shape9_ = nullptr;
-    QLabel* picture2_ = nullptr;
     ImageBox* thumbnails_[PhotoSlots::kCount] = {};
 };
 

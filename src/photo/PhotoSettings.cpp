@@ -1,18 +1,9 @@
 #include "photo/PhotoSettings.h"
 
-#include "platform/Random.h"
+#include "core/Random.h"
+#include "design/TickRules.h"
 
 namespace lh::photo {
-
-int twipsToPixels(int twips)
-{
-    return static_cast<int>(roundHalfEven(static_cast<double>(twips) / kTwipsPerPixel));
-}
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
 
 QString elapsedMinutesCaption(std::int32_t seconds)
 {
@@ -33,9 +24,9 @@ QString angleCaption(int degrees)
 
 QString randomBackgroundText(RandomSource& random)
 {
-    const int r = randomChannel(random.next());
-    const int g = randomChannel(random.next());
-    const int b = randomChannel(random.next());
+    const int r = design::randomChannel(random.next());
+    const int g = design::randomChannel(random.next());
+    const int b = design::randomChannel(random.next());
     return backgroundText(rgb(r, g, b));
 }
 

@@ -1,6 +1,6 @@
 #include "photo/PhotoSlots.h"
 
-#include "platform/PictureFiles.h"
+#include "engine/PictureFiles.h"
 
 namespace lh::photo {
 
@@ -25,8 +25,8 @@ bool PhotoSlots::replace(int slot, const std::optional<QString>& chosen)
         return false;
     if (chosen)
         dialogFileName_ = *chosen;
-    else if (slot == 0)
-        return false;
+    else if (slot == 0 || dialogFileName_.isEmpty())
+        return false;   // cancelled before any file was chosen: the slot keeps its picture
 
     if (dialogFileName_.isEmpty()) {
         if (slot == 0)

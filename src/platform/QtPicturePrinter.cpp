@@ -1,6 +1,6 @@
 #include "platform/QtPicturePrinter.h"
 
-#include "platform/PictureFiles.h"
+#include "engine/PictureFiles.h"
 
 #include <QPainter>
 #include <QPrinter>

@@ -1,5 +1,7 @@
 #include "platform/QtServices.h"
 
+#include "engine/Fonts.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -61,7 +63,9 @@ std::optional<QString> QtFileDialogs::saveFile(QWidget* parent, const QString& t
 
 std::optional<FontChoice> QtFontColorDialogs::chooseFont(QWidget* parent, const FontChoice& initial)
 {
-    QFont start(initial.face);
+    // The dialog opens on the installed family that stands for the face, so
+    // changing only the size keeps the face.
+    QFont start = resolveFont(initial.face, initial.size > 0 ? initial.size : 9, false);
     if (initial.size > 0)
         start.setPointSizeF(initial.size);
     bool ok = false;
@@ -69,7 +73,7 @@ std::optional<FontChoice> QtFontColorDialogs::chooseFont(QWidget* parent, const 
     if (!ok)
         return std::nullopt;
     FontChoice choice;
-    choice.face = chosen.family();
+    choice.face = chosen.family() == start.family() ? initial.face : chosen.family();
     choice.size = static_cast<float>(chosen.pointSizeF() > 0 ? chosen.pointSizeF() : initial.size);
     return choice;
 }

@@ -1,6 +1,6 @@
 #include "platform/ScreenGrabbers.h"
 
-#include "platform/PictureFiles.h"
+#include "engine/PictureFiles.h"
 
 #include <QGuiApplication>
 #include <QPainter>

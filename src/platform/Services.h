@@ -4,7 +4,7 @@
 // screen, the printer and the media player. PlatformServices bundles them;
 // the program passes the real ones (Qt), tests pass fakes.
 
-#include "platform/Numeric.h"
+#include "core/Numeric.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -20,7 +20,7 @@ namespace lh {
 
 class RandomSource;
 
-// Filters are written in the old form "Description|pattern|Description|pattern".
+// Filters are written "Description|pattern|Description|pattern".
 class FileDialogs {
 public:
     virtual ~FileDialogs() = default;
@@ -96,15 +96,18 @@ public:
     virtual bool isPlaying() const = 0;
 };
 
+// Every member is always set: a platform without a service of a kind gets the
+// null one (NullServices.h), never a null pointer.
 struct PlatformServices {
-    RandomSource* random = nullptr;
-    FileDialogs* files = nullptr;
-    FontColorDialogs* fontColor = nullptr;
-    MessageBoxes* messages = nullptr;
-    Clock* clock = nullptr;
-    Clipboard* clipboard = nullptr;
-    ScreenGrabber* screen = nullptr;
-    PicturePrinter* printer = nullptr;
+    PlatformServices();
+    RandomSource* random;
+    FileDialogs* files;
+    FontColorDialogs* fontColor;
+    MessageBoxes* messages;
+    Clock* clock;
+    Clipboard* clipboard;
+    ScreenGrabber* screen;
+    PicturePrinter* printer;
     // Makes a player for the music window; each start of the music gets a new one.
     std::function<std::unique_ptr<AudioPlayer>()> makeAudioPlayer;
 };

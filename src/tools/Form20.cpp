@@ -1,7 +1,7 @@
 #include "tools/Form20.h"
 
-#include "app/Navigator.h"
-#include "platform/PictureFiles.h"
+#include "forms/Navigator.h"
+#include "engine/PictureFiles.h"
 #include "platform/ScreenGrabbers.h"
 #include "platform/WindowPlacement.h"
 #include "tools/PictureBox.h"
@@ -27,12 +27,6 @@ const QString kTitleNotice = QStringLiteral("蓝禾提示");
 
 // Said once per run where the platform refuses to read the screen.
 bool g_toldNoScreenGrab = false;
-
-class NoClipboard : public Clipboard {
-public:
-    void setImage(const QImage&) override {}
-    QImage image() const override { return {}; }
-};
 
 QRect virtualLogicalRect()
 {
@@ -188,7 +182,7 @@ void Form20::mnuFileSnap_Click()
 {
     if (snapArmed_ || state_ == State::Selecting)
         return;
-    if (!services_.screen || !services_.screen->canGrabScreen())
+    if (!services_.screen->canGrabScreen())
         tellOwnWindowsOnly();
     snapArmed_ = true;
     state_ = State::Armed;
@@ -206,15 +200,14 @@ void Form20::tellOwnWindowsOnly()
     if (g_toldNoScreenGrab)
         return;
     g_toldNoScreenGrab = true;
-    if (services_.messages)
-        services_.messages->inform(this, QStringLiteral("本系统不能读取整个屏幕，剪裁抓图只能剪取本程序窗口中显示的图像。"),
+    services_.messages->inform(this, QStringLiteral("本系统不能读取整个屏幕，剪裁抓图只能剪取本程序窗口中显示的图像。"),
                                    kTitleNotice, MessageIcon::Information);
 }
 
 QImage Form20::takeScreen()
 {
     QImage shot;
-    if (services_.screen && services_.screen->canGrabScreen()) {
+    if (services_.screen->canGrabScreen()) {
         shot = services_.screen->grabDesktop();
         // The screen refused this time: said once the capture is done.
         grabFellBack_ = shot.isNull();
@@ -270,9 +263,7 @@ void Form20::endSelection(QPoint position)
     }
     releasePointer();
 
-    NoClipboard none;
-    Clipboard& clipboard = services_.clipboard ? *services_.clipboard : static_cast<Clipboard&>(none);
-    const QImage copy = CopyScreenToClipboard(held_, r.left, r.top, r.right, r.bottom, clipboard);
+    const QImage copy = CopyScreenToClipboard(held_, r.left, r.top, r.right, r.bottom, *services_.clipboard);
     held_ = QImage();
 
     showNormal();
@@ -360,14 +351,12 @@ void Form20::hideEvent(QHideEvent* e)
 
 void Form20::mnuFileSave_Click()
 {
-    if (!services_.files)
-        return;
     const std::optional<QString> name = services_.files->saveFile(this, QStringLiteral("保存"),
                                                                   QStringLiteral("位图文件(*.bmp)|*.bmp"), QString(), true);
     if (!name || name->isEmpty())
         return;
     QString why;
-    if (!writeBmp24(picture1_->picture(), *name, &why) && services_.messages)
+    if (!writeBmp24(picture1_->picture(), *name, &why))
         services_.messages->inform(this, QStringLiteral("图像没有保存。\n%1").arg(why), kTitleNotice,
                                    MessageIcon::Exclamation);
 }

@@ -1,6 +1,6 @@
 #include "tools/Form40.h"
 
-#include "app/Navigator.h"
+#include "forms/Navigator.h"
 #include "tools/PictureBox.h"
 
 #include <QPushButton>
@@ -68,7 +68,7 @@ void Form40::Command2_Click()
 {
     size_ = reduce(size_);
     applySize();
-    if (tooSmall(size_) && services_.messages)
+    if (tooSmall(size_))
         services_.messages->inform(this, QStringLiteral("不能再缩小了"), QStringLiteral("蓝禾提示"),
                                    MessageIcon::Information);
 }

@@ -50,16 +50,12 @@ void Lhtdy::Command2_Click()
 {
     const QString title = QStringLiteral("蓝禾提示");
     if (picture1_->picture().isNull()) {
-        if (services_.messages)
-            services_.messages->inform(this, QStringLiteral("没有可打印的图像，请先取图。"), title,
+        services_.messages->inform(this, QStringLiteral("没有可打印的图像，请先取图。"), title,
                                        MessageIcon::Exclamation);
         return;
     }
     QString why;
-    const bool printed = services_.printer && services_.printer->printPicture(picture1_->picture(), &why);
-    if (!printed && services_.messages) {
-        if (!services_.printer)
-            why = QStringLiteral("没有安装打印机。");
+    if (!services_.printer->printPicture(picture1_->picture(), &why)) {
         services_.messages->inform(this, QStringLiteral("图像没有打印。\n%1").arg(why), title,
                                    MessageIcon::Exclamation);
     }

@@ -1,6 +1,6 @@
 #include "tools/Module2.h"
 
-#include "platform/Numeric.h"
+#include "core/Numeric.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "tools/PictureToolWindow.h"
 
-#include "app/Navigator.h"
-#include "platform/PictureFiles.h"
+#include "forms/Navigator.h"
+#include "engine/PictureFiles.h"
 #include "platform/WindowPlacement.h"
 #include "tools/ToolGeometry.h"
 
@@ -45,8 +45,6 @@ PictureToolWindow::PictureToolWindow(const PlatformServices& services, Navigator
 
 QImage PictureToolWindow::askForPicture()
 {
-    if (!services_.files)
-        return {};
     const std::optional<QString> name = services_.files->openFile(this, QString(), pictureOpenFilter(), QString());
     if (!name || name->isEmpty())
         return {};

@@ -1,24 +1,12 @@
 #include "tools/ToolGeometry.h"
 
-#include "platform/Numeric.h"
+#include "core/Numeric.h"
 
 #include <QWidget>
 
 #include <cmath>
 
 namespace lh::tools {
-
-int twipsToPixels(double twips)
-{
-    if (!std::isfinite(twips))
-        return twips > 0 ? QWIDGETSIZE_MAX : 0;
-    const double px = twips / kTwipsPerPixel;
-    if (px >= QWIDGETSIZE_MAX)
-        return QWIDGETSIZE_MAX;
-    if (px <= -QWIDGETSIZE_MAX)
-        return -QWIDGETSIZE_MAX;
-    return int(roundHalfEven(px));
-}
 
 ZoomSize zoomSizeOfPicture(int widthPixels, int heightPixels)
 {

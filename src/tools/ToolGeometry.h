@@ -2,16 +2,15 @@
 // The arithmetic of the tool windows, kept out of the widgets: twips and
 // pixels, the zoom steps and the button rows.
 
+#include "forms/Twips.h"
+
 #include <array>
 #include <cstdint>
 
 namespace lh::tools {
 
-inline constexpr int kTwipsPerPixel = 15;
-
-// Twips to whole pixels, halves to the even neighbour; clamped to what a
-// widget can be.
-int twipsToPixels(double twips);
+using forms::kTwipsPerPixel;
+using forms::twipsToPixels;
 
 // The size of the zoomed picture in twips, kept in single precision.
 struct ZoomSize {

@@ -2,7 +2,7 @@
 #include "app/WindowSet.h"
 
 #include "Fakes.h"
-#include "platform/Random.h"
+#include "core/Random.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -6,8 +6,9 @@
 #include "DesignTestSupport.h"
 #include "Fakes.h"
 #include "drawing/StarPolygon.h"
-#include "platform/RasterSurface.h"
-#include "platform/Random.h"
+#include "engine/RasterSurface.h"
+#include "core/Random.h"
+#include "design/TickRules.h"
 
 #include <gtest/gtest.h>
 

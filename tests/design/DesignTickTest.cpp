@@ -5,7 +5,8 @@
 #include "RecordingSurface.h"
 #include "drawing/RotatedText.h"
 #include "drawing/StarPolygon.h"
-#include "platform/Random.h"
+#include "core/Random.h"
+#include "design/TickRules.h"
 
 #include <gtest/gtest.h>
 

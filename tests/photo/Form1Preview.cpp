@@ -7,7 +7,7 @@
 //                 print how many were drawn per second; then quit.
 #include "photo/Form1.h"
 #include "platform/QtServices.h"
-#include "platform/Random.h"
+#include "core/Random.h"
 
 #include "Fakes.h"
 

@@ -2,7 +2,7 @@
 // Scripted stand-ins for the platform services, so tests answer dialogs,
 // read message boxes and fix the clock.
 
-#include "platform/Random.h"
+#include "core/Random.h"
 #include "platform/Services.h"
 
 #include <QDateTime>
@@ -168,7 +168,7 @@ public:
 
 } // namespace lh::test
 
-#include "app/Navigator.h"
+#include "forms/Navigator.h"
 
 namespace lh::test {
 

@@ -5,7 +5,7 @@
 // `measure` says when it is set). Setters check their values like the real
 // surface does, so failing steps fail here too.
 
-#include "platform/Surface.h"
+#include "engine/Surface.h"
 
 #include <QImage>
 #include <QString>

@@ -3,7 +3,7 @@
 
 #include "photo/Form1.h"
 #include "platform/QtClipboard.h"
-#include "platform/Random.h"
+#include "core/Random.h"
 #include "platform/ScreenGrabbers.h"
 #include "tools/Form20.h"
 #include "tools/PictureBox.h"

@@ -1,7 +1,7 @@
 // Region capture on a real X display with real pointer input from outside
 // the program (xdotool), the way a user drags over another window.
 
-#include "platform/PictureFiles.h"
+#include "engine/PictureFiles.h"
 #include "platform/QtClipboard.h"
 #include "platform/ScreenGrabbers.h"
 #include "tools/Form20.h"

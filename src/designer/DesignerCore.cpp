@@ -1,0 +1,235 @@
+#include "designer/DesignerCore.h"
+
+#include "design/WindowTexts.h"
+#include "engine/SurfaceView.h"
+#include "forms/FormToolkit.h"
+#include "forms/Navigator.h"
+#include "platform/Services.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHash>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QTimer>
+
+#include <cmath>
+
+namespace lh::designer {
+
+QStringList lineWidthItems()
+{
+    QStringList items;
+    for (int w = 2; w <= 20; ++w)
+        items << QString::number(w);
+    for (int w = 30; w <= 90; w += 10)
+        items << QString::number(w);
+    return items;
+}
+
+QStringList colourSchemeItems()
+{
+    QStringList items;
+    for (int m = 0; m <= 16; ++m)
+        if (m != 11)
+            items << QString::number(m);
+    return items;
+}
+
+QString pauseCaption(bool running) { return running ? QStringLiteral("暂停") : QStringLiteral("播放"); }
+
+QString shortcutSummary()
+{
+    return QStringLiteral("快捷键：\n"
+                          "Ctrl+1  照片设计（第1大类）\n"
+                          "Ctrl+2 … Ctrl+9  第2大类 … 第9大类\n"
+                          "Ctrl+0  第10大类");
+}
+
+// The design tick's view of the window: texts by control name, the count,
+// the previews and the date label.
+class DesignerCore::Host final : public design::DesignHost {
+public:
+    explicit Host(DesignerCore& core) : core_(core) {}
+
+    QString text(const QString& name) const override
+    {
+        // Controls live as long as the window: look each up once, not on every tick.
+        QWidget*& w = controls_[name];
+        if (!w)
+            w = core_.window_.findChild<QWidget*>(name);
+        if (auto* combo = qobject_cast<QComboBox*>(w))
+            return combo->currentText();
+        if (auto* label = qobject_cast<QLabel*>(w))
+            return label->text();
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
+            return edit->text();
+        throw StepFailure("no such control: " + name.toStdString());
+    }
+    void setCountCaption(const QString& caption) override
+    {
+        if (core_.count_)
+            core_.count_->setText(caption);
+    }
+    void setPreview(int, const QImage&) override
+    {
+        // Every preview shows the surface; they are brought up to date when
+        // the design is presented.
+        core_.previewPending_ = true;
+    }
+    void setDateCaption(const QString& caption) override
+    {
+        if (core_.dateLabel_)
+            core_.dateLabel_->setText(caption);
+    }
+    void setDateColor(Rgb colour) override
+    {
+        if (!core_.dateLabel_)
+            return;
+        QPalette p = core_.dateLabel_->palette();
+        p.setColor(QPalette::WindowText, QColor(redOf(colour), greenOf(colour), blueOf(colour)));
+        core_.dateLabel_->setPalette(p);
+    }
+
+private:
+    DesignerCore& core_;
+    mutable QHash<QString, QWidget*> controls_;
+};
+
+DesignerCore::DesignerCore(QWidget& window, const PlatformServices& services, Navigator& navigator,
+                           DesignerSetup setup, std::unique_ptr<Surface> surface)
+    : QObject(&window),
+      window_(window),
+      navigator_(navigator),
+      setup_(setup),
+      surface_(std::move(surface)),
+      host_(std::make_unique<Host>(*this))
+{
+    view_ = new SurfaceView(*surface_, &window);
+    view_->setObjectName(QStringLiteral("Picture1"));
+    view_->setGeometry(forms::twipsRect(0, 0, 12915, 12915));
+    surface_->setBackColor(rgb(0x00, 0x00, 0x40));
+
+    tick_ = std::make_unique<design::DesignTick>(design::recipeForCategory(setup.category), *surface_,
+                                                 *services.random, *host_, *services.clock);
+
+    timer_ = new QTimer(this);
+    timer_->setObjectName(QStringLiteral("Timer1"));
+    timer_->setInterval(kNormalInterval);
+    connect(timer_, &QTimer::timeout, this, &DesignerCore::Timer1_Timer);
+
+    frame_ = new QTimer(this);
+    frame_->setSingleShot(true);
+    connect(frame_, &QTimer::timeout, this, &DesignerCore::present);
+}
+
+DesignerCore::~DesignerCore() = default;
+
+void DesignerCore::load()
+{
+    const QHash<QString, QString> texts = design::initialWindowTexts(setup_.category);
+    auto* combo1 = forms::control<QComboBox>(&window_, "Combo1");
+    auto* combo2 = forms::control<QComboBox>(&window_, "Combo2");
+    combo1->addItems(lineWidthItems());
+    combo1->setEditText(texts.value(QStringLiteral("Combo1")));
+    combo2->addItems(colourSchemeItems());
+    combo2->setEditText(texts.value(QStringLiteral("Combo2")));
+
+    const QString category = forms::control<QPushButton>(&window_, setup_.categoryButton)->text();
+    if (auto* label8 = forms::control<QLabel>(&window_, "Label8"))
+        label8->setText(QStringLiteral("第") + category + QStringLiteral("大类"));
+    forms::control<QLabel>(&window_, setup_.categoryField)->setText(category);
+
+    count_ = forms::control<QLabel>(&window_, "Label11");
+    check2_ = forms::checkBox(&window_, "Check2");
+    check2_->setChecked(true);
+    check2_->setText(pauseCaption(true));
+    connect(check2_, &QCheckBox::toggled, this, &DesignerCore::Check2_Click);
+
+    const std::pair<const char*, int> speeds[] = {
+        {"Command4", kNormalInterval}, {"Command5", kFastInterval}, {"Command6", kTopInterval}, {"Command7", kSlowInterval}};
+    for (const auto& [name, interval] : speeds)
+        if (auto* b = forms::control<QPushButton>(&window_, name))
+            connect(b, &QPushButton::clicked, this, [this, interval = interval] { timer_->setInterval(interval); });
+
+    for (int k = 1; k <= 10; ++k) {
+        const QByteArray name = "Command" + QByteArray::number(7 + k);
+        if (auto* b = forms::control<QPushButton>(&window_, name.constData()))
+            connect(b, &QPushButton::clicked, this, [this, k] { navigator_.showCategory(k); });
+        // Ctrl+1 .. Ctrl+9, Ctrl+0 act like the category buttons, which the
+        // main window keeps hidden.
+        auto* key = new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_0 + k % 10)), &window_);
+        key->setObjectName(QStringLiteral("CategoryShortcut%1").arg(k));
+        connect(key, &QShortcut::activated, this, [this, k] { navigator_.showCategory(k); });
+    }
+    if (auto* heading = forms::control<QLabel>(&window_, "Label2"))
+        heading->setToolTip(shortcutSummary());
+
+    timer_->start();
+}
+
+std::int32_t DesignerCore::designCount() const { return tick_->designCount(); }
+
+bool DesignerCore::running() const { return timer_->isActive(); }
+
+void DesignerCore::Timer1_Timer()
+{
+    try {
+        tick_->run();
+    } catch (const std::exception&) {
+        // Every step of the tick is skipped on failure; nothing else may end it.
+    }
+    afterDesign();
+}
+
+int DesignerCore::framePeriod() const
+{
+    const QScreen* screen = window_.screen();
+    const double hz = screen ? screen->refreshRate() : 60.0;
+    return hz >= 1.0 ? std::max(1, static_cast<int>(std::lround(1000.0 / hz))) : 16;
+}
+
+void DesignerCore::afterDesign()
+{
+    // Designs that come faster than the screen refreshes are shown once a
+    // frame, the latest one; slower ones at once.
+    if (timer_->interval() >= framePeriod()) {
+        present();
+        return;
+    }
+    if (!frame_->isActive())
+        frame_->start(framePeriod());
+}
+
+void DesignerCore::present()
+{
+    frame_->stop();
+    view_->refresh();
+    if (previewPending_) {
+        previewPending_ = false;
+        const QImage picture = surface_->image();
+        for (forms::ImageBox* preview : previews_)
+            if (preview)
+                preview->setPicture(picture);
+    }
+}
+
+void DesignerCore::Check2_Click()
+{
+    const bool running = check2_->isChecked();
+    if (running)
+        timer_->start();
+    else
+        timer_->stop();
+    check2_->setText(pauseCaption(running));
+    emit runningChanged(running);
+    // The design on show stays; whatever is pending goes on screen now.
+    present();
+}
+
+} // namespace lh::designer

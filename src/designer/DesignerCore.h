@@ -1,0 +1,119 @@
+#pragma once
+// What every designer window shares, the main window included: the drawing
+// surface and its view, the design timer running the window's recipe, the
+// pause toggle Check2, the speed buttons Command4..7, the category buttons
+// Command8..17 with the navigation rule, the line-width and colour-scheme
+// lists Combo1 and Combo2, the category field and the design count Label11.
+//
+// A window builds its controls from its own table (the places differ), then
+// hands itself to the core, which finds those controls by name and runs them.
+
+#include "design/DesignTick.h"
+#include "engine/Surface.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QTimer;
+class QWidget;
+
+namespace lh {
+class Navigator;
+class SurfaceView;
+struct PlatformServices;
+}
+
+namespace lh::forms {
+class ImageBox;
+}
+
+namespace lh::designer {
+
+// Intervals of the four speed buttons "正常", "快速", "高速", "慢速".
+inline constexpr int kNormalInterval = 3000;
+inline constexpr int kFastInterval = 1000;
+inline constexpr int kTopInterval = 1;
+inline constexpr int kSlowInterval = 6000;
+
+// Line widths offered by Combo1 and drawing modes offered by Combo2 ("11" is not one).
+QStringList lineWidthItems();
+QStringList colourSchemeItems();
+
+// Pause toggle caption for its state (checked means running).
+QString pauseCaption(bool running);
+
+// The shortcut keys of the designer windows, as the heading's tooltip lists them.
+QString shortcutSummary();
+
+struct DesignerSetup {
+    int category = 1;                          // 1..11: the recipe and the initial texts
+    const char* categoryButton = "Command8";   // the button whose caption names the category
+    const char* categoryField = "Label7";      // the hidden label the serial line reads
+};
+
+class DesignerCore final : public QObject {
+    Q_OBJECT
+public:
+    // The surface is 857 x 857 pixels (12855 twips) inside Picture1 at the
+    // window's top-left corner; the view is made here as the window's child.
+    DesignerCore(QWidget& window, const PlatformServices& services, Navigator& navigator, DesignerSetup setup,
+                 std::unique_ptr<Surface> surface);
+    ~DesignerCore() override;
+
+    // Form_Load: fills the two lists, sets the category labels, wires the
+    // controls and starts the design timer. Call once the window's controls exist.
+    void load();
+
+    Surface& surface() { return *surface_; }
+    SurfaceView& view() { return *view_; }
+    design::DesignTick& tick() { return *tick_; }
+    std::int32_t designCount() const;
+    QTimer& timer() { return *timer_; }
+    bool running() const;
+
+    // Previews Image1..Image5 that receive each design (category windows).
+    void setPreviews(const std::array<forms::ImageBox*, 5>& previews) { previews_ = previews; }
+    // The date label on the surface (photo designer).
+    void setDateLabel(QLabel* label) { dateLabel_ = label; }
+
+    // Repaints what the surface changed (and the previews) now.
+    void present();
+
+    // One design, as a tick of Timer1.
+    void Timer1_Timer();
+
+signals:
+    // The pause toggle changed: running or paused.
+    void runningChanged(bool running);
+
+private:
+    class Host;
+
+    void Check2_Click();
+    void afterDesign();
+    int framePeriod() const;
+
+    QWidget& window_;
+    Navigator& navigator_;
+    DesignerSetup setup_;
+    std::unique_ptr<Surface> surface_;
+    SurfaceView* view_ = nullptr;
+    std::unique_ptr<Host> host_;
+    std::unique_ptr<design::DesignTick> tick_;
+    QTimer* timer_ = nullptr;
+    QTimer* frame_ = nullptr;   // at top speed the screen is refreshed once a frame
+    QCheckBox* check2_ = nullptr;
+    QLabel* count_ = nullptr;
+    QLabel* dateLabel_ = nullptr;
+    std::array<forms::ImageBox*, 5> previews_{};
+    bool previewPending_ = false;
+};
+
+} // namespace lh::designer

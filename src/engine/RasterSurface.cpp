@@ -1,0 +1,315 @@
+#include "engine/RasterSurface.h"
+
+#include "engine/Fonts.h"
+#include "engine/raster/TextMasks.h"
+
+#include <QFontMetricsF>
+
+#include <algorithm>
+#include <cmath>
+
+namespace lh {
+
+namespace {
+
+constexpr int kMaxCachedWidths = 4096;
+constexpr double kFarAway = 1.0e6;   // pixels; text placed beyond is not drawn
+
+// Whole pixels of a text position; anything that is not a number lands far away.
+int toPixelsRounded(double twips)
+{
+    const double px = twips / RasterSurface::kTwipsPerPixel;
+    if (!std::isfinite(px))
+        return static_cast<int>(kFarAway);
+    return static_cast<int>(std::nearbyint(std::clamp(px, -kFarAway, kFarAway)));
+}
+
+} // namespace
+
+struct RasterSurface::Measure {
+    QFont font;
+    QFontMetricsF metrics{QFont()};
+    mutable QHash<QString, qreal> widths;
+};
+
+struct RasterSurface::RecordFont {
+    bool valid = false;
+    LogFontRecord record;
+    QFont font;
+    double ascent = 0;
+};
+
+RasterSurface::RasterSurface(int widthPixels, int heightPixels)
+    : image_(std::clamp(widthPixels, 1, 16384), std::clamp(heightPixels, 1, 16384), QImage::Format_RGB32),
+      fontName_(QStringLiteral("宋体")),
+      measure_(std::make_unique<Measure>()),
+      recordFont_(std::make_unique<RecordFont>()),
+      masks_(std::make_unique<raster::TextMaskCache>())
+{
+    repaintBackground();
+    fontChanged();
+    dirty_ = image_.rect();
+}
+
+RasterSurface::~RasterSurface() = default;
+
+raster::Target RasterSurface::target() const
+{
+    // bits() detaches the image from copies handed out by image().
+    auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
+    const raster::Target t{bits, image_.width(), image_.height(), image_.bytesPerLine() / 4};
+    if (backgroundPending_)
+        paintBackground(t);
+    return t;
+}
+
+QImage RasterSurface::image() const
+{
+    if (backgroundPending_)
+        target();
+    return image_;
+}
+
+void RasterSurface::repaintBackground()
+{
+    // Painted when the pixels are next needed: a clear followed at once by a
+    // new background colour (every design starts so) fills the image once.
+    backgroundPending_ = true;
+    touch(image_.rect());
+}
+
+void RasterSurface::paintBackground(const raster::Target& t) const
+{
+    backgroundPending_ = false;
+    raster::fillAll(t, raster::toPixel(back_));
+    if (!picture_.isNull()) {
+        const int w = std::min(t.width, picture_.width());
+        const int h = std::min(t.height, picture_.height());
+        const bool seeThrough = picture_.format() == QImage::Format_ARGB32_Premultiplied;
+        const std::uint32_t back = raster::toPixel(back_);
+        for (int y = 0; y < h; ++y) {
+            const auto* src = reinterpret_cast<const std::uint32_t*>(picture_.constScanLine(y));
+            std::uint32_t* dst = t.row(y);
+            if (!seeThrough) {
+                std::copy_n(src, w, dst);
+                continue;
+            }
+            // Transparent parts of a picture (GIFs) show the background colour.
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t p = src[x];
+                const std::uint32_t inv = 255 - (p >> 24);
+                auto channel = [&](int shift) {
+                    const std::uint32_t v = ((back >> shift) & 0xFF) * inv + 128;
+                    return (((p >> shift) & 0xFF) + ((v + (v >> 8)) >> 8)) & 0xFF;
+                };
+                dst[x] = 0xFF000000u | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+            }
+        }
+    }
+}
+
+void RasterSurface::setBackColor(Rgb colour)
+{
+    if (colour > kMaxRgb)
+        throw StepFailure("invalid colour");
+    back_ = colour;
+    repaintBackground();
+}
+
+void RasterSurface::setForeColor(Rgb colour)
+{
+    if (colour > kMaxRgb)
+        throw StepFailure("invalid colour");
+    fore_ = colour;
+}
+
+void RasterSurface::setDrawWidth(int pixels)
+{
+    if (pixels < 1)
+        throw StepFailure("invalid line width");
+    drawWidth_ = pixels;
+}
+
+void RasterSurface::setDrawMode(int mode)
+{
+    if (mode < 1 || mode > 16)
+        throw StepFailure("invalid draw mode");
+    drawMode_ = mode;
+}
+
+void RasterSurface::setFontName(const QString& face)
+{
+    if (face == fontName_)
+        return;
+    fontName_ = face;
+    fontChanged();
+}
+
+void RasterSurface::setFontSize(float points)
+{
+    // The old platform accepts sizes up to 2160 points.
+    if (!(points > 0.0f) || points > 2160.0f)
+        throw StepFailure("invalid font size");
+    if (points == fontSize_)
+        return;
+    fontSize_ = points;
+    fontChanged();
+}
+
+void RasterSurface::setFontBold(bool bold)
+{
+    if (bold == fontBold_)
+        return;
+    fontBold_ = bold;
+    fontChanged();
+}
+
+QFont RasterSurface::currentFont() const
+{
+    return resolvePixelFont(fontName_, pointsToPixels(fontSize_), fontBold_ ? 700 : 400);
+}
+
+void RasterSurface::fontChanged()
+{
+    measure_->font = currentFont();
+    measure_->metrics = QFontMetricsF(measure_->font);
+    measure_->widths.clear();
+}
+
+int RasterSurface::scaleWidth() const
+{
+    return static_cast<int>(image_.width() * kTwipsPerPixel);
+}
+
+int RasterSurface::scaleHeight() const
+{
+    return static_cast<int>(image_.height() * kTwipsPerPixel);
+}
+
+float RasterSurface::textWidth(const QString& text) const
+{
+    if (text.isEmpty())
+        return 0.0f;
+    auto& cache = measure_->widths;
+    auto it = cache.constFind(text);
+    qreal px;
+    if (it != cache.constEnd()) {
+        px = *it;
+    } else {
+        px = measure_->metrics.horizontalAdvance(text);
+        if (cache.size() >= kMaxCachedWidths)
+            cache.clear();
+        cache.insert(text, px);
+    }
+    return static_cast<float>(px * kTwipsPerPixel);
+}
+
+void RasterSurface::clear()
+{
+    repaintBackground();
+    currentX_ = 0;
+    currentY_ = 0;
+}
+
+void RasterSurface::polygon(std::span<const DevicePoint> points)
+{
+    const raster::PixelOp op = raster::makePixelOp(drawMode_, fore_);
+    if (op.isNop() || points.empty())
+        return;
+    touch(raster_.strokePolygon(target(), points, drawWidth_, op));
+}
+
+void RasterSurface::fillPolygon(std::span<const DevicePoint> points, Rgb colour)
+{
+    if (colour > kMaxRgb)
+        throw StepFailure("invalid colour");
+    touch(raster_.fillPolygon(target(), points, raster::toPixel(colour)));
+}
+
+bool RasterSurface::textOrigin(int& x, int& y) const
+{
+    const double px = toPixelsRounded(currentX_);
+    const double py = toPixelsRounded(currentY_);
+    if (std::abs(px) >= kFarAway || std::abs(py) >= kFarAway)
+        return false;
+    x = static_cast<int>(px);
+    y = static_cast<int>(py);
+    return true;
+}
+
+void RasterSurface::drawText(const QString& text, const QFont& font, double ascent, int escapement)
+{
+    int x, y;
+    if (text.isEmpty() || !textOrigin(x, y))
+        return;
+    const QRect area = raster::textArea(font, text, ascent, escapement).translated(x, y);
+    if (!area.intersects(image_.rect()))
+        return;
+    // Through a coverage mask like the characters of the rings, so every
+    // text of a design is blended the same way; only the visible part.
+    const QRect visible = image_.rect().translated(-x, -y);
+    touch(raster::blendMask(target(), raster::renderTextMask(font, text, ascent, escapement, visible), x, y,
+                            raster::toPixel(fore_)));
+}
+
+void RasterSurface::textOut(const QString& text, const LogFontRecord& font)
+{
+    if (text.isEmpty())
+        return;
+    RecordFont& rf = *recordFont_;
+    // The turn is applied when drawing, so records that differ only in it
+    // share one font.
+    LogFontRecord key = font;
+    key.escapement = 0;
+    key.orientation = 0;
+    if (!rf.valid || !(rf.record == key)) {
+        rf.record = key;
+        rf.font = fontForRecord(font);
+        rf.ascent = QFontMetricsF(rf.font).ascent();
+        rf.valid = true;
+    }
+    // Single characters (the rings) keep their coverage masks.
+    int x, y;
+    if (text.size() > raster::TextMaskCache::kMaxTextLength || !textOrigin(x, y)) {
+        drawText(text, rf.font, rf.ascent, font.escapement);
+        return;
+    }
+    const raster::TextMask* mask = masks_->find(font, text);
+    if (!mask) {
+        const QRect area = raster::textArea(rf.font, text, rf.ascent, font.escapement);
+        if (static_cast<std::int64_t>(area.width()) * area.height() > raster::TextMaskCache::kMaxMaskPixels) {
+            drawText(text, rf.font, rf.ascent, font.escapement);
+            return;
+        }
+        mask = &masks_->insert(font, text, raster::renderTextMask(rf.font, text, rf.ascent, font.escapement));
+    }
+    touch(raster::blendMask(target(), *mask, x, y, raster::toPixel(fore_)));
+}
+
+void RasterSurface::print(const QString& text)
+{
+    drawText(text, measure_->font, measure_->metrics.ascent(), 0);
+    // The text position moves to the start of the next line.
+    currentX_ = 0;
+    currentY_ += measure_->metrics.height() * kTwipsPerPixel;
+}
+
+void RasterSurface::setBackgroundPicture(const QImage& picture)
+{
+    if (picture.isNull())
+        picture_ = QImage();
+    else if (picture.hasAlphaChannel())
+        picture_ = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    else
+        picture_ = picture.convertToFormat(QImage::Format_RGB32);
+    repaintBackground();
+}
+
+QRect RasterSurface::takeDirtyRect()
+{
+    const QRect r = dirty_;
+    dirty_ = QRect();
+    return r;
+}
+
+} // namespace lh

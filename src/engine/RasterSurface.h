@@ -1,0 +1,112 @@
+#pragma once
+// The real drawing surface: an image in memory (32 bits per pixel, 15 twips
+// per pixel) that pens, fills and text are drawn into. Pens go through the
+// span rasterizer, so every covered pixel gets the raster operation exactly
+// once per call; text is drawn antialiased with the fonts of Fonts.h.
+
+#include "engine/Surface.h"
+#include "engine/raster/PenRaster.h"
+
+#include <QFont>
+#include <QHash>
+#include <QImage>
+
+#include <memory>
+
+namespace lh {
+
+namespace raster {
+class TextMaskCache;
+}
+
+class RasterSurface final : public Surface {
+public:
+    static constexpr double kTwipsPerPixel = 15.0;
+
+    // A surface of the given inner size in pixels, white, black pen of one
+    // pixel in copy mode, font "宋体" 9 points.
+    RasterSurface(int widthPixels, int heightPixels);
+    ~RasterSurface() override;
+
+    Rgb backColor() const override { return back_; }
+    void setBackColor(Rgb colour) override;
+    Rgb foreColor() const override { return fore_; }
+    void setForeColor(Rgb colour) override;
+    int drawWidth() const override { return drawWidth_; }
+    void setDrawWidth(int pixels) override;
+    int drawMode() const override { return drawMode_; }
+    void setDrawMode(int mode) override;
+
+    QString fontName() const override { return fontName_; }
+    void setFontName(const QString& face) override;
+    float fontSize() const override { return fontSize_; }
+    void setFontSize(float points) override;
+    bool fontBold() const override { return fontBold_; }
+    void setFontBold(bool bold) override;
+
+    double currentX() const override { return currentX_; }
+    double currentY() const override { return currentY_; }
+    void setCurrentX(double twips) override { currentX_ = twips; }
+    void setCurrentY(double twips) override { currentY_ = twips; }
+
+    int scaleWidth() const override;
+    int scaleHeight() const override;
+    double twipsPerPixelX() const override { return kTwipsPerPixel; }
+    double twipsPerPixelY() const override { return kTwipsPerPixel; }
+
+    float textWidth(const QString& text) const override;
+
+    void clear() override;
+    void polygon(std::span<const DevicePoint> points) override;
+    void fillPolygon(std::span<const DevicePoint> points, Rgb colour) override;
+    void textOut(const QString& text, const LogFontRecord& font) override;
+    void print(const QString& text) override;
+
+    void setBackgroundPicture(const QImage& picture) override;
+    bool hasBackgroundPicture() const override { return !picture_.isNull(); }
+
+    QImage image() const override;
+    QRect takeDirtyRect() override;
+
+    // The surface's current font as it is drawn and measured.
+    QFont currentFont() const;
+
+private:
+    raster::Target target() const;
+    void repaintBackground();
+    void paintBackground(const raster::Target& t) const;
+    void drawText(const QString& text, const QFont& font, double ascent, int escapement);
+    bool textOrigin(int& x, int& y) const;
+    void touch(const QRect& r) { dirty_ |= r & image_.rect(); }
+    void fontChanged();
+
+    // The image is filled with the background lazily (see repaintBackground),
+    // so even reading it may paint.
+    mutable QImage image_;
+    mutable bool backgroundPending_ = false;
+    QImage picture_;
+    Rgb back_ = 0xFFFFFF;
+    Rgb fore_ = 0;
+    int drawWidth_ = 1;
+    int drawMode_ = 13;
+    QString fontName_;
+    float fontSize_ = 9.0f;
+    bool fontBold_ = false;
+    double currentX_ = 0;
+    double currentY_ = 0;
+    QRect dirty_;
+    raster::SpanRasterizer raster_;
+
+    // Measuring: widths of texts in the current surface font. The cache is
+    // emptied whenever the font changes, so a width always belongs to the
+    // font it is looked up for.
+    struct Measure;
+    std::unique_ptr<Measure> measure_;
+    // Fonts of text records, keyed on every field that shapes the glyphs.
+    struct RecordFont;
+    std::unique_ptr<RecordFont> recordFont_;
+    // Coverage masks of short texts at a font, size and angle.
+    std::unique_ptr<raster::TextMaskCache> masks_;
+};
+
+} // namespace lh

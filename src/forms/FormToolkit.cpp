@@ -1,0 +1,213 @@
+#include "forms/FormToolkit.h"
+
+#include "engine/Fonts.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <vector>
+
+namespace lh::forms {
+
+namespace {
+
+// An editable list whose open list is as wide as its longest item, so a long
+// greeting shows whole instead of cut in the middle.
+class EditableList final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override
+    {
+        const QFontMetrics metrics(view()->font());
+        int widest = width();
+        for (int i = 0; i < count(); ++i)
+            widest = std::max(widest, metrics.horizontalAdvance(itemText(i)) + 4 * metrics.averageCharWidth());
+        view()->setTextElideMode(Qt::ElideNone);
+        view()->setMinimumWidth(widest);
+        QComboBox::showPopup();
+    }
+};
+
+QString textOf(const char* utf8) { return utf8 ? QString::fromUtf8(utf8) : QString(); }
+
+QWidget* makeWidget(QWidget* parent, const Row& row)
+{
+    const QString caption = textOf(row.caption);
+    switch (row.kind) {
+    case Kind::Label: {
+        auto* label = new QLabel(caption, parent);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    }
+    case Kind::Button:
+    case Kind::FlatButton: {
+        auto* button = new QPushButton(caption, parent);
+        button->setFocusPolicy(Qt::TabFocus);
+        button->setAutoDefault(false);
+        button->setFlat(row.kind == Kind::FlatButton);
+        return button;
+    }
+    case Kind::CheckBox: {
+        // The face colour lies on a plain panel under the check box, so the
+        // box itself keeps the style's light indicator.
+        if (row.back) {
+            auto* face = new ShapeBox(ShapeBox::Form::Rectangle, hexColour(row.back), 0, hexColour(row.back), parent);
+            face->setObjectName(QString::fromLatin1(row.name) + QStringLiteral("Face"));
+            face->setGeometry(twipsRect(row.box.left, row.box.top, row.box.width, row.box.height));
+            if (!row.visible)
+                face->hide();
+        }
+        return new QCheckBox(caption, parent);
+    }
+    case Kind::EditableList: {
+        auto* list = new EditableList(parent);
+        list->setEditable(true);
+        list->setInsertPolicy(QComboBox::NoInsert);
+        if (!caption.isEmpty())
+            list->setEditText(caption);
+        return list;
+    }
+    case Kind::TextBox:
+        return new QLineEdit(caption, parent);
+    case Kind::PasswordBox: {
+        auto* box = new QLineEdit(parent);
+        box->setEchoMode(QLineEdit::Password);
+        box->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+        return box;
+    }
+    case Kind::HScrollBar:
+        return new QScrollBar(Qt::Horizontal, parent);
+    case Kind::Image:
+        return new ImageBox(parent);
+    case Kind::Panel:
+        return new QFrame(parent);
+    case Kind::Rectangle:
+    case Kind::RoundedRectangle:
+    case Kind::Oval: {
+        const ShapeBox::Form form = row.kind == Kind::Rectangle          ? ShapeBox::Form::Rectangle
+                                    : row.kind == Kind::RoundedRectangle ? ShapeBox::Form::RoundedRectangle
+                                                                         : ShapeBox::Form::Oval;
+        return new ShapeBox(form, row.fore ? hexColour(row.fore) : QColor(Qt::black), row.lineWidth,
+                            row.back ? std::optional<QColor>(hexColour(row.back)) : std::nullopt, parent);
+    }
+    }
+    return new QWidget(parent);
+}
+
+bool isShape(Kind kind) { return kind == Kind::Rectangle || kind == Kind::RoundedRectangle || kind == Kind::Oval; }
+
+} // namespace
+
+QColor hexColour(const char* text) { return QColor(QString::fromLatin1(text)); }
+
+void setColours(QWidget* w, const char* fore, const char* back)
+{
+    QPalette p = w->palette();
+    if (fore) {
+        const QColor c = hexColour(fore);
+        p.setColor(QPalette::WindowText, c);
+        p.setColor(QPalette::Text, c);
+        p.setColor(QPalette::ButtonText, c);
+    }
+    if (back) {
+        const QColor c = hexColour(back);
+        p.setColor(QPalette::Window, c);
+        p.setColor(QPalette::Base, c);
+        p.setColor(QPalette::Button, c);
+    }
+    w->setPalette(p);
+    if (back)
+        w->setAutoFillBackground(true);
+}
+
+QFont fontOf(const FontSpec& spec, const QWidget* parent)
+{
+    if (spec.face)
+        return resolveFont(QString::fromUtf8(spec.face), spec.points, spec.bold);
+    QFont f = parent ? parent->font() : QFont();
+    f.setBold(spec.bold);
+    if (spec.points > 0)
+        f.setPixelSize(pointsToPixels(spec.points));
+    return f;
+}
+
+void applyWindowLook(QWidget* window, const WindowLook& look)
+{
+    window->setObjectName(QString::fromLatin1(look.name));
+    window->setWindowTitle(textOf(look.caption));
+    setColours(window, nullptr, look.back);
+    if (look.font.face || look.font.bold || look.font.points > 0)
+        window->setFont(fontOf(look.font, window));
+}
+
+QWidget* makeControl(QWidget* parent, const Row& row)
+{
+    QWidget* w = makeWidget(parent, row);
+    w->setObjectName(QString::fromLatin1(row.name));
+    w->setGeometry(twipsRect(row.box.left, row.box.top, row.box.width, row.box.height));
+    if (row.font.face || row.font.bold || row.font.points > 0)
+        w->setFont(fontOf(row.font, parent));
+    switch (row.kind) {
+    case Kind::Button:
+    case Kind::FlatButton:
+        // A coloured face keeps black captions unless the row says otherwise.
+        if (row.back)
+            setColours(w, row.fore ? row.fore : "#000000", row.back);
+        else if (row.fore)
+            setColours(w, row.fore, nullptr);
+        break;
+    case Kind::CheckBox: {
+        setColours(w, row.fore, nullptr);
+        QPalette p = w->palette();
+        p.setColor(QPalette::Base, Qt::white);
+        p.setColor(QPalette::Text, Qt::black);
+        w->setPalette(p);
+        break;
+    }
+    case Kind::EditableList:
+    case Kind::TextBox:
+    case Kind::PasswordBox: {
+        // The colours of the edit field: text and field background.
+        QPalette p = w->palette();
+        if (row.fore)
+            p.setColor(QPalette::Text, hexColour(row.fore));
+        if (row.back)
+            p.setColor(QPalette::Base, hexColour(row.back));
+        w->setPalette(p);
+        break;
+    }
+    default:
+        if (!isShape(row.kind))
+            setColours(w, row.fore, row.back);
+        break;
+    }
+    if (!row.visible)
+        w->hide();
+    return w;
+}
+
+void buildControls(QWidget* parent, std::span<const Row> rows)
+{
+    std::vector<std::pair<int, QWidget*>> tabbed;
+    for (const Row& row : rows) {
+        QWidget* w = makeControl(parent, row);
+        if (row.tabIndex >= 0)
+            tabbed.emplace_back(row.tabIndex, w);
+    }
+    std::stable_sort(tabbed.begin(), tabbed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 1; i < tabbed.size(); ++i)
+        QWidget::setTabOrder(tabbed[i - 1].second, tabbed[i].second);
+}
+
+QCheckBox* checkBox(const QWidget* window, const char* name) { return control<QCheckBox>(window, name); }
+
+} // namespace lh::forms

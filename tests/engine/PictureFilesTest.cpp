@@ -1,0 +1,228 @@
+#include "engine/PictureFiles.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace lh;
+
+namespace {
+
+// A small picture whose every pixel differs, so a flipped row, swapped
+// channels or a shifted column shows.
+QImage patterned(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 37 + y) & 0xFF, (y * 53 + 7) & 0xFF, (x * 11 + y * 5 + 100) & 0xFF));
+    return img;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+uint32_t u32(const QByteArray& b, int at) { return qFromLittleEndian<uint32_t>(b.constData() + at); }
+uint16_t u16(const QByteArray& b, int at) { return qFromLittleEndian<uint16_t>(b.constData() + at); }
+
+} // namespace
+
+TEST(Bmp24Writing, WritesHeaderAndBottomUpPaddedRows)
+{
+    QTemporaryDir dir;
+    const QImage pic = patterned(5, 3);   // 15 bytes a row, padded to 16
+    const QString path = dir.filePath("cut.bmp");
+    QString why;
+    ASSERT_TRUE(writeBmp24(pic, path, &why)) << why.toStdString();
+
+    const QByteArray b = readAll(path);
+    ASSERT_EQ(b.size(), 54 + 16 * 3);
+    EXPECT_EQ(b.left(2), QByteArray("BM"));
+    EXPECT_EQ(u32(b, 2), uint32_t(b.size()));
+    EXPECT_EQ(u32(b, 10), 54u);
+    EXPECT_EQ(u32(b, 18), 5u);
+    EXPECT_EQ(u32(b, 22), 3u);
+    EXPECT_EQ(u16(b, 28), 24u);
+    EXPECT_EQ(u32(b, 30), 0u);
+    // The first stored row is the bottom one, blue green red.
+    const QRgb bottomLeft = pic.pixel(0, 2);
+    EXPECT_EQ(uchar(b[54]), qBlue(bottomLeft));
+    EXPECT_EQ(uchar(b[55]), qGreen(bottomLeft));
+    EXPECT_EQ(uchar(b[56]), qRed(bottomLeft));
+    EXPECT_EQ(uchar(b[54 + 15]), 0);   // padding
+    const QRgb topRight = pic.pixel(4, 0);
+    EXPECT_EQ(uchar(b[54 + 32 + 12]), qBlue(topRight));
+    EXPECT_EQ(uchar(b[54 + 32 + 14]), qRed(topRight));
+}
+
+TEST(Bmp24Writing, RoundTripsEveryPixelAndTheResolution)
+{
+    QTemporaryDir dir;
+    struct Case { int w, h; QImage::Format format; };
+    const Case cases[] = {
+        {1, 1, QImage::Format_RGB32},
+        {7, 5, QImage::Format_ARGB32},
+        {64, 9, QImage::Format_RGB888},
+        {3, 40, QImage::Format_Indexed8},
+    };
+    for (const Case& c : cases) {
+        QImage pic = patterned(c.w, c.h);
+        pic.setDotsPerMeterX(7559);
+        pic.setDotsPerMeterY(3780);
+        const QImage source = pic.convertToFormat(c.format);
+        const QString path = dir.filePath(QStringLiteral("p%1x%2.bmp").arg(c.w).arg(c.h));
+        ASSERT_TRUE(writeBmp24(source, path));
+        const QByteArray b = readAll(path);
+        EXPECT_EQ(u16(b, 28), 24u) << c.w << "x" << c.h;
+        QString why;
+        const QImage back = loadPicture(path, &why);
+        ASSERT_FALSE(back.isNull()) << why.toStdString();
+        ASSERT_EQ(back.size(), source.size());
+        EXPECT_EQ(back.dotsPerMeterX(), 7559);
+        EXPECT_EQ(back.dotsPerMeterY(), 3780);
+        const QImage expect = source.convertToFormat(QImage::Format_RGB32);
+        const QImage got = back.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w; ++x)
+                ASSERT_EQ(got.pixel(x, y), expect.pixel(x, y)) << c.w << "x" << c.h << " at " << x << "," << y;
+    }
+}
+
+TEST(Bmp24Writing, FailedWritesReportAndLeaveNoFile)
+{
+    QTemporaryDir dir;
+    const QImage pic = patterned(4, 4);
+    QString why;
+
+    EXPECT_FALSE(writeBmp24(pic, dir.filePath("missing/sub/x.bmp"), &why));
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath("missing/sub/x.bmp")));
+
+    why.clear();
+    QDir(dir.path()).mkdir("adir");
+    EXPECT_FALSE(writeBmp24(pic, dir.filePath("adir"), &why));
+    EXPECT_FALSE(why.isEmpty());
+
+    why.clear();
+    EXPECT_FALSE(writeBmp24(QImage(), dir.filePath("empty.bmp"), &why));
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath("empty.bmp")));
+}
+
+// A full disk: a tiny file system (root can mount one) or, for other users,
+// a folder without write permission.
+TEST(Bmp24Writing, FullDiskKeepsTheOldFileAndLeavesNoPartialOne)
+{
+    QTemporaryDir dir;
+    const QString mnt = dir.filePath("small");
+    QDir().mkpath(mnt);
+    bool mounted = false;
+    if (geteuid() == 0)
+        mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mnt}) == 0;
+    const QString target = mnt + "/design.bmp";
+    const QByteArray old("old contents");
+    ASSERT_TRUE(writeBytes(target, old));
+    if (!mounted) {
+        if (geteuid() == 0)
+            GTEST_SKIP() << "cannot make a full disk here";
+        QFile::setPermissions(mnt, QFile::ReadOwner | QFile::ExeOwner);
+    }
+
+    QString why;
+    const bool ok = writeBmp24(patterned(300, 300), target, &why);   // 270 KB does not fit
+    const QStringList left = QDir(mnt).entryList(QDir::Files | QDir::Hidden);
+    const QByteArray now = readAll(target);
+    if (mounted)
+        QProcess::execute("umount", {mnt});
+    else
+        QFile::setPermissions(mnt, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_EQ(now, old);
+    EXPECT_EQ(left, QStringList{"design.bmp"});
+}
+
+TEST(PictureLoading, ReadsBmpJpegAndGifAndGives96DpiWhereNoneIsCarried)
+{
+    QTemporaryDir dir;
+    const QImage pic = patterned(20, 10);
+    for (const char* fmt : {"bmp", "jpg", "gif", "png"}) {
+        QImage plain = pic;
+        const QString path = dir.filePath(QStringLiteral("a.%1").arg(fmt));
+        // A BMP claiming no resolution at all.
+        if (QByteArray(fmt) == "bmp") {
+            QByteArray b = encodeBmp24(pic);
+            qToLittleEndian<uint32_t>(0, b.data() + 38);
+            qToLittleEndian<uint32_t>(0, b.data() + 42);
+            ASSERT_TRUE(writeBytes(path, b));
+        } else if (QByteArray(fmt) == "gif") {
+            // Qt reads GIF but does not write it.
+            const QString png = dir.filePath("for-gif.png");
+            ASSERT_TRUE(plain.save(png, "png"));
+            ASSERT_EQ(QProcess::execute("convert", {png, path}), 0);
+        } else {
+            ASSERT_TRUE(plain.save(path, fmt)) << fmt;
+        }
+        QString why;
+        const QImage got = loadPicture(path, &why);
+        ASSERT_FALSE(got.isNull()) << fmt << ": " << why.toStdString();
+        EXPECT_EQ(got.size(), QSize(20, 10)) << fmt;
+        if (QByteArray(fmt) == "bmp") {
+            EXPECT_EQ(got.dotsPerMeterX(), kScreenDotsPerMetre);
+            EXPECT_EQ(got.dotsPerMeterY(), kScreenDotsPerMetre);
+        }
+    }
+}
+
+TEST(PictureLoading, BadFilesFailWithAReason)
+{
+    QTemporaryDir dir;
+    QByteArray hugeBmp = encodeBmp24(patterned(2, 2));
+    qToLittleEndian<uint32_t>(200000, hugeBmp.data() + 18);   // 200000 x 200000 claimed
+    qToLittleEndian<uint32_t>(200000, hugeBmp.data() + 22);
+    QByteArray truncatedJpeg;
+    {
+        QImage img = patterned(64, 64);
+        QByteArray full;
+        QBuffer buf(&full);
+        buf.open(QIODevice::WriteOnly);
+        img.save(&buf, "jpg");
+        truncatedJpeg = full.left(40);
+    }
+    struct Case { const char* name; QByteArray bytes; };
+    const Case cases[] = {
+        {"garbage.bmp", QByteArray(300, 'x')},
+        {"empty.jpg", QByteArray()},
+        {"huge.bmp", hugeBmp},
+        {"cut.jpg", truncatedJpeg},
+        {"header-only.gif", QByteArray("GIF89a")},
+    };
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(c.name);
+        ASSERT_TRUE(writeBytes(path, c.bytes));
+        QString why;
+        EXPECT_TRUE(loadPicture(path, &why).isNull()) << c.name;
+        EXPECT_FALSE(why.isEmpty()) << c.name;
+    }
+    QString why;
+    EXPECT_TRUE(loadPicture(dir.filePath("nothing-here.bmp"), &why).isNull());
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_TRUE(loadPicture(dir.path(), &why).isNull());
+}

@@ -1,0 +1,304 @@
+// The span rasterizer and the surface's pens, checked pixel for pixel
+// against Qt's own aliased strokes with its raster-operation modes.
+#include "engine/RasterSurface.h"
+#include "engine/raster/PenRaster.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+using namespace lh;
+
+namespace {
+
+constexpr int kSide = 857;
+const std::vector<DevicePoint> kFiveStar = {{430, 97}, {626, 700}, {113, 327}, {747, 327}, {234, 700}};
+
+// A background where every channel varies, so each raster operation leaves
+// its own fingerprint.
+// The sharpest closed star of n points (n odd) on a circle, as the designs'
+// largest layers draw it: every edge crosses almost every other.
+std::vector<DevicePoint> sharpStar(int n, int cx, int cy, int r)
+{
+    std::vector<DevicePoint> pts;
+    int m = 0;
+    for (int j = 0; j < n; ++j) {
+        const double a = 2 * M_PI * m / n;
+        pts.push_back({cx + static_cast<int>(std::lround(r * std::sin(a))), cy - static_cast<int>(std::lround(r * std::cos(a)))});
+        m = (m + (n - 1) / 2) % n;
+    }
+    return pts;
+}
+
+QImage patterned()
+{
+    QImage img(kSide, kSide, QImage::Format_RGB32);
+    for (int y = 0; y < kSide; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < kSide; ++x)
+            row[x] = qRgb((x * 7 + y * 3) & 0xFF, (x * 13 ^ y * 5) & 0xFF, (x + y * 11) & 0xFF);
+    }
+    return img;
+}
+
+bool qtMode(int mode, QPainter::CompositionMode& out)
+{
+    switch (mode) {
+    case 1: out = QPainter::CompositionMode_Clear; return true;
+    case 2: out = QPainter::RasterOp_NotSourceAndNotDestination; return true;
+    case 3: out = QPainter::RasterOp_NotSourceAndDestination; return true;
+    case 4: out = QPainter::RasterOp_NotSource; return true;
+    case 5: out = QPainter::RasterOp_SourceAndNotDestination; return true;
+    case 6: out = QPainter::RasterOp_NotDestination; return true;
+    case 7: out = QPainter::RasterOp_SourceXorDestination; return true;
+    case 8: out = QPainter::RasterOp_NotSourceOrNotDestination; return true;
+    case 9: out = QPainter::RasterOp_SourceAndDestination; return true;
+    case 10: out = QPainter::RasterOp_NotSourceXorDestination; return true;
+    case 12: out = QPainter::RasterOp_NotSourceOrDestination; return true;
+    case 13: out = QPainter::CompositionMode_SourceOver; return true;
+    case 14: out = QPainter::RasterOp_SourceOrNotDestination; return true;
+    case 15: out = QPainter::RasterOp_SourceOrDestination; return true;
+    case 16: out = QPainter::RasterOp_SetDestination; return true;
+    default: return false;   // 11: the pen leaves everything as it is
+    }
+}
+
+QImage qtStroke(QImage base, const std::vector<DevicePoint>& pts, int width, int mode, Rgb pen)
+{
+    QPainter::CompositionMode cm;
+    if (!qtMode(mode, cm))
+        return base;
+    QPainter p(&base);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setCompositionMode(cm);
+    p.setPen(QPen(QColor(redOf(pen), greenOf(pen), blueOf(pen)), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    QPolygon poly;
+    for (const DevicePoint& d : pts)
+        poly << QPoint(d.x, d.y);
+    p.drawPolygon(poly);
+    return base;
+}
+
+QImage ourStroke(const QImage& base, const std::vector<DevicePoint>& pts, int width, int mode, Rgb pen)
+{
+    RasterSurface s(kSide, kSide);
+    s.setBackgroundPicture(base);
+    s.setForeColor(pen);
+    s.setDrawWidth(width);
+    s.setDrawMode(mode);
+    s.polygon(pts);
+    return s.image();
+}
+
+std::vector<char> coverage(const std::vector<DevicePoint>& pts, int width)
+{
+    std::vector<char> mask(kSide * kSide, 0);
+    raster::SpanRasterizer r;
+    for (const raster::Span& s : r.outlineSpans(pts, width, kSide, kSide))
+        for (int x = s.x0; x <= s.x1; ++x)
+            mask[s.y * kSide + x] = 1;
+    return mask;
+}
+
+// A pixel next to (or on) the border of the covered region.
+bool onEdge(const std::vector<char>& mask, int x, int y)
+{
+    const char self = mask[y * kSide + x];
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            if (nx >= 0 && ny >= 0 && nx < kSide && ny < kSide && mask[ny * kSide + nx] != self)
+                return true;
+        }
+    return false;
+}
+
+struct Comparison {
+    int interior = 0;   // differing pixels away from the outline's border
+    int edge = 0;       // differing pixels along it
+    int covered = 0;
+};
+
+Comparison compare(const QImage& ours, const QImage& qt, const std::vector<char>& mask)
+{
+    Comparison c;
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x) {
+            c.covered += mask[y * kSide + x];
+            if ((ours.pixel(x, y) & 0xFFFFFF) == (qt.pixel(x, y) & 0xFFFFFF))
+                continue;
+            ++(onEdge(mask, x, y) ? c.edge : c.interior);
+        }
+    return c;
+}
+
+} // namespace
+
+TEST(PenRasterOps, SixteenModesMatchQtPixelForPixel)
+{
+    const QImage base = patterned();
+    const Rgb pen = rgb(0x5A, 0xC3, 0x3C);
+    const struct { std::vector<DevicePoint> pts; int width; } shapes[] = {
+        {kFiveStar, 20},                                             // crosses itself
+        {{{430, 97}, {719, 597}, {141, 597}}, 9},                    // plain triangle, odd width
+        {{{200, 200}, {600, 210}, {610, 650}, {190, 640}}, 90},      // wide pen, round joins
+        {sharpStar(99, 430, 430, 333), 90},                          // a design's largest layer
+        {{{-50, 100}, {500, -80}, {900, 900}, {300, 870}}, 30},      // partly outside the image
+        {{{200, 200}, {200, 200}, {400, 250}, {400, 250}, {300, 500}}, 7},   // repeated points
+        {{{100, 100}, {300, 400}, {100, 100}}, 15},                  // there and back: no inside
+        {{{120, 700}, {700, 640}, {400, 820}}, 2},                   // even width, slanted
+    };
+    for (const auto& shape : shapes) {
+        const auto mask = coverage(shape.pts, shape.width);
+        for (int mode = 1; mode <= 16; ++mode) {
+            const Comparison c = compare(ourStroke(base, shape.pts, shape.width, mode, pen),
+                                         qtStroke(base, shape.pts, shape.width, mode, pen), mask);
+            EXPECT_EQ(c.interior, 0) << "mode " << mode << " width " << shape.width;
+            // Along the border the two rasterizers may round a boundary pixel
+            // differently; that stays a thin fringe.
+            EXPECT_LT(c.edge, c.covered / 200) << "mode " << mode << " width " << shape.width;
+            if (mode == 7)
+                std::printf("width %d, %zu points: %d covered pixels, %d edge pixels differ from Qt\n", shape.width,
+                            shape.pts.size(), c.covered, c.edge);
+        }
+    }
+}
+
+TEST(PenRasterOps, FoldedOperationAgreesWithDefinitionForEveryMode)
+{
+    const std::uint32_t pens[] = {0x000000, 0xFFFFFF, 0x3CC35A, 0x123456};
+    const std::uint32_t dests[] = {0x000000, 0xFFFFFF, 0xA5F00F, 0x0F5AC3};
+    for (int mode = 1; mode <= 16; ++mode)
+        for (std::uint32_t p : pens)
+            for (std::uint32_t d : dests) {
+                const raster::PixelOp op = raster::makePixelOp(mode, raster::fromPixel(0xFF000000u | p));
+                EXPECT_EQ(((0xFF000000u | d) & op.keep) ^ op.flip, 0xFF000000u | raster::applyRop2(mode, p, d))
+                    << "mode " << mode;
+            }
+    // Spot values of the definitions themselves.
+    EXPECT_EQ(raster::applyRop2(7, 0x0F0F0F, 0xFF00FF), 0xF00FF0u);
+    EXPECT_EQ(raster::applyRop2(8, 0x0F0F0F, 0xFF00FF), 0xF0FFF0u);
+    EXPECT_EQ(raster::applyRop2(2, 0x0F0F0F, 0xF000F0), 0x00F000u);
+    EXPECT_EQ(raster::applyRop2(14, 0x0F0000, 0xFF00FF), 0x0FFF00u);
+    EXPECT_THROW(raster::makePixelOp(0, 0), StepFailure);
+    EXPECT_THROW(raster::makePixelOp(17, 0), StepFailure);
+}
+
+TEST(PenRasterOps, CrossingOfAnXorStar)
+{
+    // The horizontal edge (113,327)-(747,327) and the edge (430,97)-(626,700)
+    // cross at about (505, 327).
+    const Rgb back = rgb(0x20, 0x40, 0x80);
+    const Rgb pen = rgb(0xFF, 0x0F, 0x33);
+    const struct { int width; Rgb expected; const char* why; } cases[] = {
+        {20, back ^ pen, "a wide outline is one region: the crossing is inverted once"},
+        {1, back, "a one-pixel pen draws every edge on its own: two xors restore the pixel"},
+    };
+    for (const auto& c : cases) {
+        RasterSurface s(kSide, kSide);
+        s.setBackColor(back);
+        s.setForeColor(pen);
+        s.setDrawWidth(c.width);
+        s.setDrawMode(7);
+        s.polygon(kFiveStar);
+        const QImage img = s.image();
+        EXPECT_EQ(raster::fromPixel(img.pixel(505, 327)), c.expected) << c.why;
+        // Elsewhere on the horizontal edge the pen inverts once.
+        EXPECT_EQ(raster::fromPixel(img.pixel(300, 327)), back ^ pen) << c.width;
+        EXPECT_EQ(raster::fromPixel(img.pixel(430, 450)), back) << "the inside is left alone";
+    }
+}
+
+TEST(PenRasterOps, OnePixelPen)
+{
+    const Rgb back = 0xFFFFFF;
+    // An axis-aligned square is exact: 4 x 200 pixels, each once.
+    {
+        const std::vector<DevicePoint> square = {{100, 100}, {300, 100}, {300, 300}, {100, 300}};
+        RasterSurface s(kSide, kSide);
+        s.setBackColor(back);
+        s.setDrawMode(6);   // invert: a pixel drawn twice would come back white
+        s.polygon(square);
+        const QImage img = s.image();
+        int black = 0;
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x)
+                black += (img.pixel(x, y) & 0xFFFFFF) == 0;
+        EXPECT_EQ(black, 800);
+        for (const QPoint p : {QPoint(100, 100), QPoint(300, 100), QPoint(300, 300), QPoint(100, 300), QPoint(200, 100)})
+            EXPECT_EQ(img.pixel(p) & 0xFFFFFF, 0u) << p.x() << "," << p.y();
+        const QImage qt = qtStroke(patterned(), square, 1, 13, 0);
+        const QImage ours = ourStroke(patterned(), square, 1, 13, 0);
+        EXPECT_EQ(ours, qt);
+    }
+    // Slanted edges: Qt's line algorithm rounds some steps the other way,
+    // but every pixel we draw lies next to one of Qt's and none is missing
+    // a neighbour in Qt's line.
+    {
+        QImage white(kSide, kSide, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        const QImage ourOnWhite = ourStroke(white, kFiveStar, 1, 13, 0);
+        const QImage qt = qtStroke(white, kFiveStar, 1, 13, 0);
+        auto dark = [](const QImage& img, int x, int y) {
+            return x >= 0 && y >= 0 && x < kSide && y < kSide && (img.pixel(x, y) & 0xFFFFFF) == 0;
+        };
+        int differ = 0, drawn = 0;
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x) {
+                const bool a = dark(ourOnWhite, x, y), b = dark(qt, x, y);
+                drawn += a;
+                if (a == b)
+                    continue;
+                ++differ;
+                const QImage& other = a ? qt : ourOnWhite;
+                bool near = false;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        near = near || dark(other, x + dx, y + dy);
+                EXPECT_TRUE(near) << x << "," << y;
+            }
+        std::printf("one-pixel five-point star: %d pixels drawn, %d differ from Qt by one step\n", drawn, differ);
+    }
+}
+
+TEST(PenRasterOps, WindingFillAndWildCoordinates)
+{
+    RasterSurface s(kSide, kSide);
+    s.setBackColor(0xFFFFFF);
+    s.fillPolygon(kFiveStar, rgb(0, 0, 255));
+    const QImage img = s.image();
+    // The pentagon in the middle of the star is inside by the winding rule.
+    EXPECT_EQ(raster::fromPixel(img.pixel(430, 420)), rgb(0, 0, 255));
+    EXPECT_EQ(raster::fromPixel(img.pixel(430, 330)), rgb(0, 0, 255));
+    EXPECT_EQ(raster::fromPixel(img.pixel(120, 600)), 0xFFFFFFu);
+    EXPECT_THROW(s.fillPolygon(kFiveStar, 0x1000000), StepFailure);
+
+    // A single point is no outline, whatever the pen.
+    for (int width : {1, 20}) {
+        RasterSurface one(50, 50);
+        one.setDrawWidth(width);
+        one.takeDirtyRect();
+        one.polygon(std::vector<DevicePoint>{{25, 25}});
+        EXPECT_TRUE(one.takeDirtyRect().isEmpty()) << width;
+        EXPECT_EQ(raster::fromPixel(one.image().pixel(25, 25)), 0xFFFFFFu) << width;
+    }
+
+    // Points far outside the image: lines are cut to the image, nothing hangs.
+    const std::vector<DevicePoint> wild = {{-2000000000, 400}, {2000000000, 410}, {430, 2000000000}};
+    for (int width : {1, 20}) {
+        RasterSurface w(kSide, kSide);
+        w.setBackColor(0xFFFFFF);
+        w.setForeColor(0);
+        w.setDrawWidth(width);
+        w.polygon(wild);
+        EXPECT_EQ(raster::fromPixel(w.image().pixel(430, 405)), 0u) << "the edge crosses the image, width " << width;
+        w.fillPolygon(wild, 0x00FF00);
+        EXPECT_EQ(raster::fromPixel(w.image().pixel(430, 700)), 0x00FF00u) << width;
+        EXPECT_EQ(raster::fromPixel(w.image().pixel(430, 300)), 0xFFFFFFu) << width;
+    }
+}
