@@ -1,6 +1,7 @@
 #include "app/ProgramWindows.h"
 
 #include "app/WindowSet.h"
+#include "designer/CategoryWindow.h"
 #include "music/Mp3Test.h"
 #include "photo/Form1.h"
 #include "platform/Services.h"
@@ -12,9 +13,13 @@ namespace lh::app {
 
 void installProgramWindows(WindowSet& windows, const PlatformServices& services)
 {
-    // Designer windows: the main window Form1. Categories 2 to 11 have no
-    // window in this program; navigation to them changes nothing.
+    // Designer windows: the main window Form1, the category windows Form2 to
+    // Form10 and the hidden full-recipe window Form11.
     windows.setDesignerFactory(1, [&services](Navigator& navigator) { return new photo::Form1(services, navigator); });
+    for (int category = 2; category <= WindowSet::kDesignerWindows; ++category)
+        windows.setDesignerFactory(category, [&services, category](Navigator& navigator) {
+            return new designer::CategoryWindow(services, navigator, category);
+        });
     windows.setToolFactory(WindowSet::Tool::Capture, [&services](Navigator& navigator, QWidget* owner) {
         return new tools::Form20(services, navigator, owner);
     });

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace lh::app {
 
 namespace {
@@ -59,7 +61,7 @@ QWidget* WindowSet::loadDesigner(int window)
     if (!m_designers[window] && m_designerFactories[window]) {
         QWidget* w = m_designerFactories[window](*this);
         m_designers[window] = w;
-        if (w && window == 1)
+        if (w)
             w->installEventFilter(this);
     }
     return m_designers[window].data();
@@ -121,16 +123,23 @@ void WindowSet::showMainWindow()
         bringUp(main);
 }
 
+QWidget* WindowSet::mainWindow() { return loadDesigner(1); }
+
 bool WindowSet::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Close && watched == m_designers[1].data() && m_mainWindowClosed) {
-        // Decide once the window has handled the event: a close it refused
-        // leaves it on screen and the program running.
-        QPointer<QWidget> main = m_designers[1];
-        QTimer::singleShot(0, this, [this, main] {
-            if (!main || !main->isVisible())
+    if (event->type() == QEvent::Close && m_mainWindowClosed) {
+        const auto designer = std::find(m_designers.begin(), m_designers.end(), watched);
+        if (designer != m_designers.end()) {
+            // Decide once the window has handled the event: a close it refused
+            // leaves it on screen and the program running. The program ends
+            // when no designer window is left on screen.
+            QTimer::singleShot(0, this, [this] {
+                for (const QPointer<QWidget>& w : m_designers)
+                    if (w && w->isVisible())
+                        return;
                 m_mainWindowClosed();
-        });
+            });
+        }
     }
     return QObject::eventFilter(watched, event);
 }

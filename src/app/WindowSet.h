@@ -37,7 +37,8 @@ public:
     void setDesignerFactory(int window, DesignerFactory factory);
     void setToolFactory(Tool tool, ToolFactory factory);
     void setMusicFactory(MusicFactory factory);
-    // Called when the user has closed the main window (the program then ends).
+    // Called when the user has closed the last designer window on screen (the
+    // program then ends).
     void setMainWindowClosedHandler(std::function<void()> handler);
 
     // The loaded window, or null.
@@ -54,6 +55,7 @@ public:
     void startMusic() override;
     void stopMusic() override;
     void showMainWindow() override;
+    QWidget* mainWindow() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

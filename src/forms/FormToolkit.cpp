@@ -144,7 +144,14 @@ void applyWindowLook(QWidget* window, const WindowLook& look)
 {
     window->setObjectName(QString::fromLatin1(look.name));
     window->setWindowTitle(textOf(look.caption));
-    setColours(window, nullptr, look.back);
+    if (look.back) {
+        // Only the window's own roles: buttons keep the style's face.
+        QPalette p = window->palette();
+        p.setColor(QPalette::Window, hexColour(look.back));
+        p.setColor(QPalette::Base, hexColour(look.back));
+        window->setPalette(p);
+        window->setAutoFillBackground(true);
+    }
     if (look.font.face || look.font.bold || look.font.points > 0)
         window->setFont(fontOf(look.font, window));
 }

@@ -21,6 +21,9 @@ public:
     virtual void stopMusic() = 0;
     // Brings the main window Form1 back (tools call it when they close).
     virtual void showMainWindow() = 0;
+    // The main window, loaded (and left hidden) if it is not loaded yet: the
+    // owner of the tool windows that the category windows open.
+    virtual QWidget* mainWindow() = 0;
 };
 
 } // namespace lh

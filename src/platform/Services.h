@@ -51,7 +51,8 @@ public:
     virtual ~MessageBoxes() = default;
     // Modal notice with one OK button.
     virtual void inform(QWidget* parent, const QString& text, const QString& title, MessageIcon icon) = 0;
-    // Modal question with Yes and No; true for Yes.
+    // Modal question with Yes and No, Yes the default button and Escape
+    // answering No; true for Yes.
     virtual bool ask(QWidget* parent, const QString& text, const QString& title) = 0;
 };
 

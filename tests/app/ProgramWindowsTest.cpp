@@ -3,6 +3,11 @@
 
 #include "Fakes.h"
 #include "core/Random.h"
+#include "designer/CategoryWindow.h"
+#include "designer/DesignerCore.h"
+
+#include <QTest>
+#include <QTimer>
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -33,20 +38,56 @@ protected:
 
 } // namespace
 
-TEST_F(ProgramWindows, MainWindowIsTheMainWindowAndTheOnlyDesigner)
+TEST_F(ProgramWindows, CategoryButtonsShowOneDesignerAndLoadTheRestHiddenAndRunning)
 {
     set.showMainWindow();
-    QWidget* main = set.designer(1);
-    ASSERT_NE(main, nullptr);
-    EXPECT_EQ(main->objectName(), QStringLiteral("Form1"));
-    EXPECT_TRUE(main->isVisible());
-    for (int k = 2; k <= WindowSet::kCategories; ++k) {
-        set.showCategory(k);
-        EXPECT_TRUE(main->isVisible()) << "category " << k;
+    ASSERT_NE(set.designer(1), nullptr);
+    EXPECT_EQ(set.designer(1)->objectName(), QStringLiteral("Form1"));
+
+    // The main window keeps its category buttons hidden; its Ctrl+2 acts like button "2".
+    set.designer(1)->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(set.designer(1)));
+    QTest::keyClick(set.designer(1), Qt::Key_2, Qt::ControlModifier);
+    QWidget* form2 = set.designer(2);
+    ASSERT_NE(form2, nullptr);
+    EXPECT_TRUE(form2->isVisible());
+
+    QTest::mouseClick(form2->findChild<QWidget*>(QStringLiteral("Command12")), Qt::LeftButton);
+    for (int k = 1; k <= WindowSet::kDesignerWindows; ++k) {
+        SCOPED_TRACE(k);
+        QWidget* w = set.designer(k);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->objectName(), QStringLiteral("Form%1").arg(k));
+        EXPECT_EQ(w->isVisible(), k == 5);
+        auto* timer = w->findChild<QTimer*>(QStringLiteral("Timer1"));
+        ASSERT_NE(timer, nullptr);
+        EXPECT_TRUE(timer->isActive());
     }
-    set.showCategory(1);
-    EXPECT_TRUE(main->isVisible());
-    EXPECT_EQ(set.designer(1), main);
+    // The hidden full-recipe window draws in the background.
+    auto* form11 = qobject_cast<lh::designer::CategoryWindow*>(set.designer(11));
+    ASSERT_NE(form11, nullptr);
+    form11->core().timer().setInterval(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form11->designCount() > 0; }, 20000));
+}
+
+TEST_F(ProgramWindows, ClosingTheLastDesignerOnScreenEndsTheProgram)
+{
+    int ends = 0;
+    set.setMainWindowClosedHandler([&ends] { ++ends; });
+    set.showMainWindow();
+    set.showCategory(3);
+    set.designer(3)->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ends == 1; }, 5000));
+
+    // With two designers on screen, closing one leaves the program running.
+    set.showCategory(4);
+    set.showMainWindow();
+    set.designer(4)->close();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ends, 1);
+    set.designer(1)->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ends == 2; }, 5000));
 }
 
 TEST_F(ProgramWindows, ToolsOpenedFromTheMainWindowAreOwnedByIt)

@@ -186,6 +186,8 @@ public:
     void startMusic() override { ++musicStarts; }
     void stopMusic() override { ++musicStops; }
     void showMainWindow() override { ++mainShows; }
+    QWidget* mainWindow() override { return main; }
+    QWidget* main = nullptr;   // what mainWindow() hands out
 };
 
 // Every scripted service at once, wired into `services`: draws 0.5 from the

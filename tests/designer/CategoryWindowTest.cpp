@@ -1,0 +1,325 @@
+#include "designer/CategoryWindow.h"
+#include "designer/DesignerCore.h"
+
+#include "Fakes.h"
+#include "engine/PictureFiles.h"
+#include "engine/Surface.h"
+#include "forms/Controls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using lh::designer::CategoryWindow;
+using lh::designer::SaveOutcome;
+
+namespace {
+
+class CategoryWindowTest : public ::testing::Test, protected lh::test::FakeServices {
+protected:
+    std::unique_ptr<CategoryWindow> make(int category)
+    {
+        return std::make_unique<CategoryWindow>(services, navigator, category);
+    }
+    template <typename T = QWidget>
+    static T* child(const QWidget* w, const char* name)
+    {
+        return w->findChild<T*>(QString::fromLatin1(name));
+    }
+    static QString text(const QWidget* w, const char* name)
+    {
+        QObject* o = w->findChild<QObject*>(QString::fromLatin1(name));
+        if (auto* c = qobject_cast<QComboBox*>(o))
+            return c->currentText();
+        if (auto* l = qobject_cast<QLabel*>(o))
+            return l->text();
+        if (auto* b = qobject_cast<QAbstractButton*>(o))
+            return b->text();
+        if (auto* e = qobject_cast<QLineEdit*>(o))
+            return e->text();
+        ADD_FAILURE() << "no text control " << name;
+        return {};
+    }
+    // Pixels of the surface in the test strip's green.
+    static int greenPixels(const lh::Surface& surface)
+    {
+        const QImage image = surface.image().convertToFormat(QImage::Format_RGB32);
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += image.pixel(x, y) == qRgb(0, 250, 0);
+        return n;
+    }
+
+    lh::test::RecordingNavigator navigator;
+};
+
+TEST_F(CategoryWindowTest, EachWindowStartsWithItsOwnTextsAndControls)
+{
+    const struct Case {
+        int category;
+        const char* name;
+        const char* caption;
+        const char* width;
+        const char* label8;
+        const char* field;
+        bool text2, text3, fill, previews;
+        const char* speed;
+    } cases[] = {
+        {2, "Form2", "蓝禾艺术图案设计 第2大类", "90", "第2大类", "2", false, true, true, true, "高速"},
+        {3, "Form3", "蓝禾艺术图案设计 第3大类", "90", "第3大类", "3", false, true, true, true, "高速"},
+        {5, "Form5", "蓝禾艺术图案设计 第5大类", "90", "第5大类", "5", false, false, true, true, "高速"},
+        {8, "Form8", "蓝禾艺术图案设计 第8大类", "90", "第8大类", "8", true, true, true, true, "高速"},
+        {9, "Form9", "蓝禾艺术图案设计 第9大类", "20", "第9大类", "9", false, true, true, true, "高速"},
+        {10, "Form10", "蓝禾艺术图案设计 第10大类", "12", "第10大类", "10", false, true, false, true, "高速"},
+        {11, "Form11", "蓝禾艺术图案设计", "90", "第10大类", "10", false, false, true, false, "Command6"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto w = make(c.category);
+        EXPECT_EQ(w->objectName(), QString::fromLatin1(c.name));
+        EXPECT_EQ(w->windowTitle(), QString::fromUtf8(c.caption));
+        EXPECT_EQ(text(w.get(), "Combo1"), QString::fromLatin1(c.width));
+        EXPECT_EQ(text(w.get(), "Combo2"), QStringLiteral("5"));
+        EXPECT_EQ(text(w.get(), "Label8"), QString::fromUtf8(c.label8));
+        EXPECT_EQ(text(w.get(), "Label7"), QString::fromLatin1(c.field));
+        EXPECT_FALSE(child(w.get(), "Label7")->isVisibleTo(w.get()));
+        EXPECT_EQ(text(w.get(), "Check2"), QStringLiteral("暂停"));
+        EXPECT_TRUE(child<QCheckBox>(w.get(), "Check2")->isChecked());
+        EXPECT_EQ(text(w.get(), "Command6"), QString::fromUtf8(c.speed));
+        EXPECT_EQ(child(w.get(), "Text2")->isVisibleTo(w.get()), c.text2);
+        EXPECT_EQ(child(w.get(), "Text3")->isVisibleTo(w.get()), c.text3);
+        // Hidden text boxes keep their texts: the design still writes them.
+        EXPECT_EQ(text(w.get(), "Text3"), QStringLiteral("世界顶级美术图案作品"));
+        EXPECT_EQ(text(w.get(), "Text4"), QStringLiteral(" 蓝禾软件  祝全世界人民  幸福安康"));
+        EXPECT_EQ(child(w.get(), "Check1") != nullptr, c.fill);
+        EXPECT_EQ(child(w.get(), "Image1") != nullptr, c.previews);
+        EXPECT_EQ(child(w.get(), "Command18") != nullptr, c.previews);
+        EXPECT_EQ(child(w.get(), "Label12") != nullptr, c.previews);
+        EXPECT_EQ(child(w.get(), "Check5") != nullptr, c.category == 11);
+
+        QStringList schemes;
+        auto* combo2 = child<QComboBox>(w.get(), "Combo2");
+        for (int i = 0; i < combo2->count(); ++i)
+            schemes << combo2->itemText(i);
+        EXPECT_EQ(schemes, QString("0 1 2 3 4 5 6 7 8 9 10 12 13 14 15 16").split(' '));
+        auto* timer = child<QTimer>(w.get(), "Timer1");
+        ASSERT_NE(timer, nullptr);
+        EXPECT_TRUE(timer->isActive());
+        EXPECT_EQ(timer->interval(), 3000);
+    }
+}
+
+TEST_F(CategoryWindowTest, OnlyForm2DressesItsSaveAndSpeedButtons)
+{
+    const auto form2 = make(2);
+    const auto form3 = make(3);
+    auto face = [](const QWidget* w, const char* name) { return child(w, name)->palette().color(QPalette::Button); };
+    EXPECT_EQ(face(form2.get(), "Command2"), QColor(0xC0, 0xC0, 0xFF));
+    EXPECT_EQ(face(form2.get(), "Command6"), QColor(0xFF, 0x80, 0x00));
+    EXPECT_NE(face(form3.get(), "Command2"), QColor(0xC0, 0xC0, 0xFF));
+    EXPECT_NE(face(form3.get(), "Command6"), QColor(0xFF, 0x80, 0x00));
+    // The category buttons are green everywhere.
+    EXPECT_EQ(face(form3.get(), "Command12"), QColor(0x00, 0xC0, 0x00));
+}
+
+TEST_F(CategoryWindowTest, PauseHoldsTheDesignAndTopSpeedWaitsForTheResume)
+{
+    const auto w = make(4);
+    auto* timer = child<QTimer>(w.get(), "Timer1");
+    auto* pause = child<QCheckBox>(w.get(), "Check2");
+    w->core().Timer1_Timer();
+    const QImage design = w->surface().image();
+    const int count = w->designCount();
+
+    pause->setChecked(false);
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(pause->text(), QStringLiteral("播放"));
+    QTest::mouseClick(child(w.get(), "Command6"), Qt::LeftButton);
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 1);
+    EXPECT_EQ(w->surface().image(), design);
+    EXPECT_EQ(w->designCount(), count);
+
+    pause->setChecked(true);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(pause->text(), QStringLiteral("暂停"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->designCount() >= count + 3; }, 20000));
+    EXPECT_EQ(text(w.get(), "Label11"), QString::number(w->designCount()));
+}
+
+TEST_F(CategoryWindowTest, HiddenWindowsKeepDrawingAndShowTheLatestDesignWhenShown)
+{
+    const auto w = make(6);
+    QTest::mouseClick(child(w.get(), "Command6"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->designCount() >= 3; }, 20000));
+    // Previews of a hidden window wait to be shown.
+    auto* preview = child<lh::forms::ImageBox>(w.get(), "Image2");
+    w->show();
+    child<QCheckBox>(w.get(), "Check2")->setChecked(false);
+    EXPECT_EQ(preview->picture(), w->surface().image());
+}
+
+TEST_F(CategoryWindowTest, TestStripDrawsAStarFromItsCountAndOnlyClearsOnBadText)
+{
+    const auto w = make(2);
+    child<QCheckBox>(w.get(), "Check2")->setChecked(false);
+    auto* count = child<QLineEdit>(w.get(), "Text1");
+    EXPECT_EQ(count->text(), QStringLiteral("5"));
+    const struct { const char* text; bool draws; } cases[] = {
+        {"5", true}, {" 7 ", true}, {"2", true}, {"abc", false}, {"40000", false}, {"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        w->core().Timer1_Timer();   // a design to clear; its pen and drawing mode stay
+        count->setText(QString::fromLatin1(c.text));
+        w->Command1_Click(1);
+        const QImage image = w->surface().image();
+        const QRgb background = image.pixel(0, 0);
+        // The star's outline crosses the middle of its box's top edge (centre 200, 200 px, radius 120).
+        bool drawn = false;
+        for (int y = 70; y <= 90 && !drawn; ++y)
+            drawn = image.pixel(200, y) != background;
+        EXPECT_EQ(drawn, c.draws);
+        if (!c.draws)
+            EXPECT_EQ(image.pixel(428, 428), background);
+    }
+}
+
+TEST_F(CategoryWindowTest, PolygonStarHasTheFirstFocusSoSpaceDrawsTheStar)
+{
+    const auto w = make(3);
+    child<QCheckBox>(w.get(), "Check2")->setChecked(false);
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    ASSERT_NE(focused, nullptr);
+    EXPECT_EQ(focused->text(), QStringLiteral("Polygon Star"));
+    QTest::keyClick(focused, Qt::Key_Space);
+    EXPECT_GT(greenPixels(w->surface()), 0);
+    // Text1 comes next.
+    EXPECT_EQ(focused->nextInFocusChain(), child<QLineEdit>(w.get(), "Text1"));
+}
+
+TEST_F(CategoryWindowTest, ShortcutsAndCategoryButtonsNavigateAndToolsBelongToTheMainWindow)
+{
+    const auto w = make(7);
+    QWidget main;
+    navigator.main = &main;
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QTest::mouseClick(child(w.get(), "Command12"), Qt::LeftButton);
+    const struct { Qt::Key key; int category; } keys[] = {
+        {Qt::Key_1, 1}, {Qt::Key_2, 2}, {Qt::Key_9, 9}, {Qt::Key_0, 10},
+    };
+    for (const auto& k : keys)
+        QTest::keyClick(w.get(), k.key, Qt::ControlModifier);
+    EXPECT_EQ(navigator.categories, (std::vector<int>{5, 1, 2, 9, 10}));
+    EXPECT_TRUE(child<QLabel>(w.get(), "Label2")->toolTip().contains(QStringLiteral("Ctrl+0")));
+
+    QTest::mouseClick(child(w.get(), "Command3"), Qt::LeftButton);
+    QTest::mouseClick(child(w.get(), "Command18"), Qt::LeftButton);
+    EXPECT_EQ(navigator.printingOwners, (std::vector<QWidget*>{&main}));
+    EXPECT_EQ(navigator.captureOwners, (std::vector<QWidget*>{&main}));
+}
+
+TEST_F(CategoryWindowTest, HiddenWindowsPrintButtonDoesNothing)
+{
+    const auto w = make(11);
+    QTest::mouseClick(child(w.get(), "Command3"), Qt::LeftButton);
+    EXPECT_TRUE(navigator.printingOwners.empty());
+}
+
+class SaveDesignTest : public CategoryWindowTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        window = make(2);
+        child<QCheckBox>(window.get(), "Check2")->setChecked(false);
+        window->core().Timer1_Timer();
+    }
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    static QByteArray bytes(const QString& file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<CategoryWindow> window;
+};
+
+TEST_F(SaveDesignTest, NewNameGetsTheSurfaceAsABitmapUnderTheNameAsTyped)
+{
+    files.saveAnswers.push_back(path("design"));
+    EXPECT_EQ(window->Command2_Click(), SaveOutcome::Saved);
+    ASSERT_EQ(files.saveCalls.size(), 1u);
+    EXPECT_EQ(files.saveCalls[0].filter, QStringLiteral("位图文件 (*.Bmp)|*.Bmp"));
+    EXPECT_FALSE(files.saveCalls[0].askOverwrite);
+    EXPECT_EQ(files.saveCalls[0].directory, lh::programDirectory());
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_FALSE(QFile::exists(path("design.bmp")));
+    const QImage saved = lh::loadPicture(path("design"));
+    EXPECT_EQ(bytes(path("design")).mid(0, 2), QByteArray("BM"));
+    EXPECT_EQ(saved.size(), QSize(857, 857));
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), window->surface().image().convertToFormat(QImage::Format_RGB32));
+    // The dialog starts with the name chosen last on this window.
+    EXPECT_EQ(window->Command2_Click(), SaveOutcome::Cancelled);
+    EXPECT_EQ(files.saveCalls[1].directory, path("design"));
+}
+
+TEST_F(SaveDesignTest, ExistingNameIsReplacedOnlyOnYes)
+{
+    QFile old(path("keep.bmp"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old contents");
+    old.close();
+
+    files.saveAnswers.push_back(path("keep.bmp"));
+    messages.answers.push_back(false);
+    EXPECT_EQ(window->Command2_Click(), SaveOutcome::Declined);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, QStringLiteral("文件已经存在，是否覆盖文件？"));
+    EXPECT_EQ(messages.messages[0].title, QStringLiteral("询问"));
+    EXPECT_TRUE(messages.messages[0].question);
+    EXPECT_EQ(bytes(path("keep.bmp")), QByteArray("old contents"));
+
+    files.saveAnswers.push_back(path("keep.bmp"));
+    messages.answers.push_back(true);
+    EXPECT_EQ(window->Command2_Click(), SaveOutcome::Saved);
+    EXPECT_EQ(lh::loadPicture(path("keep.bmp")).size(), QSize(857, 857));
+}
+
+TEST_F(SaveDesignTest, CancelWritesNothingAndAFailedWriteSaysWhy)
+{
+    EXPECT_EQ(window->Command2_Click(), SaveOutcome::Cancelled);
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+
+    files.saveAnswers.push_back(path("missing-folder/design.bmp"));
+    EXPECT_EQ(window->Command2_Click(), SaveOutcome::Failed);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].title, QStringLiteral("蓝禾提示"));
+    EXPECT_TRUE(messages.messages[0].text.startsWith(QStringLiteral("图案没有保存。")));
+    EXPECT_FALSE(QFile::exists(path("missing-folder/design.bmp")));
+}
+
+TEST_F(SaveDesignTest, SavingDoesNotPauseTheWindow)
+{
+    child<QCheckBox>(window.get(), "Check2")->setChecked(true);
+    files.saveAnswers.push_back(path("running.bmp"));
+    EXPECT_EQ(window->Command2_Click(), SaveOutcome::Saved);
+    EXPECT_TRUE(child<QTimer>(window.get(), "Timer1")->isActive());
+}
+
+} // namespace
