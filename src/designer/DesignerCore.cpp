@@ -139,6 +139,8 @@ void DesignerCore::load()
     combo1->setEditText(texts.value(QStringLiteral("Combo1")));
     combo2->addItems(colourSchemeItems());
     combo2->setEditText(texts.value(QStringLiteral("Combo2")));
+    combo1->lineEdit()->setCursorPosition(0);
+    combo2->lineEdit()->setCursorPosition(0);
 
     const QString category = forms::control<QPushButton>(&window_, setup_.categoryButton)->text();
     if (auto* label8 = forms::control<QLabel>(&window_, "Label8"))

@@ -166,11 +166,16 @@ QWidget* makeControl(QWidget* parent, const Row& row)
     switch (row.kind) {
     case Kind::Button:
     case Kind::FlatButton:
-        // A coloured face keeps black captions unless the row says otherwise.
-        if (row.back)
-            setColours(w, row.fore ? row.fore : "#000000", row.back);
-        else if (row.fore)
-            setColours(w, row.fore, nullptr);
+        // A coloured face keeps black captions unless the row says otherwise;
+        // the frame keeps the colours of the window around it.
+        if (row.back || row.fore) {
+            QPalette p = w->palette();
+            if (row.back)
+                p.setColor(QPalette::Button, hexColour(row.back));
+            p.setColor(QPalette::ButtonText, row.fore ? hexColour(row.fore) : QColor(Qt::black));
+            w->setPalette(p);
+            w->setAutoFillBackground(row.back != nullptr);
+        }
         break;
     case Kind::CheckBox: {
         setColours(w, row.fore, nullptr);

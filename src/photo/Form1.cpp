@@ -61,6 +61,8 @@ void fill(QComboBox* combo, const QStringList& items, const QString& text)
 {
     combo->addItems(items);
     combo->setEditText(text);
+    // Long greetings show from their beginning.
+    combo->lineEdit()->setCursorPosition(0);
 }
 
 } // namespace
