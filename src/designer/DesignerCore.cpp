@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <utility>
 
 namespace lh::designer {
 
@@ -71,30 +72,16 @@ public:
             return edit->text();
         throw StepFailure("no such control: " + name.toStdString());
     }
-    void setCountCaption(const QString& caption) override
-    {
-        if (core_.count_)
-            core_.count_->setText(caption);
-    }
+    // Captions and previews go on screen when the design is presented.
+    void setCountCaption(const QString& caption) override { core_.pending_.count = caption; }
     void setPreview(int, const QImage&) override
     {
         // Every preview shows the surface; they are brought up to date when
         // the design is presented.
-        core_.previewPending_ = true;
+        core_.pending_.previews = true;
     }
-    void setDateCaption(const QString& caption) override
-    {
-        if (core_.dateLabel_)
-            core_.dateLabel_->setText(caption);
-    }
-    void setDateColor(Rgb colour) override
-    {
-        if (!core_.dateLabel_)
-            return;
-        QPalette p = core_.dateLabel_->palette();
-        p.setColor(QPalette::WindowText, QColor(redOf(colour), greenOf(colour), blueOf(colour)));
-        core_.dateLabel_->setPalette(p);
-    }
+    void setDateCaption(const QString& caption) override { core_.pending_.date = caption; }
+    void setDateColor(Rgb colour) override { core_.pending_.dateColour = colour; }
 
 private:
     DesignerCore& core_;
@@ -212,8 +199,20 @@ void DesignerCore::present()
 {
     frame_->stop();
     view_->refresh();
-    if (previewPending_) {
-        previewPending_ = false;
+    Pending pending = std::exchange(pending_, {});
+    if (pending.count && count_)
+        count_->setText(*pending.count);
+    if (dateLabel_) {
+        if (pending.date)
+            dateLabel_->setText(*pending.date);
+        if (pending.dateColour) {
+            const Rgb c = *pending.dateColour;
+            QPalette p = dateLabel_->palette();
+            p.setColor(QPalette::WindowText, QColor(redOf(c), greenOf(c), blueOf(c)));
+            dateLabel_->setPalette(p);
+        }
+    }
+    if (pending.previews) {
         const QImage picture = surface_->image();
         for (forms::ImageBox* preview : previews_)
             if (preview)

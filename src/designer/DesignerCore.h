@@ -17,6 +17,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -113,7 +114,12 @@ private:
     QLabel* count_ = nullptr;
     QLabel* dateLabel_ = nullptr;
     std::array<forms::ImageBox*, 5> previews_{};
-    bool previewPending_ = false;
+    // What the designs since the last presentation left for the screen.
+    struct Pending {
+        std::optional<QString> count, date;
+        std::optional<Rgb> dateColour;
+        bool previews = false;
+    } pending_;
 };
 
 } // namespace lh::designer

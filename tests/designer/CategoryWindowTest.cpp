@@ -153,6 +153,9 @@ TEST_F(CategoryWindowTest, PauseHoldsTheDesignAndTopSpeedWaitsForTheResume)
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(pause->text(), QStringLiteral("暂停"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->designCount() >= count + 3; }, 20000));
+    // At the top speed the count goes on screen with the design, once a frame.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return text(w.get(), "Label11").toInt() >= count + 3; }, 20000));
+    pause->setChecked(false);
     EXPECT_EQ(text(w.get(), "Label11"), QString::number(w->designCount()));
 }
 
