@@ -11,6 +11,10 @@ namespace lh {
 // The virtual desktop (all screens) in device pixels.
 QRect virtualDesktopDeviceRect();
 
+// Global logical coordinates to device pixels of the virtual desktop, whose
+// top-left corner is (0, 0).
+QPoint globalToDesktopDevice(QPointF global);
+
 class X11ScreenGrabber : public ScreenGrabber {
 public:
     bool canGrabScreen() const override { return true; }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QWidget;
 
@@ -70,13 +71,25 @@ public:
 };
 
 // Grabs what the screen shows. The X11 backend reads the real screen; where
-// the platform refuses (Wayland, offscreen) grabs fail and callers fall back.
+// the platform refuses (Wayland, offscreen) the grabber falls back to what the
+// program's own windows show, and says once per run that it did.
 class ScreenGrabber {
 public:
     virtual ~ScreenGrabber() = default;
     virtual bool canGrabScreen() const = 0;
     // The whole virtual desktop in device pixels; null on failure.
     virtual QImage grabDesktop() = 0;
+
+    // The whole virtual desktop; where the platform refuses it, what the
+    // program's visible windows (except leaveOut) show, each at its place
+    // on a white desktop. fellBack tells which of the two it is.
+    QImage grabDesktopOrOwnWindows(const QWidget* leaveOut, bool* fellBack);
+    // True the first time it is asked: the user is told once per run that
+    // only the program's own windows can be captured.
+    bool ownWindowsNoticeDue() { return !std::exchange(toldOwnWindowsOnly_, true); }
+
+private:
+    bool toldOwnWindowsOnly_ = false;
 };
 
 class PicturePrinter {

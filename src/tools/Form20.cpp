@@ -25,9 +25,6 @@ namespace {
 
 const QString kTitleNotice = QStringLiteral("蓝禾提示");
 
-// Said once per run where the platform refuses to read the screen.
-bool g_toldNoScreenGrab = false;
-
 QRect virtualLogicalRect()
 {
     QRect all;
@@ -49,23 +46,6 @@ void resetPointer()
 }
 
 } // namespace
-
-QPoint globalToDesktopDevice(QPointF global)
-{
-    const QPoint g = global.toPoint();
-    QScreen* screen = QGuiApplication::screenAt(g);
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    const QPoint origin = virtualDesktopDeviceRect().topLeft();
-    if (!screen)
-        return g - origin;
-    const qreal dpr = screen->devicePixelRatio();
-    const QRect geo = screen->geometry();
-    const QPointF local = global - QPointF(geo.topLeft());
-    const QPoint screenDeviceOrigin(int(std::lround(geo.x() * dpr)), int(std::lround(geo.y() * dpr)));
-    return screenDeviceOrigin + QPoint(int(roundHalfEven(local.x() * dpr)), int(roundHalfEven(local.y() * dpr)))
-        - origin;
-}
 
 // Frameless full-screen view of the held screen, above every window, on
 // which the selection frame is drawn.
@@ -190,60 +170,21 @@ void Form20::mnuFileSnap_Click()
     grabPointer();
 }
 
-void Form20::forgetScreenNotice()
-{
-    g_toldNoScreenGrab = false;
-}
-
 void Form20::tellOwnWindowsOnly()
 {
-    if (g_toldNoScreenGrab)
+    if (!services_.screen->ownWindowsNoticeDue())
         return;
-    g_toldNoScreenGrab = true;
     services_.messages->inform(this, QStringLiteral("本系统不能读取整个屏幕，剪裁抓图只能剪取本程序窗口中显示的图像。"),
                                    kTitleNotice, MessageIcon::Information);
-}
-
-QImage Form20::takeScreen()
-{
-    QImage shot;
-    if (services_.screen->canGrabScreen()) {
-        shot = services_.screen->grabDesktop();
-        // The screen refused this time: said once the capture is done.
-        grabFellBack_ = shot.isNull();
-    }
-    if (shot.isNull()) {
-        // What the program's own windows show, each at its place on screen.
-        const QRect desk = virtualDesktopDeviceRect();
-        shot = QImage(desk.size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-        shot.fill(Qt::white);
-        QPainter p(&shot);
-        QWidgetList tops = QApplication::topLevelWidgets();
-        QWidget* active = QApplication::activeWindow();
-        if (active && tops.removeOne(active))
-            tops.append(active);
-        for (QWidget* w : tops) {
-            if (!w->isVisible() || w->isMinimized() || w == overlay_.data())
-                continue;
-            const QPixmap pm = w->grab();
-            if (pm.isNull())
-                continue;
-            const QPoint at = globalToDesktopDevice(w->mapToGlobal(QPointF(0, 0)));
-            const QPoint end = globalToDesktopDevice(w->mapToGlobal(QPointF(w->width(), w->height())));
-            p.drawPixmap(QRect(at, end - QPoint(1, 1)), pm);
-        }
-        p.end();
-        shot.setDotsPerMeterX(kScreenDotsPerMetre);
-        shot.setDotsPerMeterY(kScreenDotsPerMetre);
-    }
-    return shot.convertToFormat(QImage::Format_RGB32);
 }
 
 void Form20::beginSelection(QPoint anchor)
 {
     snapArmed_ = false;
     state_ = State::Selecting;
-    held_ = takeScreen();
+    held_ = services_.screen->grabDesktopOrOwnWindows(overlay_.data(), &grabFellBack_);
+    // A screen that refused only now is mentioned once the capture is done.
+    grabFellBack_ = grabFellBack_ && services_.screen->canGrabScreen();
     selection_.emplace(held_, anchor);
     auto* view = new SelectionOverlay(held_);
     overlay_ = view;

@@ -46,10 +46,6 @@ public:
     void mnuFileSave_Click();
     void mnuFileExit_Click();
 
-    // The notice that only the program's own windows can be captured is
-    // given once per run; this makes the next capture give it again.
-    static void forgetScreenNotice();
-
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -58,7 +54,6 @@ protected:
     void hideEvent(QHideEvent* e) override;
 
 private:
-    QImage takeScreen();
     // Tells the user, once per run, that only the program's own windows can be captured.
     void tellOwnWindowsOnly();
     void beginSelection(QPoint anchor);
@@ -85,9 +80,5 @@ private:
     QPointer<SelectionOverlay> overlay_;
     SelRect lastRect_;
 };
-
-// Global logical coordinates to device pixels of the virtual desktop, whose
-// top-left corner is (0, 0).
-QPoint globalToDesktopDevice(QPointF global);
 
 } // namespace lh::tools

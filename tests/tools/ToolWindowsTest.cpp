@@ -325,7 +325,6 @@ struct OwnWindowScene {
 
 TEST(Form20Window, WithoutScreenAccessCapturesTheProgramsOwnWindowsAndSaysSoOnce)
 {
-    Form20::forgetScreenNotice();
     Rig rig;
     rig.screen.grabsScreen = false;
     OwnWindowScene scene(rig, QColor(12, 34, 56));
@@ -349,7 +348,6 @@ TEST(Form20Window, WithoutScreenAccessCapturesTheProgramsOwnWindowsAndSaysSoOnce
 
 TEST(Form20Window, AScreenGrabThatFailsFallsBackToTheOwnWindowsAndSaysSoAfterTheCapture)
 {
-    Form20::forgetScreenNotice();
     Rig rig;
     rig.screen.desktop = QImage();   // the platform says yes, then hands back nothing
     OwnWindowScene scene(rig, QColor(200, 10, 90));
