@@ -3,6 +3,7 @@
 #include "engine/Fonts.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -81,7 +82,15 @@ QWidget* makeWidget(QWidget* parent, const Row& row)
     case Kind::PasswordBox: {
         auto* box = new QLineEdit(parent);
         box->setEchoMode(QLineEdit::Password);
-        box->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+        // '*' for every character and the thin frame need a style sheet, and a
+        // line edit under a style sheet paints its field and text from the
+        // sheet, not from its palette: the row's colours go into the sheet too.
+        QString sheet = QStringLiteral("QLineEdit { lineedit-password-character: 42; border: 1px inset #808080;");
+        if (row.fore)
+            sheet += QStringLiteral(" color: %1;").arg(hexColour(row.fore).name());
+        if (row.back)
+            sheet += QStringLiteral(" background: %1;").arg(hexColour(row.back).name());
+        box->setStyleSheet(sheet + QStringLiteral(" }"));
         return box;
     }
     case Kind::HScrollBar:
@@ -160,10 +169,19 @@ QWidget* makeControl(QWidget* parent, const Row& row)
     case Kind::Button:
     case Kind::FlatButton:
         // A coloured face keeps black captions unless the row says otherwise.
-        if (row.back)
+        if (row.back) {
             setColours(w, row.fore ? row.fore : "#000000", row.back);
-        else if (row.fore)
-            setColours(w, row.fore, nullptr);
+        } else {
+            // Without a face colour of its own a button keeps the style's face,
+            // whatever colour the window behind it has.
+            QPalette p = w->palette();
+            const QPalette style = QApplication::palette(w);
+            p.setColor(QPalette::Button, style.color(QPalette::Button));
+            p.setColor(QPalette::ButtonText, style.color(QPalette::ButtonText));
+            w->setPalette(p);
+            if (row.fore)
+                setColours(w, row.fore, nullptr);
+        }
         break;
     case Kind::CheckBox: {
         setColours(w, row.fore, nullptr);
