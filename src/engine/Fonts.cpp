@@ -12,7 +12,7 @@ namespace {
 const QString kSansSC = QStringLiteral("Noto Sans CJK SC");
 const QString kSerifSC = QStringLiteral("Noto Serif CJK SC");
 
-constexpr int kDefaultPixelSize = 16;   // the old platform's default font height
+constexpr int kDefaultPixelSize = 16;   // the character height of a record of height 0
 
 } // namespace
 

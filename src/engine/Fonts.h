@@ -1,6 +1,6 @@
 #pragma once
-// Font faces of the program's texts. The designs and windows name the faces
-// of their old platform ("arial", "Arial", "宋体", ...); these functions map
+// Font faces of the program's texts. The designs and windows name their faces
+// by the usual desktop names ("arial", "Arial", "宋体", ...); these functions map
 // them onto the fonts installed here and make sure Chinese characters always
 // come out as Simplified Chinese glyphs, whatever the user's locale.
 
@@ -16,7 +16,7 @@ namespace lh {
 // Simplified Chinese face that supplies characters the first ones lack.
 QStringList fontFamiliesFor(const QString& face);
 
-// Makes plain QFonts of the old faces ("宋体", "Arial", ...) resolve like
+// Makes plain QFonts of those face names ("宋体", "Arial", ...) resolve like
 // resolveFont does, for widgets that set a face by name. Done once; the
 // resolve functions call it themselves.
 void installFontSubstitutions();

@@ -147,7 +147,7 @@ void RasterSurface::setFontName(const QString& face)
 
 void RasterSurface::setFontSize(float points)
 {
-    // The old platform accepts sizes up to 2160 points.
+    // Sizes from just above 0 up to 2160 points are drawn; others are refused.
     if (!(points > 0.0f) || points > 2160.0f)
         throw StepFailure("invalid font size");
     if (points == fontSize_)

@@ -25,9 +25,9 @@ struct DevicePoint {
     friend bool operator==(const DevicePoint&, const DevicePoint&) = default;
 };
 
-// The platform font record (the old LOGFONT) that rotated text is printed
-// with. Built by plain functions (DrawRotatedText, CLogFont) and handed to
-// the surface, which maps it onto a real font.
+// The font record that rotated text is printed with: face, height, angle,
+// weight and styles. Built by plain functions (DrawRotatedText, CLogFont)
+// and handed to the surface, which maps it onto a real font.
 struct LogFontRecord {
     std::int32_t height = 0;        // negative: character height in pixels
     std::int32_t width = 0;         // 0: the face's own proportions

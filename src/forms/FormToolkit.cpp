@@ -3,6 +3,7 @@
 #include "engine/Fonts.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -81,7 +82,15 @@ QWidget* makeWidget(QWidget* parent, const Row& row)
     case Kind::PasswordBox: {
         auto* box = new QLineEdit(parent);
         box->setEchoMode(QLineEdit::Password);
-        box->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+        // '*' for every character and the thin frame need a style sheet, and a
+        // line edit under a style sheet paints its field and text from the
+        // sheet, not from its palette: the row's colours go into the sheet too.
+        QString sheet = QStringLiteral("QLineEdit { lineedit-password-character: 42; border: 1px inset #808080;");
+        if (row.fore)
+            sheet += QStringLiteral(" color: %1;").arg(hexColour(row.fore).name());
+        if (row.back)
+            sheet += QStringLiteral(" background: %1;").arg(hexColour(row.back).name());
+        box->setStyleSheet(sheet + QStringLiteral(" }"));
         return box;
     }
     case Kind::HScrollBar:

@@ -22,12 +22,12 @@ namespace lh::forms {
 
 enum class Kind {
     Label,         // QLabel, text at the top left
-    Button,        // QPushButton; back is the face colour
+    Button,        // QPushButton; back is the face colour (none: the style's, not the window's)
     FlatButton,    // QPushButton drawn flat in its face colour
     CheckBox,      // QCheckBox on a panel of its face colour
     EditableList,  // editable QComboBox whose open list shows every item whole
     TextBox,       // QLineEdit
-    PasswordBox,   // QLineEdit showing '*' for every character
+    PasswordBox,   // QLineEdit showing '*' for every character, in a thin sunken frame
     HScrollBar,    // horizontal QScrollBar
     Image,         // ImageBox
     Panel,         // QFrame filled with back

@@ -1,122 +1,83 @@
 #include "login/Frmpass.h"
 
+#include "forms/FormToolkit.h"
 #include "login/PasswordFile.h"
 #include "platform/Services.h"
 
-#include <QFont>
+#include <QEvent>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 
 namespace lh::login {
 
 namespace {
 
+using forms::Kind;
+using forms::kInheritBold;
+using forms::kInheritFont;
+
 const QString kHint = QStringLiteral("请记好密码初始密码为空有效密码8位!");
 
-int px(int twips) { return (twips + 7) / 15; }
+const forms::WindowLook kLook{"frmpass", "管理员登录", "#400040", {"黑体", 9, false}};
 
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
-}
+// Window coordinates, twips. The change fields and the hint show once the
+// current password has been entered.
+const forms::Row kControls[] = {
+    {"Label1", Kind::Label, "请输入密码：", {720, 240, 1170, 240}, "#FF0000", nullptr, kInheritBold},
+    {"Text1", Kind::PasswordBox, "", {2100, 210, 1590, 300}, "#00FF00", "#000000", kInheritFont, true, 0},
+    {"Label3", Kind::Label, "新设密码：", {900, 660, 975, 240}, "#FF8000", nullptr, kInheritBold, false},
+    {"Text2", Kind::PasswordBox, "", {2100, 630, 1575, 285}, "#00FF00", "#000000", kInheritFont, false, 1},
+    {"Label4", Kind::Label, "确认密码：", {870, 1080, 1035, 225}, "#FF8000", nullptr, kInheritBold, false},
+    {"Text3", Kind::PasswordBox, "", {2100, 1050, 1575, 285}, "#00FF00", "#000000", kInheritFont, false, 2},
+    {"Label2", Kind::Label, "", {3690, 720, 1185, 645}, "#00C000", nullptr, kInheritBold, false},
+    {"Command1", Kind::Button, "更改密码", {810, 1470, 1065, 315}, nullptr, nullptr, kInheritFont, true, 3},
+    {"Comok", Kind::Button, "确定", {2100, 1470, 1065, 315}, nullptr, nullptr, kInheritFont, true, 4},
+    {"Comca", Kind::Button, "取消", {3390, 1470, 1080, 315}, nullptr, nullptr, kInheritFont, true, 5},
+};
 
-QLabel* makeLabel(QWidget* parent, QLabel* label, const char* name, const QString& caption, const char* colour,
-                  QRect geometry)
-{
-    label->setParent(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setText(caption);
-    label->setGeometry(geometry);
-    label->setStyleSheet(QStringLiteral("color: %1; background: transparent; font-weight: bold;")
-                             .arg(QString::fromLatin1(colour)));
-    return label;
-}
-
-QLineEdit* makePasswordBox(QWidget* parent, const char* name, QRect geometry)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setEchoMode(QLineEdit::Password);
-    box->setGeometry(geometry);
-    box->setStyleSheet(QStringLiteral("QLineEdit { color: #00FF00; background: #000000; "
-                                      "border: 1px inset #808080; lineedit-password-character: 42; }"));
-    return box;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
+constexpr int kWidthTwips = 4905;
+constexpr int kHeightTwips = 1965;
 
 } // namespace
-
-void ClickableLabel::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        emit clicked();
-    QLabel::mousePressEvent(event);
-}
 
 Frmpass::Frmpass(MessageBoxes& messages, const QString& storedPassword, const QString& passwordFilePath,
                  QWidget* parent)
     : QDialog(parent), m_messages(messages), m_stored(storedPassword), m_path(passwordFilePath)
 {
-    setObjectName(QStringLiteral("frmpass"));
-    setWindowTitle(QStringLiteral("管理员登录"));
+    forms::applyWindowLook(this, kLook);
     setModal(true);
-    setFixedSize(px(4905), px(1965));
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0x40, 0x00, 0x40));
-    setPalette(pal);
-    QFont f = font();
-    f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans SC")});
-    f.setPixelSize(12);
-    setFont(f);
+    setFixedSize(forms::twipsToPixels(kWidthTwips), forms::twipsToPixels(kHeightTwips));
+    forms::buildControls(this, kControls);
 
-    Label1 = makeLabel(this, new QLabel, "Label1", QStringLiteral("请输入密码："), "#FF0000",
-                       twipRect(720, 240, 1170, 240));
-    Text1 = makePasswordBox(this, "Text1", twipRect(2100, 210, 1590, 300));
+    Label1 = forms::control<QLabel>(this, "Label1");
+    Text1 = forms::control<QLineEdit>(this, "Text1");
+    Label3 = forms::control<QLabel>(this, "Label3");
+    Text2 = forms::control<QLineEdit>(this, "Text2");
+    Label4 = forms::control<QLabel>(this, "Label4");
+    Text3 = forms::control<QLineEdit>(this, "Text3");
+    Label2 = forms::control<QLabel>(this, "Label2");
+    Command1 = forms::control<QPushButton>(this, "Command1");
+    Comok = forms::control<QPushButton>(this, "Comok");
+    Comca = forms::control<QPushButton>(this, "Comca");
+
     Text1->setMaxLength(kLoginLength);
-    Label3 = makeLabel(this, new QLabel, "Label3", QStringLiteral("新设密码："), "#FF8000",
-                       twipRect(900, 660, 975, 240));
-    Text2 = makePasswordBox(this, "Text2", twipRect(2100, 630, 1575, 285));
-    Label4 = makeLabel(this, new QLabel, "Label4", QStringLiteral("确认密码："), "#FF8000",
-                       twipRect(870, 1080, 1035, 225));
-    Text3 = makePasswordBox(this, "Text3", twipRect(2100, 1050, 1575, 285));
-    Label2 = new ClickableLabel;
-    makeLabel(this, Label2, "Label2", kHint, "#00C000",
-              twipRect(3690, 720, 1185, 645));
-    // Three wrapped lines have to fit its 43 pixels, closer than the font's own spacing.
+    // The field captions sit in the middle of their height.
+    for (QLabel* caption : {Label1, Label3, Label4})
+        caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Three wrapped lines have to fit the hint's 43 pixels, closer than the font's own spacing.
     Label2->setTextFormat(Qt::RichText);
     Label2->setText(QStringLiteral("<p style=\"line-height: 78%; margin: 0\">%1</p>").arg(kHint));
     Label2->setWordWrap(true);
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Command1 = makeButton(this, "Command1", QStringLiteral("更改密码"), twipRect(810, 1470, 1065, 315));
-    Comok = makeButton(this, "Comok", QStringLiteral("确定"), twipRect(2100, 1470, 1065, 315));
-    Comca = makeButton(this, "Comca", QStringLiteral("取消"), twipRect(3390, 1470, 1080, 315));
+    // Clicking the hint opens the change fields too.
+    Label2->installEventFilter(this);
     // Enter in a password box confirms, as a user expects of a login window.
     Comok->setDefault(true);
-
-    for (QWidget* w : {static_cast<QWidget*>(Label3), static_cast<QWidget*>(Text2), static_cast<QWidget*>(Label4),
-                       static_cast<QWidget*>(Text3), static_cast<QWidget*>(Label2)})
-        w->hide();
-
-    setTabOrder(Text1, Text2);
-    setTabOrder(Text2, Text3);
-    setTabOrder(Text3, Command1);
-    setTabOrder(Command1, Comok);
-    setTabOrder(Comok, Comca);
     Text1->setFocus();
 
-    // Centred on the screen.
+    // Centred on the screen when it opens; where the user then moves it, it stays.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - rect().center());
@@ -125,7 +86,14 @@ Frmpass::Frmpass(MessageBoxes& messages, const QString& storedPassword, const QS
     connect(Comok, &QPushButton::clicked, this, &Frmpass::Comok_Click);
     connect(Comca, &QPushButton::clicked, this, &Frmpass::Comca_Click);
     connect(Command1, &QPushButton::clicked, this, &Frmpass::Command1_Click);
-    connect(Label2, &ClickableLabel::clicked, this, &Frmpass::Label2_Click);
+}
+
+bool Frmpass::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Label2 && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        Label2_Click();
+    return QDialog::eventFilter(watched, event);
 }
 
 bool Frmpass::changeMode() const { return !Label3->isHidden(); }
@@ -166,12 +134,6 @@ bool Frmpass::requireCurrentPassword()
         return true;
     m_messages.inform(this, text::kOldFirst, text::kNotice, MessageIcon::Exclamation);
     Text1->setFocus();
-
-    // Centred on the screen.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
     Text1->setSelection(0, kLoginLength);
     return false;
 }

@@ -15,18 +15,6 @@ class MessageBoxes;
 
 namespace lh::login {
 
-// A label that reports clicks (the hint opens the change fields).
-class ClickableLabel : public QLabel {
-    Q_OBJECT
-public:
-    using QLabel::QLabel;
-signals:
-    void clicked();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-};
-
 class Frmpass : public QDialog {
     Q_OBJECT
 public:
@@ -47,7 +35,7 @@ public:
     QLineEdit* Text2;
     QLabel* Label4;
     QLineEdit* Text3;
-    ClickableLabel* Label2;
+    QLabel* Label2;   // the hint; a click on it opens the change fields
     QPushButton* Command1;
     QPushButton* Comok;
     QPushButton* Comca;
@@ -56,6 +44,9 @@ public:
     void Comca_Click();
     void Command1_Click();
     void Label2_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool requireCurrentPassword();

@@ -10,7 +10,7 @@
 
 namespace lh {
 
-QString qtFilterFromOld(const QString& filter)
+QString qtFilterFromPipeList(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
@@ -42,7 +42,7 @@ QString qtFilterFromOld(const QString& filter)
 std::optional<QString> QtFileDialogs::openFile(QWidget* parent, const QString& title, const QString& filter,
                                                const QString& directory)
 {
-    const QString name = QFileDialog::getOpenFileName(parent, title, directory, qtFilterFromOld(filter));
+    const QString name = QFileDialog::getOpenFileName(parent, title, directory, qtFilterFromPipeList(filter));
     if (name.isEmpty())
         return std::nullopt;
     return name;
@@ -55,7 +55,7 @@ std::optional<QString> QtFileDialogs::saveFile(QWidget* parent, const QString& t
     if (!askOverwrite)
         options |= QFileDialog::DontConfirmOverwrite;
     const QString name =
-        QFileDialog::getSaveFileName(parent, title, directory, qtFilterFromOld(filter), nullptr, options);
+        QFileDialog::getSaveFileName(parent, title, directory, qtFilterFromPipeList(filter), nullptr, options);
     if (name.isEmpty())
         return std::nullopt;
     return name;

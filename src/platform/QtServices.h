@@ -15,7 +15,7 @@ namespace lh {
 // entry ("*.bmp;*.jpg") become blank-separated; a description that already
 // shows its pattern in parentheses is kept as it is. A trailing description
 // without a pattern is dropped; an empty filter gives an empty text.
-QString qtFilterFromOld(const QString& filter);
+QString qtFilterFromPipeList(const QString& filter);
 
 class QtFileDialogs final : public FileDialogs {
 public:

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -55,6 +56,25 @@ void sendCloseRequest(const QString& window)
     XSendEvent(display, window.toULong(), False, NoEventMask, &event);
     XFlush(display);
     XCloseDisplay(display);
+}
+
+// The pixels of a part of a window as the X server holds them (0xffRRGGBB).
+QImage windowPixels(const QString& window, const QRect& area)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return {};
+    QImage out;
+    if (XImage* image = XGetImage(display, window.toULong(), area.x(), area.y(), area.width(), area.height(),
+                                  AllPlanes, ZPixmap)) {
+        out = QImage(area.size(), QImage::Format_RGB32);
+        for (int y = 0; y < area.height(); ++y)
+            for (int x = 0; x < area.width(); ++x)
+                out.setPixel(x, y, 0xFF000000u | static_cast<QRgb>(XGetPixel(image, x, y)));
+        XDestroyImage(image);
+    }
+    XCloseDisplay(display);
+    return out;
 }
 
 // The program started in its own folder with a password file of our own.
@@ -108,8 +128,9 @@ protected:
         ASSERT_FALSE(box.isEmpty()) << "no message box titled " << title.toStdString();
         xdo({"windowfocus", "--sync", box});
         xdo({"key", "Return"});
-        QTest::qWaitFor([&] { return xdo({"search", "--onlyvisible", "--name", "^" + title + "$"}, 2) != box; },
-                        5000);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return xdo({"search", "--onlyvisible", "--name", "^" + title + "$"}, 2) != box; }, 10000))
+            << "the message box titled " << title.toStdString() << " stayed open";
     }
 
     bool ends(int* exitCode)
@@ -145,8 +166,9 @@ TEST_F(Program, EmptyEntryOpensTheMainWindowAndClosingItEndsTheProgramWithItsSon
     for (const bool withSong : {true, false}) {
         SCOPED_TRACE(withSong ? "song present" : "song missing");
         start("\"\"\r\n");
-        if (!withSong)
+        if (!withSong) {
             ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("生日快乐.mp3"))));
+        }
         const QString login = waitForWindow(QStringLiteral("管理员登录"));
         ASSERT_FALSE(login.isEmpty());
         enterPassword("");
@@ -168,10 +190,25 @@ TEST_F(Program, EmptyEntryOpensTheMainWindowAndClosingItEndsTheProgramWithItsSon
         EXPECT_TRUE(geometry.contains("1122x837")) << geometry.toStdString();
 
         // "播放音乐" on, off and on again, then the main window's close box:
-        // the program ends, song and all.
-        for (int click = 0; click < 3; ++click) {
+        // the program ends, song and all. Each click is seen through in the
+        // check box: ticked after the first and third, as at first after the second.
+        const QRect box(876, 356, 71, 19);
+        xdo({"mousemove", "--window", main, "5", "5"});
+        // Painted once its green face panel shows.
+        QImage unticked;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                unticked = windowPixels(main, box);
+                return !unticked.isNull() && unticked.pixel(box.width() - 2, 1) == qRgb(0xA2, 0xC8, 0x59);
+            },
+            10000))
+            << "the main window never painted its music check box";
+        for (int click = 1; click <= 3; ++click) {
+            SCOPED_TRACE(click);
             clickAt(main, 885, 365);
-            QTest::qWait(400);
+            xdo({"mousemove", "--window", main, "5", "5"});
+            const bool ticked = click % 2 == 1;
+            ASSERT_TRUE(QTest::qWaitFor([&] { return (windowPixels(main, box) != unticked) == ticked; }, 10000));
         }
         ASSERT_EQ(process.state(), QProcess::Running);
         EXPECT_EQ(xdo({"search", "--onlyvisible", "--pid", pid}, 2), main) << "only the main window is to be seen";

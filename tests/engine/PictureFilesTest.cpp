@@ -9,22 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include "TestImages.h"
+
 #include <unistd.h>
 
 using namespace lh;
 
-namespace {
+using test::patterned;
 
-// A small picture whose every pixel differs, so a flipped row, swapped
-// channels or a shifted column shows.
-QImage patterned(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 37 + y) & 0xFF, (y * 53 + 7) & 0xFF, (x * 11 + y * 5 + 100) & 0xFF));
-    return img;
-}
+namespace {
 
 QByteArray readAll(const QString& path)
 {

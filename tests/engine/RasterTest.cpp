@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestImages.h"
+
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -18,10 +20,12 @@ namespace {
 constexpr int kSide = 857;
 const std::vector<DevicePoint> kFiveStar = {{430, 97}, {626, 700}, {113, 327}, {747, 327}, {234, 700}};
 
-// A background where every channel varies, so each raster operation leaves
-// its own fingerprint.
 // The sharpest closed star of n points (n odd) on a circle, as the designs'
 // largest layers draw it: every edge crosses almost every other.
+// A background where every channel varies, so each raster operation leaves
+// its own fingerprint.
+QImage background() { return test::patterned(kSide, kSide); }
+
 std::vector<DevicePoint> sharpStar(int n, int cx, int cy, int r)
 {
     std::vector<DevicePoint> pts;
@@ -32,17 +36,6 @@ std::vector<DevicePoint> sharpStar(int n, int cx, int cy, int r)
         m = (m + (n - 1) / 2) % n;
     }
     return pts;
-}
-
-QImage patterned()
-{
-    QImage img(kSide, kSide, QImage::Format_RGB32);
-    for (int y = 0; y < kSide; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < kSide; ++x)
-            row[x] = qRgb((x * 7 + y * 3) & 0xFF, (x * 13 ^ y * 5) & 0xFF, (x + y * 11) & 0xFF);
-    }
-    return img;
 }
 
 bool qtMode(int mode, QPainter::CompositionMode& out)
@@ -141,7 +134,7 @@ Comparison compare(const QImage& ours, const QImage& qt, const std::vector<char>
 
 TEST(PenRasterOps, SixteenModesMatchQtPixelForPixel)
 {
-    const QImage base = patterned();
+    const QImage base = background();
     const Rgb pen = rgb(0x5A, 0xC3, 0x3C);
     const struct { std::vector<DevicePoint> pts; int width; } shapes[] = {
         {kFiveStar, 20},                                             // crosses itself
@@ -232,8 +225,8 @@ TEST(PenRasterOps, OnePixelPen)
         EXPECT_EQ(black, 800);
         for (const QPoint p : {QPoint(100, 100), QPoint(300, 100), QPoint(300, 300), QPoint(100, 300), QPoint(200, 100)})
             EXPECT_EQ(img.pixel(p) & 0xFFFFFF, 0u) << p.x() << "," << p.y();
-        const QImage qt = qtStroke(patterned(), square, 1, 13, 0);
-        const QImage ours = ourStroke(patterned(), square, 1, 13, 0);
+        const QImage qt = qtStroke(background(), square, 1, 13, 0);
+        const QImage ours = ourStroke(background(), square, 1, 13, 0);
         EXPECT_EQ(ours, qt);
     }
     // Slanted edges: Qt's line algorithm rounds some steps the other way,

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestImages.h"
+
 #include <cmath>
 #include <vector>
 
@@ -23,25 +25,7 @@ namespace {
 Rgb at(const RasterSurface& s, int x, int y) { return raster::fromPixel(s.image().pixel(x, y)); }
 
 // Bounding box of the pixels that differ from the background colour.
-QRect ink(const QImage& img, Rgb back)
-{
-    QRect r;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (raster::fromPixel(img.pixel(x, y)) != back)
-                r |= QRect(x, y, 1, 1);
-    return r;
-}
-
-QRect changed(const QImage& before, const QImage& after)
-{
-    QRect r;
-    for (int y = 0; y < before.height(); ++y)
-        for (int x = 0; x < before.width(); ++x)
-            if (before.pixel(x, y) != after.pixel(x, y))
-                r |= QRect(x, y, 1, 1);
-    return r;
-}
+QRect ink(const QImage& img, Rgb back) { return test::inkArea(img, raster::toPixel(back)); }
 
 QStringList familiesUsedFor(const QFont& font, const QString& text)
 {
@@ -176,7 +160,7 @@ TEST(SurfaceDirty, CoversEveryChangedPixel)
         const QImage before = s.image();
         draw();
         const QRect dirty = s.takeDirtyRect();
-        const QRect diff = changed(before, s.image());
+        const QRect diff = test::changedArea(before, s.image());
         EXPECT_FALSE(diff.isEmpty()) << what;
         EXPECT_TRUE(dirty.contains(diff)) << what;
         EXPECT_LT(dirty.width() * dirty.height(), 300 * 300) << what << ": no more than the drawing";
@@ -436,4 +420,100 @@ TEST(SurfaceBackground, TransparentPartsOfAPictureShowTheBackColour)
     EXPECT_NEAR(greenOf(half), 100, 2);
     s.setBackColor(rgb(0, 0, 0));
     EXPECT_EQ(at(s, 12, 5), 0u) << "a new colour shows through as well";
+}
+
+// What a surface has printed and measured before must not leak into what it
+// prints and measures next: each case changes one field of the font, and the
+// warm surface (used with the first font, then switched) must agree with a
+// fresh one that only ever had the second.
+TEST(SurfaceTextCaches, ASurfaceFontThatDiffersInOneFieldMeasuresAndPrintsAsOnAFreshSurface)
+{
+    struct SurfaceFont {
+        QString face;
+        float points;
+        bool bold;
+    };
+    const SurfaceFont base{QStringLiteral("Arial"), 20, false};
+    const struct {
+        const char* field;
+        SurfaceFont other;
+    } cases[] = {
+        {"face", {QStringLiteral("Times New Roman"), 20, false}},
+        {"size", {QStringLiteral("Arial"), 26, false}},
+        {"bold", {QStringLiteral("Arial"), 20, true}},
+    };
+    const QString text = QStringLiteral("Wide 蓝禾 2011");
+    auto use = [&](RasterSurface& s, const SurfaceFont& f) {
+        s.setFontName(f.face);
+        s.setFontSize(f.points);
+        s.setFontBold(f.bold);
+    };
+    auto printAndMeasure = [&](RasterSurface& s, float* width) {
+        *width = s.textWidth(text);
+        s.clear();
+        s.setCurrentX(10 * 15);
+        s.setCurrentY(10 * 15);
+        s.print(text);
+        return s.image();
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        RasterSurface fresh(400, 80), first(400, 80), warm(400, 80);
+        float freshWidth = 0, firstWidth = 0, warmWidth = 0;
+        use(fresh, c.other);
+        const QImage freshImage = printAndMeasure(fresh, &freshWidth);
+        use(first, base);
+        const QImage firstImage = printAndMeasure(first, &firstWidth);
+        ASSERT_NE(firstWidth, freshWidth) << "the field changes nothing to measure";
+        ASSERT_NE(firstImage, freshImage) << "the field changes nothing to see";
+
+        use(warm, base);
+        printAndMeasure(warm, &warmWidth);
+        use(warm, c.other);
+        const QImage warmImage = printAndMeasure(warm, &warmWidth);
+        EXPECT_EQ(warmWidth, freshWidth);
+        EXPECT_EQ(test::changedArea(warmImage, freshImage), QRect());
+    }
+}
+
+TEST(SurfaceTextCaches, ATextRecordThatDiffersInOneFieldDrawsAsOnAFreshSurface)
+{
+    LogFontRecord base = record(QStringLiteral("Arial"), -40, 400, 300);
+    auto with = [&](auto change) {
+        LogFontRecord r = base;
+        change(r);
+        return r;
+    };
+    const struct {
+        const char* field;
+        LogFontRecord other;
+    } cases[] = {
+        {"face", with([](LogFontRecord& r) { r.faceName = QStringLiteral("Times New Roman"); })},
+        {"height", with([](LogFontRecord& r) { r.height = -48; })},
+        {"cell height", with([](LogFontRecord& r) { r.height = 40; })},
+        {"weight", with([](LogFontRecord& r) { r.weight = 700; })},
+        {"italic", with([](LogFontRecord& r) { r.italic = 1; })},
+        {"underline", with([](LogFontRecord& r) { r.underline = 1; })},
+        {"strike-out", with([](LogFontRecord& r) { r.strikeOut = 1; })},
+        {"angle", with([](LogFontRecord& r) { r.escapement = 600; })},
+    };
+    // Short texts (the characters of the rings) and a longer one, which is
+    // drawn without the kept masks.
+    for (const QString& text : {QStringLiteral("Ag"), QStringLiteral("福"), QStringLiteral("Agf 福")}) {
+        auto draw = [&](RasterSurface& s, const LogFontRecord& font) {
+            s.clear();
+            s.setCurrentX(60 * 15);
+            s.setCurrentY(100 * 15);
+            s.textOut(text, font);
+            return s.image();
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(text.toStdString() + ", " + c.field);
+            RasterSurface fresh(260, 160), first(260, 160), warm(260, 160);
+            const QImage freshImage = draw(fresh, c.other);
+            ASSERT_NE(draw(first, base), freshImage) << "the field changes nothing to see";
+            draw(warm, base);
+            EXPECT_EQ(test::changedArea(draw(warm, c.other), freshImage), QRect());
+        }
+    }
 }

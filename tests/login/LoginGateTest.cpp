@@ -259,16 +259,35 @@ TEST_F(LoginWindow, OpensInLoginModeWithItsLayout)
     EXPECT_EQ(w.windowTitle(), QStringLiteral("管理员登录"));
     EXPECT_EQ(w.size(), QSize(327, 131));
     EXPECT_EQ(w.palette().color(QPalette::Window), QColor("#400040"));
-    EXPECT_EQ(w.Text1->geometry(), QRect(140, 14, 106, 20));
-    EXPECT_EQ(w.Label2->geometry(), QRect(246, 48, 79, 43));
-    EXPECT_EQ(w.Comca->geometry(), QRect(226, 98, 72, 21));
     EXPECT_EQ(w.Text1->maxLength(), 8);
-    EXPECT_EQ(w.Text1->echoMode(), QLineEdit::Password);
     EXPECT_FALSE(w.changeMode());
-    for (QWidget* hidden : {static_cast<QWidget*>(w.Label2), static_cast<QWidget*>(w.Label3),
-                            static_cast<QWidget*>(w.Label4), static_cast<QWidget*>(w.Text2),
-                            static_cast<QWidget*>(w.Text3)})
-        EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
+
+    // Every control in pixels; the change fields and the hint wait for the current password.
+    const struct {
+        const char* name;
+        QRect geometry;
+        bool shown;
+    } controls[] = {
+        {"Label1", {48, 16, 78, 16}, true},    {"Text1", {140, 14, 106, 20}, true},
+        {"Label3", {60, 44, 65, 16}, false},   {"Text2", {140, 42, 105, 19}, false},
+        {"Label4", {58, 72, 69, 15}, false},   {"Text3", {140, 70, 105, 19}, false},
+        {"Label2", {246, 48, 79, 43}, false},  {"Command1", {54, 98, 71, 21}, true},
+        {"Comok", {140, 98, 71, 21}, true},    {"Comca", {226, 98, 72, 21}, true},
+    };
+    for (const auto& c : controls) {
+        SCOPED_TRACE(c.name);
+        const QWidget* control = w.findChild<QWidget*>(c.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->geometry(), c.geometry);
+        EXPECT_EQ(control->isVisible(), c.shown);
+        // One Chinese sans face at 12 pixels; the captions in bold.
+        EXPECT_EQ(control->font().pixelSize(), 12);
+        EXPECT_EQ(control->fontInfo().family(), QStringLiteral("Noto Sans CJK SC"));
+        EXPECT_EQ(control->font().bold(), QByteArray(c.name).startsWith("Label"));
+    }
+    for (QLineEdit* box : {w.Text1, w.Text2, w.Text3})
+        EXPECT_EQ(box->echoMode(), QLineEdit::Password) << box->objectName().toStdString();
+
     // What the user sees: the purple window, the black entry box, the red caption.
     const QImage shot = w.grab().toImage();
     EXPECT_EQ(shot.pixelColor(5, 5), QColor("#400040"));
@@ -279,9 +298,54 @@ TEST_F(LoginWindow, OpensInLoginModeWithItsLayout)
         for (int x = caption.left(); x <= caption.right() && !red; ++x)
             red = shot.pixelColor(x, y) == QColor("#FF0000");
     EXPECT_TRUE(red) << "no red caption";
-    for (const char* name : {"Label1", "Text1", "Label2", "Label3", "Label4", "Text2", "Text3", "Command1", "Comok",
-                             "Comca"})
-        EXPECT_NE(w.findChild<QWidget*>(name), nullptr) << name;
+}
+
+TEST_F(LoginWindow, ChangeFieldsShowTheirColoursAndTheEntryShowsStars)
+{
+    Frmpass& w = *window;
+    type(w.Text1, "123");
+    click(w.Command1);
+    ASSERT_TRUE(w.changeMode());
+    const QImage shot = w.grab().toImage();
+    // Captions in orange, the hint in green, each field black with green stars.
+    const struct {
+        QWidget* control;
+        QColor colour;
+    } inks[] = {
+        {w.Label3, QColor("#FF8000")}, {w.Label4, QColor("#FF8000")}, {w.Label2, QColor("#00C000")},
+        {w.Text1, QColor("#00FF00")},
+    };
+    for (const auto& c : inks) {
+        SCOPED_TRACE(c.control->objectName().toStdString());
+        const QRect area = c.control->geometry();
+        bool found = false;
+        for (int y = area.top(); y <= area.bottom() && !found; ++y)
+            for (int x = area.left(); x <= area.right() && !found; ++x)
+                found = shot.pixelColor(x, y) == c.colour;
+        EXPECT_TRUE(found);
+    }
+    for (QLineEdit* box : {w.Text2, w.Text3})
+        EXPECT_EQ(shot.pixelColor(box->geometry().center() + QPoint(30, 0)), QColor("#000000"))
+            << box->objectName().toStdString();
+    EXPECT_EQ(w.Text1->displayText(), QStringLiteral("***"));
+}
+
+TEST_F(LoginWindow, AskingForTheCurrentPasswordLeavesTheWindowWhereTheUserPutIt)
+{
+    Frmpass& w = *window;
+    const QPoint moved = w.screen()->availableGeometry().topLeft() + QPoint(13, 21);
+    w.move(moved);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.pos() == moved; }, 5000));
+    type(w.Text1, "999");
+    // "更改密码" and the hint both ask for it.
+    for (QWidget* opener : {static_cast<QWidget*>(w.Command1), static_cast<QWidget*>(w.Label2)}) {
+        SCOPED_TRACE(opener->objectName().toStdString());
+        click(opener);
+        EXPECT_EQ(messages.texts().back(), QStringLiteral("请先输入原密码！"));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w.pos(), moved);
+    }
+    EXPECT_EQ(messages.texts().size(), 2);
 }
 
 TEST_F(LoginWindow, ChangeNeedsTheCurrentPasswordFirst)
@@ -358,3 +422,4 @@ TEST_F(LoginWindow, FailedWriteSaysSoAndKeepsTheOldPassword)
     EXPECT_TRUE(w.confirmed());
     EXPECT_EQ(w.grzbpass(), QStringLiteral("123"));
 }
+

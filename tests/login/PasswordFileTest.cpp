@@ -101,7 +101,7 @@ TEST(PasswordRecord, RefusesWhatTheRecordCannotHoldBackExactly)
     }
 }
 
-TEST(PasswordRecord, ReadsTheFirstFieldLikeTheOldReader)
+TEST(PasswordRecord, ReadsOnlyTheFirstFieldOfTheFirstRecord)
 {
     const struct {
         const char* label;

@@ -7,16 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include "TestImages.h"
+
 using namespace lh;
 
 namespace {
 
+// A patterned picture of the given resolution.
 QImage patterned(int w, int h, int dotsPerMetre)
 {
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 29) & 0x7F, (y * 41) & 0x7F, ((x + y) * 13) & 0x7F));
+    QImage img = test::patterned(w, h);
     img.setDotsPerMeterX(dotsPerMetre);
     img.setDotsPerMeterY(dotsPerMetre);
     return img;
@@ -44,15 +44,7 @@ int pageCount(const QString& pdf)
 }
 
 // The bounding box of the pixels that are not white paper.
-QRect inkBox(const QImage& page)
-{
-    QRect box;
-    for (int y = 0; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x)
-            if (page.pixel(x, y) != qRgb(255, 255, 255))
-                box |= QRect(x, y, 1, 1);
-    return box;
-}
+QRect inkBox(const QImage& page) { return test::inkArea(page, 0xFFFFFF); }
 
 } // namespace
 

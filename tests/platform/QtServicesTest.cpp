@@ -29,9 +29,9 @@ void whenModal(std::function<void(T*)> act)
     });
 }
 
-TEST(QtFilter, OldFormBecomesQtForm)
+TEST(QtFilter, PipeSeparatedListBecomesQtsForm)
 {
-    struct Case { const char* old; const char* qt; };
+    struct Case { const char* piped; const char* qt; };
     const Case cases[] = {
         {"All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp",
          "All Files (*);;JPG Files (*.jpg);;GIF Files (*.gif);;BMP Files (*.bmp)"},
@@ -45,7 +45,7 @@ TEST(QtFilter, OldFormBecomesQtForm)
         {"", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(lh::qtFilterFromOld(QString::fromUtf8(c.old)), QString::fromUtf8(c.qt)) << c.old;
+        EXPECT_EQ(lh::qtFilterFromPipeList(QString::fromUtf8(c.piped)), QString::fromUtf8(c.qt)) << c.piped;
 }
 
 TEST(QtColour, ValueAndQColorRoundTrip)

@@ -61,9 +61,18 @@ TEST(CaptureFromMainWindow, DragOverAPausedDesignCutsExactlyWhatTheScreenShows)
     capture.setAttribute(Qt::WA_DeleteOnClose, false);
     capture.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&capture));
-    QTest::qWait(300);
-    const QImage before = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
-    ASSERT_FALSE(before.isNull());
+    // Wait until the screen shows the part to be cut as the main window paints it.
+    const QRect cut(120, 90, 720, 740);
+    const QImage painted =
+        main.grab(QRect(main.mapFromGlobal(cut.topLeft()), cut.size())).toImage().convertToFormat(QImage::Format_RGB32);
+    QImage before;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            before = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
+            return before.copy(cut) == painted;
+        },
+        10000))
+        << "the screen never showed the paused design";
 
     capture.mnuFileSnap()->trigger();
     // From below the date label at the bottom-right of the design up to the top-left.
@@ -71,7 +80,7 @@ TEST(CaptureFromMainWindow, DragOverAPausedDesignCutsExactlyWhatTheScreenShows)
                          "90", "mouseup", "1"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return capture.state() == tools::Form20::State::Captured; }, 10000));
 
-    const QImage expect = before.copy(120, 90, 720, 740);
+    const QImage expect = before.copy(cut);
     const QImage picture = capture.picture1()->picture().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(picture.size(), QSize(720, 740));
     EXPECT_TRUE(picture == expect);

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
@@ -22,22 +23,15 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "TestImages.h"
 #include "XdotoolSupport.h"
 
 using namespace lh;
 using namespace lh::tools;
 
-namespace {
+using test::patterned;
 
-// A picture whose every pixel differs from its neighbours.
-QImage patterned(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 9) & 0xFF, (y * 13) & 0xFF, ((x + 2 * y) * 5) & 0xFF));
-    return img;
-}
+namespace {
 
 class PatternWindow : public QWidget {
 public:
@@ -48,13 +42,35 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
     QImage pic_;
+    int paints = 0;
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
         p.drawImage(0, 0, pic_);
+        ++paints;
     }
+};
+
+// Counts the releases of one mouse button that reach the program.
+class ReleaseCounter : public QObject {
+public:
+    explicit ReleaseCounter(Qt::MouseButton button) : button_(button) { qApp->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // One count per release, however many widgets it passes on its way.
+        if (event->type() == QEvent::MouseButtonRelease && watched->isWindowType()
+            && static_cast<QMouseEvent*>(event)->button() == button_)
+            ++count;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    Qt::MouseButton button_;
 };
 
 // What another program gets from the clipboard as a PNG picture, read while
@@ -65,20 +81,26 @@ QImage clipboardSeenFromOutside()
     p.start("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"});
     if (!p.waitForStarted(5000))
         return {};
-    while (p.state() != QProcess::NotRunning)
-        QTest::qWait(10);
+    // The program serves the clipboard while it waits.
+    if (!QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 10000))
+        return {};
     return QImage::fromData(p.readAllStandardOutput(), "PNG");
 }
 
 using test::xdotool;
 
+// The scripted services with the real clipboard and screen of the X display.
 struct X11Rig : ::testing::Test {
-    test::FakeFileDialogs files;
-    test::RecordingMessageBoxes messages;
+    test::FakeServices fake;
+    test::RecordingMessageBoxes& messages = fake.messages;
+    PlatformServices& services = fake.services;
     test::RecordingNavigator navigator;
     QtClipboard clipboard;
     std::unique_ptr<ScreenGrabber> screen = makeScreenGrabber(QGuiApplication::platformName());
-    PlatformServices services;
+
+    QImage desktop() { return screen->grabDesktop().convertToFormat(QImage::Format_RGB32); }
+    // True once the screen shows the target window's picture where it lies.
+    bool targetShown() { return desktop().copy(target->geometry()) == target->pic_; }
     std::unique_ptr<PatternWindow> target;
     std::unique_ptr<Form20> form;
 
@@ -86,8 +108,6 @@ struct X11Rig : ::testing::Test {
     {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             GTEST_SKIP() << "needs an X display";
-        services.files = &files;
-        services.messages = &messages;
         services.clipboard = &clipboard;
         services.screen = screen.get();
         target = std::make_unique<PatternWindow>(patterned(300, 200));
@@ -99,7 +119,10 @@ struct X11Rig : ::testing::Test {
         form->move(40, 480);
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        QTest::qWait(200);   // both windows painted
+        ASSERT_TRUE(QTest::qWaitFor([&] { return targetShown(); }, 10000)) << "the target window never showed";
+        const QImage formShown = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return desktop().copy(form->geometry()) == formShown; }, 10000))
+            << "the capture window never showed";
     }
 };
 
@@ -126,17 +149,26 @@ TEST_F(X11Rig, DragFromBottomRightToTopLeftCopiesTheScreenPixels)
 
 TEST_F(X11Rig, WhileTheButtonIsHeldTheScreenShowsTheInvertedFrameOverTheHeldPicture)
 {
-    const QImage before = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
+    const QImage before = desktop();
     form->mnuFileSnap()->trigger();
     ASSERT_TRUE(xdotool({"mousemove", "620", "120", "mousedown", "1", "mousemove", "700", "180", "mousemove",
                          "880", "280"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->overlay() && form->overlay()->isVisible(); }, 5000));
     // The program keeps running underneath: the window below changes its picture.
     const QImage old = target->pic_;
+    const int paints = target->paints;
     target->pic_.invertPixels();
     target->update();
-    QTest::qWait(300);   // the view and the window have painted
-    const QImage during = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return target->paints > paints; }, 5000));
+    // The frame has reached the screen once its top bar shows inverted.
+    QImage during;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            during = desktop();
+            return during.pixel(700, 120) == (before.pixel(700, 120) ^ 0x00FFFFFFu);
+        },
+        5000))
+        << "no frame on the screen";
     ASSERT_TRUE(xdotool({"mouseup", "1"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->state() == Form20::State::Captured; }, 10000));
 
@@ -148,9 +180,7 @@ TEST_F(X11Rig, WhileTheButtonIsHeldTheScreenShowsTheInvertedFrameOverTheHeldPict
     // The screen as it was at the press, with no trace of the frame.
     EXPECT_EQ(form->picture1()->picture().convertToFormat(QImage::Format_RGB32), old.copy(20, 20, 260, 160));
     // Once released, the screen shows the program again.
-    QTest::qWait(300);
-    const QImage after = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(after.copy(600, 100, 300, 200), target->pic_);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return targetShown(); }, 5000)) << "the screen still shows the held picture";
 }
 
 TEST_F(X11Rig, RightClickWhileArmedDoesNothingAndAClickAtOnePointGivesAnEmptyPicture)
@@ -158,8 +188,9 @@ TEST_F(X11Rig, RightClickWhileArmedDoesNothingAndAClickAtOnePointGivesAnEmptyPic
     clipboard.setImage(patterned(8, 8));
     ASSERT_FALSE(clipboardSeenFromOutside().isNull());
     form->mnuFileSnap()->trigger();
+    ReleaseCounter rightReleases(Qt::RightButton);
     ASSERT_TRUE(xdotool({"mousemove", "700", "200", "click", "3"}));
-    QTest::qWait(300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rightReleases.count > 0; }, 5000)) << "the right click never arrived";
     EXPECT_TRUE(form->SnapArmed());
     EXPECT_EQ(form->state(), Form20::State::Armed);
     EXPECT_FALSE(form->mnuFileSave()->isEnabled());
@@ -175,7 +206,7 @@ TEST_F(X11Rig, RightClickWhileArmedDoesNothingAndAClickAtOnePointGivesAnEmptyPic
 TEST_F(X11Rig, TheRealScreenGrabSeesOtherWindows)
 {
     ASSERT_TRUE(screen->canGrabScreen());
-    const QImage desk = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
+    const QImage desk = desktop();
     ASSERT_FALSE(desk.isNull());
     EXPECT_EQ(desk.size(), virtualDesktopDeviceRect().size());
     EXPECT_EQ(desk.copy(600, 100, 300, 200), target->pic_);

@@ -4,20 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include "TestImages.h"
+
 #include "Fakes.h"
 
 using namespace lh::tools;
 
-namespace {
+using lh::test::patterned;
 
-QImage patterned(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 23 + y * 3) & 0xFF, (y * 19 + x) & 0xFF, (x * 7 + y * 11) & 0xFF));
-    return img;
-}
+namespace {
 
 QRgb inverted(QRgb c) { return c ^ 0x00FFFFFFu; }
 

@@ -23,38 +23,29 @@
 
 #include "FakeScreen.h"
 #include "Fakes.h"
+#include "TestImages.h"
 
 using namespace lh;
 using namespace lh::tools;
 
 namespace {
 
+// A patterned picture at the screen's resolution, as a saved cut would be.
 QImage patterned(int w, int h, int seed = 0)
 {
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 7 + seed) & 0xFF, (y * 5 + seed * 3) & 0xFF, ((x ^ y) + seed) & 0xFF));
+    QImage img = test::patterned(w, h, seed);
     img.setDotsPerMeterX(kScreenDotsPerMetre);
     img.setDotsPerMeterY(kScreenDotsPerMetre);
     return img;
 }
 
-struct Rig {
-    test::FakeFileDialogs files;
-    test::RecordingMessageBoxes messages;
-    test::MemoryClipboard clipboard;
+// The scripted services with a patterned desktop to grab.
+struct Rig : test::FakeServices {
     test::FakeScreenGrabber screen;
-    test::FakePrinter printer;
     test::RecordingNavigator navigator;
-    PlatformServices services;
     Rig()
     {
-        services.files = &files;
-        services.messages = &messages;
-        services.clipboard = &clipboard;
         services.screen = &screen;
-        services.printer = &printer;
         const QSize desk = virtualDesktopDeviceRect().size();
         screen.desktop = patterned(desk.width(), desk.height(), 1);
     }

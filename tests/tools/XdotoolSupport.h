@@ -14,8 +14,8 @@ inline bool xdotool(const QStringList& args)
     p.start("xdotool", args);
     if (!p.waitForStarted(5000))
         return false;
-    while (p.state() != QProcess::NotRunning)
-        QTest::qWait(10);
+    if (!QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 30000))
+        return false;
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 

@@ -385,7 +385,7 @@ const std::vector<Span>& SpanRasterizer::outlineSpans(std::span<const DevicePoin
 
 QRect SpanRasterizer::strokePolygon(const Target& t, std::span<const DevicePoint> pts, int width, PixelOp op)
 {
-    // A figure of a single point is no outline; the old platform drew nothing.
+    // A figure of a single point is no outline and draws nothing.
     if (pts.size() < 2 || op.isNop())
         return {};
     if (width > 1) {

@@ -27,7 +27,7 @@ struct PixelOp {
     bool isNop() const { return keep == 0xFFFFFFu && flip == 0; }
 };
 
-// The Win32 codes 1..16 (1 black ... 13 copy ... 16 white). The pen is a
+// The raster-operation codes 1..16 (1 black ... 13 copy ... 16 white). The pen is a
 // 24-bit RGB value r + 256*g + 65536*b. Fails (StepFailure) outside 1..16.
 PixelOp makePixelOp(int mode, Rgb pen);
 
