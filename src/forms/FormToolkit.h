@@ -23,7 +23,7 @@ namespace lh::forms {
 enum class Kind {
     Label,         // QLabel, text at the top left
     Button,        // QPushButton; back is the face colour (none: the style's, not the window's)
-    FlatButton,    // QPushButton drawn flat in its face colour
+    FlatButton,    // push button drawn flat in its face colour with a thin darker border
     CheckBox,      // QCheckBox on a panel of its face colour
     EditableList,  // editable QComboBox whose open list shows every item whole
     TextBox,       // QLineEdit

@@ -1,15 +1,28 @@
 #include "tools/Form40.h"
 
 #include "forms/Navigator.h"
+#include "forms/FormToolkit.h"
 #include "tools/PictureBox.h"
 
 #include <QPushButton>
 
 namespace lh::tools {
 
+namespace {
+
+using forms::Kind;
+// Their lefts follow the window's width (layoutButtons).
+const forms::Row kButtons[] = {
+    {"Command4", Kind::FlatButton, "取图", {10590, 30, 1005, 285}, nullptr, "#C0C0FF", forms::kInheritFont},
+    {"Command1", Kind::FlatButton, "放大", {11610, 30, 1005, 285}, nullptr, "#C0C0FF", forms::kInheritFont},
+    {"Command2", Kind::FlatButton, "缩小", {12630, 30, 1005, 285}, nullptr, "#C0C0FF", forms::kInheritFont},
+    {"Command3", Kind::FlatButton, "剪裁保存", {13530, 30, 1005, 285}, nullptr, "#C0C0FF", forms::kInheritFont},
+};
+
+} // namespace
+
 Form40::Form40(const PlatformServices& services, Navigator& navigator, QWidget* owner)
-    : PictureToolWindow(services, navigator, owner, QStringLiteral("Form40"), QStringLiteral("蓝禾图像缩放剪裁"),
-                        14580, 8475)
+    : PictureToolWindow(services, navigator, owner, "Form40", "蓝禾图像缩放剪裁", 14580, 8475)
 {
 
     image1_ = new StretchImage(this);
@@ -17,10 +30,11 @@ Form40::Form40(const PlatformServices& services, Navigator& navigator, QWidget* 
     image1_->move(twipsToPixels(30), twipsToPixels(30));
     applySize();
 
-    command4_ = makeToolButton(this, QStringLiteral("Command4"), QStringLiteral("取图"), 10590, 30, 1005, 285);
-    command1_ = makeToolButton(this, QStringLiteral("Command1"), QStringLiteral("放大"), 11610, 30, 1005, 285);
-    command2_ = makeToolButton(this, QStringLiteral("Command2"), QStringLiteral("缩小"), 12630, 30, 1005, 285);
-    command3_ = makeToolButton(this, QStringLiteral("Command3"), QStringLiteral("剪裁保存"), 13530, 30, 1005, 285);
+    forms::buildControls(this, kButtons);
+    command4_ = forms::control<QPushButton>(this, "Command4");
+    command1_ = forms::control<QPushButton>(this, "Command1");
+    command2_ = forms::control<QPushButton>(this, "Command2");
+    command3_ = forms::control<QPushButton>(this, "Command3");
     connect(command4_, &QPushButton::clicked, this, &Form40::Command4_Click);
     connect(command1_, &QPushButton::clicked, this, &Form40::Command1_Click);
     connect(command2_, &QPushButton::clicked, this, &Form40::Command2_Click);

@@ -1,5 +1,6 @@
 #include "tools/Lhtdy.h"
 
+#include "forms/FormToolkit.h"
 #include "tools/PictureBox.h"
 #include "tools/ToolGeometry.h"
 
@@ -9,9 +10,19 @@
 
 namespace lh::tools {
 
+namespace {
+
+using forms::Kind;
+// Their lefts follow the window's width (layoutButtons).
+const forms::Row kButtons[] = {
+    {"Command4", Kind::FlatButton, "取图", {10830, 60, 1275, 375}, nullptr, "#C0C0FF", forms::kInheritFont},
+    {"Command2", Kind::FlatButton, "打印", {10830, 480, 1275, 375}, nullptr, "#C0C0FF", forms::kInheritFont},
+};
+
+} // namespace
+
 Lhtdy::Lhtdy(const PlatformServices& services, Navigator& navigator, QWidget* owner)
-    : PictureToolWindow(services, navigator, owner, QStringLiteral("lhtdy"), QStringLiteral("蓝禾图像打印"), 12255,
-                        7020)
+    : PictureToolWindow(services, navigator, owner, "lhtdy", "蓝禾图像打印", 12255, 7020)
 {
     // Restored, the window stands in the middle of the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -21,8 +32,9 @@ Lhtdy::Lhtdy(const PlatformServices& services, Navigator& navigator, QWidget* ow
     picture1_->setObjectName(QStringLiteral("Picture1"));
     picture1_->setGeometry(twipsToPixels(30), twipsToPixels(30), twipsToPixels(9660), twipsToPixels(7260));
 
-    command4_ = makeToolButton(this, QStringLiteral("Command4"), QStringLiteral("取图"), 10830, 60, 1275, 375);
-    command2_ = makeToolButton(this, QStringLiteral("Command2"), QStringLiteral("打印"), 10830, 480, 1275, 375);
+    forms::buildControls(this, kButtons);
+    command4_ = forms::control<QPushButton>(this, "Command4");
+    command2_ = forms::control<QPushButton>(this, "Command2");
     connect(command4_, &QPushButton::clicked, this, &Lhtdy::Command4_Click);
     connect(command2_, &QPushButton::clicked, this, &Lhtdy::Command2_Click);
     layoutButtons();

@@ -3,6 +3,7 @@
 #include "forms/Navigator.h"
 #include "engine/PictureFiles.h"
 #include "platform/WindowPlacement.h"
+#include "forms/FormToolkit.h"
 #include "tools/ToolGeometry.h"
 
 #include <QCloseEvent>
@@ -16,30 +17,14 @@ QString pictureOpenFilter()
     return QStringLiteral("All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp");
 }
 
-QPushButton* makeToolButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
-                            int width, int height)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-    b->setStyleSheet(QStringLiteral("QPushButton { background-color: #C0C0FF; border: 1px solid #606080; }"
-                                    "QPushButton:pressed { background-color: #A0A0E0; }"));
-    return b;
-}
-
 PictureToolWindow::PictureToolWindow(const PlatformServices& services, Navigator& navigator, QWidget* owner,
-                                     const QString& name, const QString& caption, int widthTwips, int heightTwips)
+                                     const char* name, const char* caption, int widthTwips, int heightTwips)
     : QWidget(owner, Qt::Window)
     , services_(services)
     , navigator_(navigator)
 {
-    setObjectName(name);
-    setWindowTitle(caption);
+    forms::applyWindowLook(this, {name, caption, "#C0FFFF", forms::kInheritFont});
     setAttribute(Qt::WA_DeleteOnClose);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xFF, 0xFF));
-    setPalette(pal);
     resize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
 }
 

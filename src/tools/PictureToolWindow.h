@@ -23,8 +23,8 @@ public:
     virtual void layoutButtons() = 0;
 
 protected:
-    PictureToolWindow(const PlatformServices& services, Navigator& navigator, QWidget* owner, const QString& name,
-                      const QString& caption, int widthTwips, int heightTwips);
+    PictureToolWindow(const PlatformServices& services, Navigator& navigator, QWidget* owner, const char* name,
+                      const char* caption, int widthTwips, int heightTwips);
 
     // The open dialog with the picture filter; a null image when the user
     // cancels or the file is not a readable picture.
@@ -41,9 +41,5 @@ protected:
 
 // The filter of the open dialogs of the zoom and printing windows.
 QString pictureOpenFilter();
-
-// A button of the tool windows at a twips rectangle, face colour #C0C0FF.
-QPushButton* makeToolButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
-                            int width, int height);
 
 } // namespace lh::tools
