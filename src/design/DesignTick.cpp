@@ -126,7 +126,7 @@ bool DesignTick::run()
         step([&] {
             const float u1 = random_.next();
             const Rgb colour = randomColour(random_);
-            std::int16_t points = toInt16(99.0 * static_cast<double>(u1));
+            const std::int16_t points = toInt16(99.0 * static_cast<double>(u1));
             drawing::DrawStarPolygon(s, layer.left, layer.top, layer.width, layer.height, points, 0, colour);
         });
     }
@@ -146,9 +146,7 @@ bool DesignTick::run()
                 ring.radiusSource.isEmpty() ? ring.radiusFactor : parseNumber(host_.text(ring.radiusSource));
             const std::int32_t cx = toInt32(ring.centreXFactor * w);
             const std::int32_t cy = toInt32(ring.centreYFactor * h);
-            std::int32_t radius = toInt32(factor * h);
-            double start = ring.start;
-            drawing::DrawTextRing(s, text, cx, cy, radius, start);
+            drawing::DrawTextRing(s, text, cx, cy, toInt32(factor * h), ring.start);
         });
     }
     lap(profile.ringsMs);

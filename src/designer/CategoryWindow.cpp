@@ -36,8 +36,7 @@ void drawTestStar(Surface& surface, const QString& pointsText)
 {
     surface.clear();
     try {
-        std::int16_t points = toInt16(parseNumber(pointsText));
-        drawing::DrawStarPolygon(surface, 1200, 1200, 3600, 3600, points, 0, rgb(0, 250, 0));
+        drawing::DrawStarPolygon(surface, 1200, 1200, 3600, 3600, toInt16(parseNumber(pointsText)), 0, rgb(0, 250, 0));
     } catch (const StepFailure&) {
         // Not a 16-bit number: the surface stays cleared.
     }

@@ -88,19 +88,18 @@ RingLayout layoutTextRing(const TextMeasure& textWidth, const QString& text, std
     return out;
 }
 
-void DrawTextRing(Surface& surface, const QString& text, std::int32_t cx, std::int32_t cy, std::int32_t& radius,
-                  double& start)
+RingFit DrawTextRing(Surface& surface, const QString& text, std::int32_t cx, std::int32_t cy, std::int32_t radius,
+                     double start)
 {
     const RingLayout layout = layoutTextRing([&surface](const QString& s) { return surface.textWidth(s); }, text,
                                              cx, cy, radius, start);
-    radius = layout.radius;
-    start = layout.start;
     for (const RingGlyph& g : layout.glyphs) {
         // The surface's font is read per character, as the ring is printed.
         DrawRotatedText(g.rotation, surface, surface.fontName(), surface.fontSize(), g.x, g.y, g.text);
     }
     if (layout.failure)
         throw StepFailure(layout.failure->toStdString());
+    return {layout.radius, layout.start};
 }
 
 } // namespace lh::drawing

@@ -64,11 +64,17 @@ using TextMeasure = std::function<float(const QString&)>;
 RingLayout layoutTextRing(const TextMeasure& textWidth, const QString& text, std::int32_t cx, std::int32_t cy,
                           std::int32_t radius, double start);
 
+// The radius and start a ring was drawn with: the fitted radius in mode -2,
+// the computed start in mode -1, the given ones otherwise.
+struct RingFit {
+    std::int32_t radius = 0;
+    double start = 0;
+};
+
 // Draws the ring with the surface's current font and ForeColor, one rotated
-// character at a time. Mode -1 writes the computed start back into `start`,
-// mode -2 the fitted radius into `radius`. A failing character ends the ring
-// there (StepFailure); the characters before it stay drawn.
-void DrawTextRing(Surface& surface, const QString& text, std::int32_t cx, std::int32_t cy, std::int32_t& radius,
-                  double& start);
+// character at a time, and returns its radius and start. A failing character
+// ends the ring there (StepFailure); the characters before it stay drawn.
+RingFit DrawTextRing(Surface& surface, const QString& text, std::int32_t cx, std::int32_t cy, std::int32_t radius,
+                     double start);
 
 } // namespace lh::drawing

@@ -87,8 +87,8 @@ std::vector<std::vector<DevicePoint>> starPolygons(std::int32_t left, std::int32
     return all;
 }
 
-void DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t top, std::int32_t width,
-                     std::int32_t height, std::int16_t& StarPoints, std::int16_t fill, Rgb colour)
+std::int16_t DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t top, std::int32_t width,
+                             std::int32_t height, std::int16_t StarPoints, std::int16_t fill, Rgb colour)
 {
     if (StarPoints < 3)
         StarPoints = 3;
@@ -107,6 +107,7 @@ void DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t top, std:
             surface.fillPolygon(buffer, surface.foreColor());
     }
     surface.setForeColor(saved);
+    return StarPoints;
 }
 
 } // namespace lh::drawing

@@ -60,10 +60,10 @@ std::vector<std::vector<DevicePoint>> starPolygons(std::int32_t left, std::int32
 
 // Draws the star of `StarPoints` points inscribed in the box (twips) with the
 // surface's pen (DrawWidth, DrawMode) in `colour`; with `fill` non-zero every
-// polygon is also filled. A count below 3 is raised to 3 in the caller's
-// variable. ForeColor is given back its entry value; when the call fails it
+// polygon is also filled. A count below 3 is raised to 3; the count drawn is
+// returned. ForeColor is given back its entry value; when the call fails it
 // is left at `colour` and the polygons already drawn stay.
-void DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t top, std::int32_t width,
-                     std::int32_t height, std::int16_t& StarPoints, std::int16_t fill, Rgb colour);
+std::int16_t DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t top, std::int32_t width,
+                             std::int32_t height, std::int16_t StarPoints, std::int16_t fill, Rgb colour);
 
 } // namespace lh::drawing

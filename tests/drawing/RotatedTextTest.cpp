@@ -13,6 +13,15 @@ using lh::test::RecordingSurface;
 using K = RecordingSurface::Kind;
 
 namespace {
+
+// DrawTextRing keeping the radius and start it returns.
+void drawRing(lh::Surface& s, const QString& text, std::int32_t cx, std::int32_t cy, std::int32_t& radius,
+              double& start)
+{
+    const RingFit fit = DrawTextRing(s, text, cx, cy, radius, start);
+    radius = fit.radius;
+    start = fit.start;
+}
 // Every character `w` twips wide.
 TextMeasure fixedWidth(float w)
 {
@@ -189,14 +198,14 @@ TEST(TextRingLayout, RotationBeyondPrintableAnglesStopsWithoutMeasuringOn)
     EXPECT_THROW(DrawTextRing(s, text, 6428, 6428, radius, start), StepFailure);
     EXPECT_TRUE(s.callsOf(K::TextOut).empty());
     EXPECT_LT(s.textWidthCalls, 5);   // the whole text once and the first character
-    EXPECT_EQ(start, std::floor(360.0 - 400000.0 / 45 / 2));
 
     const RingLayout l = layoutTextRing(fixedWidth(200), text, 6428, 6428, 2571, -1);
+    EXPECT_EQ(l.start, std::floor(360.0 - 400000.0 / 45 / 2));
     EXPECT_TRUE(l.failure.has_value());
     EXPECT_TRUE(l.glyphs.empty());
 }
 
-TEST(DrawTextRing, WritesModesBackAndPrintsInTheSurfaceFont)
+TEST(DrawTextRing, ReturnsTheFittedRadiusOrStartAndPrintsInTheSurfaceFont)
 {
     RecordingSurface s;
     s.charWidth = 200;
@@ -208,7 +217,7 @@ TEST(DrawTextRing, WritesModesBackAndPrintsInTheSurfaceFont)
     std::int32_t radius = 5142;
     double start = -1;
     const QString text(25, u'a');
-    DrawTextRing(s, text, 6428, 12855, radius, start);
+    drawRing(s, text, 6428, 12855, radius, start);
     EXPECT_EQ(start, 332);
     EXPECT_EQ(radius, 5142);
 
@@ -226,7 +235,7 @@ TEST(DrawTextRing, WritesModesBackAndPrintsInTheSurfaceFont)
     radius = 7;
     start = -2;
     s.reset();
-    DrawTextRing(s, QString(30, u'a'), 6428, 6428, radius, start);
+    drawRing(s, QString(30, u'a'), 6428, 6428, radius, start);
     EXPECT_EQ(radius, 955);
     EXPECT_EQ(start, -2);
     EXPECT_EQ(s.callsOf(K::TextOut).size(), 30u);
@@ -264,7 +273,7 @@ TEST(DrawTextRing, FailuresDrawNothingOrStopAtTheFailingCharacter)
         RecordingSurface s;
         std::int32_t radius = 2571;
         double start = -1;
-        DrawTextRing(s, QString(), 6428, 6428, radius, start);
+        drawRing(s, QString(), 6428, 6428, radius, start);
         EXPECT_EQ(start, 360);
         EXPECT_TRUE(s.callsOf(K::TextOut).empty());
     }

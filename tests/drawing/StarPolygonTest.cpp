@@ -100,12 +100,12 @@ TEST(StarPolygons, CompoundVerticesAreTheNPointsEvenlySpaced)
     }
 }
 
-TEST(DrawStarPolygon, SmallCountsAreRaisedToThreeInTheCallersVariable)
+TEST(DrawStarPolygon, SmallCountsAreRaisedToThree)
 {
     for (std::int16_t n : {std::int16_t(-32768), std::int16_t(-1), std::int16_t(0), std::int16_t(1), std::int16_t(2)}) {
         RecordingSurface s;
         std::int16_t count = n;
-        DrawStarPolygon(s, 1450, 1450, 10000, 10000, count, 0, rgb(1, 2, 3));
+        count = DrawStarPolygon(s, 1450, 1450, 10000, 10000, count, 0, rgb(1, 2, 3));
         EXPECT_EQ(count, 3) << n;
         const auto polys = s.callsOf(RecordingSurface::Kind::Polygon);
         ASSERT_EQ(polys.size(), 1u) << n;
@@ -122,7 +122,7 @@ TEST(DrawStarPolygon, DrawsEachPolygonInTheColourAndRestoresForeColor)
     s.reset();
     std::int16_t count = 16;
     const Rgb colour = rgb(200, 10, 30);
-    DrawStarPolygon(s, 1450, 1450, 10000, 10000, count, 0, colour);
+    count = DrawStarPolygon(s, 1450, 1450, 10000, 10000, count, 0, colour);
 
     EXPECT_EQ(count, 16);
     const Polys expected = starPolygons(1450, 1450, 10000, 10000, 16);
@@ -142,7 +142,7 @@ TEST(DrawStarPolygon, FillFlagFillsEveryPolygonAfterItsOutline)
 {
     RecordingSurface s;
     std::int16_t count = 10;
-    DrawStarPolygon(s, 1450, 1450, 10000, 10000, count, 1, rgb(5, 6, 7));
+    count = DrawStarPolygon(s, 1450, 1450, 10000, 10000, count, 1, rgb(5, 6, 7));
     std::vector<RecordingSurface::Kind> kinds;
     for (const auto& c : s.calls)
         if (c.kind == RecordingSurface::Kind::Polygon || c.kind == RecordingSurface::Kind::FillPolygon)
@@ -170,7 +170,7 @@ TEST(DrawStarPolygon, OddCountsBeyondTheVertexIndexFailCleanly)
     {
         RecordingSurface s;
         std::int16_t count = 21845;
-        DrawStarPolygon(s, 1450, 1450, 10000, 10000, count, 0, rgb(1, 2, 3));
+        count = DrawStarPolygon(s, 1450, 1450, 10000, 10000, count, 0, rgb(1, 2, 3));
         const auto polys = s.callsOf(RecordingSurface::Kind::Polygon);
         ASSERT_EQ(polys.size(), 1u);
         EXPECT_EQ(polys[0]->points.size(), 21845u);
@@ -186,7 +186,7 @@ TEST(DrawStarPolygon, OddCountsBeyondTheVertexIndexFailCleanly)
     // Even counts that large decompose into small bases and draw.
     RecordingSurface s;
     std::int16_t count = 32766;
-    DrawStarPolygon(s, 1450, 1450, 10000, 10000, count, 0, rgb(1, 2, 3));
+    count = DrawStarPolygon(s, 1450, 1450, 10000, 10000, count, 0, rgb(1, 2, 3));
     EXPECT_EQ(s.callsOf(RecordingSurface::Kind::Polygon).size(), 2u);
 }
 
