@@ -1,6 +1,7 @@
 #include "designer/CategoryWindow.h"
 #include "designer/DesignerCore.h"
 
+#include "ControlText.h"
 #include "Fakes.h"
 #include "engine/PictureFiles.h"
 #include "engine/Surface.h"
@@ -34,20 +35,7 @@ protected:
     {
         return w->findChild<T*>(QString::fromLatin1(name));
     }
-    static QString text(const QWidget* w, const char* name)
-    {
-        QObject* o = w->findChild<QObject*>(QString::fromLatin1(name));
-        if (auto* c = qobject_cast<QComboBox*>(o))
-            return c->currentText();
-        if (auto* l = qobject_cast<QLabel*>(o))
-            return l->text();
-        if (auto* b = qobject_cast<QAbstractButton*>(o))
-            return b->text();
-        if (auto* e = qobject_cast<QLineEdit*>(o))
-            return e->text();
-        ADD_FAILURE() << "no text control " << name;
-        return {};
-    }
+    static QString text(const QWidget* w, const char* name) { return lh::test::controlText(w, name); }
     // Pixels of the surface in the test strip's green.
     static int greenPixels(const lh::Surface& surface)
     {

@@ -4,6 +4,7 @@
 #include "core/Random.h"
 #include "design/TickRules.h"
 
+#include "ControlText.h"
 #include "Fakes.h"
 #include "RecordingSurface.h"
 #include "design/DesignTick.h"
@@ -45,20 +46,7 @@ protected:
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    QString text(const char* name) const
-    {
-        QObject* o = window->findChild<QObject*>(QString::fromLatin1(name));
-        if (auto* c = qobject_cast<QComboBox*>(o))
-            return c->currentText();
-        if (auto* l = qobject_cast<QLabel*>(o))
-            return l->text();
-        if (auto* b = qobject_cast<QAbstractButton*>(o))
-            return b->text();
-        if (auto* e = qobject_cast<QLineEdit*>(o))
-            return e->text();
-        ADD_FAILURE() << "no text control " << name;
-        return {};
-    }
+    QString text(const char* name) const { return lh::test::controlText(window.get(), name); }
     static QStringList items(QComboBox* c)
     {
         QStringList out;
