@@ -86,8 +86,12 @@ QWidget* makeWidget(QWidget* parent, const Row& row)
     }
     case Kind::HScrollBar:
         return new QScrollBar(Qt::Horizontal, parent);
+    case Kind::VScrollBar:
+        return new QScrollBar(Qt::Vertical, parent);
     case Kind::Image:
         return new ImageBox(parent);
+    case Kind::PictureBox:
+        return new PicturePane(row.lineWidth, parent);
     case Kind::Panel:
         return new QFrame(parent);
     case Kind::Rectangle:
