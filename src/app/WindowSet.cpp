@@ -106,6 +106,10 @@ void WindowSet::openZoom(QWidget* owner) { openTool(Tool::Zoom, owner); }
 
 void WindowSet::openPrinting(QWidget* owner) { openTool(Tool::Printing, owner); }
 
+void WindowSet::openGrabber() { openTool(Tool::Grabber, nullptr); }
+
+void WindowSet::openWallpaper() { openTool(Tool::Wallpaper, nullptr); }
+
 void WindowSet::startMusic()
 {
     if (m_music || !m_musicFactory)

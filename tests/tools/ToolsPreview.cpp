@@ -8,6 +8,7 @@
 #include "platform/QtServices.h"
 #include "platform/ScreenGrabbers.h"
 #include "tools/Form30.h"
+#include "tools/FrmMain.h"
 
 #include "Fakes.h"
 
@@ -38,6 +39,8 @@ int main(int argc, char** argv)
     std::unique_ptr<QWidget> window;
     if (which == QLatin1String("wallpaper"))
         window = std::make_unique<lh::tools::Form30>(services, navigator);
+    if (which == QLatin1String("grabber"))
+        window = std::make_unique<lh::tools::FrmMain>(services, navigator);
     if (!window) {
         std::fprintf(stderr, "usage: tools_preview wallpaper|grabber [--shot FILE]\n");
         return 2;
