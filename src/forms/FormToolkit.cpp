@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include <algorithm>
 #include <vector>
@@ -34,6 +36,35 @@ public:
         view()->setTextElideMode(Qt::ElideNone);
         view()->setMinimumWidth(widest);
         QComboBox::showPopup();
+    }
+};
+
+// A check box whose caption wraps onto further lines when it is wider than
+// the box, as captions of the window layouts do; a caption that fits is
+// drawn by the style as usual.
+class WrappingCheckBox final : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QRect textArea = style()->subElementRect(QStyle::SE_CheckBoxContents, &option, this);
+        const QString plain = QString(text()).remove(QLatin1Char('&'));
+        if (fontMetrics().horizontalAdvance(plain) <= textArea.width()) {
+            QCheckBox::paintEvent(event);
+            return;
+        }
+        QStylePainter painter(this);
+        QStyleOptionButton box = option;
+        box.text.clear();
+        box.rect = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+        box.rect.moveTop((height() - box.rect.height()) / 2);
+        painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, box);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
     }
 };
 
@@ -66,7 +97,7 @@ QWidget* makeWidget(QWidget* parent, const Row& row)
             if (!row.visible)
                 face->hide();
         }
-        return new QCheckBox(caption, parent);
+        return new WrappingCheckBox(caption, parent);
     }
     case Kind::EditableList: {
         auto* list = new EditableList(parent);

@@ -21,6 +21,7 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 
 namespace lh::tools {
@@ -223,9 +224,18 @@ FrmMain::FrmMain(const PlatformServices& services, Navigator& navigator, QWidget
     cmdSave_ = forms::control<QPushButton>(this, "cmdSave");
     hScroll1_ = forms::control<QScrollBar>(this, "HScroll1");
     vScroll1_ = forms::control<QScrollBar>(this, "VScroll1");
-    if (auto* label = forms::control<QLabel>(this, "Label1"))
+    if (auto* label = forms::control<QLabel>(this, "Label1")) {
+        // The instruction shows whole in the installed face: as wide as the
+        // column left of the viewport allows and as high as it needs above the handle.
         label->setWordWrap(true);
+        const int room = picScroll_->x() - label->x() - 2;
+        label->resize(std::max(label->width(), room), label->height());
+        label->resize(label->width(), std::clamp(label->heightForWidth(label->width()), label->height(),
+                                                 std::max(label->height(), picSnap_->y() - label->y() - 2)));
+    }
 
+    // Its caption wraps onto two lines in the width of the column.
+    chk_->resize(std::max(chk_->width(), picScroll_->x() - chk_->x() - 2), chk_->height());
     chk_->setChecked(true);
     picSnap_->setAutoSize(true);
     picSnap_->setPicture(handlePicture());

@@ -53,6 +53,8 @@ public:
     QCheckBox* chk() const { return chk_; }
     QTimer* tmr() const { return tmr_; }
     bool grabbing() const { return grabbing_; }
+    // Released, waiting for the screen to settle before the copy.
+    bool finishing() const { return finishing_; }
     // Finished grabs (a release that grabbed nothing does not count).
     int grabs() const { return grabs_; }
     // The rectangle of the last tick, screen pixels; none before the first tick.
