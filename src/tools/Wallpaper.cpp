@@ -74,7 +74,6 @@ QImage makeCanvas(QSize size)
     }
     if (canvas.isNull())
         return {};
-    canvas.fill(Qt::white);
     canvas.setDotsPerMeterX(kScreenDotsPerMetre);
     canvas.setDotsPerMeterY(kScreenDotsPerMetre);
     return canvas;

@@ -34,8 +34,10 @@ bool TileCanvas(QImage& canvas, const QImage& picture, int cellWidth, int cellHe
 // The picture as it shows in one cell.
 QImage scaleToCell(const QImage& picture, int cellWidth, int cellHeight);
 
-// A canvas picture of the given size, cleared white, at the screen's 96 dpi
-// (so it prints at the size it shows); null when it cannot be had.
+// A canvas picture of the given size at the screen's 96 dpi (so it prints at
+// the size it shows); null when it cannot be had. Its pixels are not
+// cleared: the tiling covers every one of them, and the memory of a very
+// large canvas is first touched there, where its progress shows.
 QImage makeCanvas(QSize size);
 
 // Bytes a canvas of this size takes (4 per pixel), as a 64-bit count.
