@@ -4,6 +4,7 @@
 #include "engine/PictureFiles.h"
 #include "forms/Controls.h"
 #include "forms/FormToolkit.h"
+#include "platform/QtPicturePrinter.h"
 #include "tools/Form30.h"
 #include "tools/Wallpaper.h"
 
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -403,4 +405,35 @@ TEST_F(WallpaperRig, DraggingWithAnyButtonMovesTheCanvasAndExitHidesAndShowsTheM
     button("Command8")->click();
     EXPECT_EQ(navigator.zoomOwners, (std::vector<QWidget*>{w.get()}));
     EXPECT_EQ(navigator.captureOwners.size(), 1u);
+}
+
+TEST_F(WallpaperRig, PrintingAfterTilingPutsTheWallpaperOnAPdfPageAtItsOwnSize)
+{
+    const QString pdf = dir.filePath(QStringLiteral("wall.pdf"));
+    QtPicturePrinter printer(pdf);
+    fakes.services.printer = &printer;
+    openPicture(patterned(200, 150), "cell.png");
+    button("Command10")->click();   // "壁纸2" in the one 200 x 150 cell
+    w->Command6_Click();
+    EXPECT_TRUE(fakes.messages.messages.empty());
+
+    const QString base = pdf + QStringLiteral("-page");
+    ASSERT_EQ(QProcess::execute(QStringLiteral("pdftocairo"),
+                                {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("96"),
+                                 QStringLiteral("-singlefile"), pdf, base}),
+              0);
+    const QImage page = QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_GE(page.width(), 200);
+    ASSERT_GE(page.height(), 150);
+    const QImage expected = scaleToCell(w->pattern(2), 200, 150);
+    int differ = 0, worst = 0;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const QRgb a = page.pixel(x, y), b = expected.pixel(x, y);
+            const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+            differ += d > 0;
+            worst = std::max(worst, d);
+        }
+    EXPECT_EQ(differ, 0) << "worst " << worst;
+    EXPECT_EQ(page.pixel(200, 150), qRgb(255, 255, 255));   // nothing beyond it
 }
