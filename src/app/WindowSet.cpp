@@ -9,10 +9,10 @@ namespace {
 
 void bringUp(QWidget* w)
 {
+    // A minimized window comes back in the state it had before (normal or maximized).
     if (w->isMinimized())
-        w->showNormal();
-    else
-        w->show();
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+    w->show();
     w->raise();
     w->activateWindow();
 }

@@ -225,7 +225,7 @@ bool Form30::tileNewCanvas(QSize inner, const QImage& picture)
     progress.setObjectName(QStringLiteral("TileProgress"));
     progress.setWindowTitle(kNoticeTitle);
     progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
+    progress.setMinimumDuration(progressDelayMs_);
     progress.setAutoReset(false);
     progress.setValue(0);
     const bool done = TileCanvas(canvas, picture, cellSize.width(), cellSize.height(), [&](int rows, int) {

@@ -48,6 +48,8 @@ public:
     // Free memory in bytes that canvas sizes are checked against; the
     // machine's by default.
     void setFreeMemory(std::function<std::int64_t()> freeMemory) { freeMemory_ = std::move(freeMemory); }
+    // How long a tiling runs before its progress dialog shows (500 ms).
+    void setProgressDelay(int ms) { progressDelayMs_ = ms; }
 
     void Command1_Click();   // "高度"
     void Command2_Click();   // "宽度"
@@ -88,6 +90,7 @@ private:
     std::array<QImage, kPatterns> patterns_;
     std::function<std::int64_t()> freeMemory_;
     bool placed_ = false;
+    int progressDelayMs_ = 500;
     // Dragging the canvas.
     bool dragging_ = false;
     QPoint dragStart_;

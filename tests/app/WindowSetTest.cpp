@@ -191,6 +191,12 @@ TEST_F(Windows, GrabberAndWallpaperHaveNoOwnerAndASecondOpenBringsTheOpenOneBack
         EXPECT_TRUE(first->isVisible());
         EXPECT_FALSE(first->isMinimized());
         EXPECT_EQ(made[t.name], 1);
+        // A maximized window minimized comes back maximized.
+        first->showMaximized();
+        first->showMinimized();
+        (set.*t.open)();
+        EXPECT_TRUE(first->isMaximized());
+        EXPECT_FALSE(first->isMinimized());
         // The close box unloads it; the next open makes a fresh one.
         first->close();
         flushDeletes();

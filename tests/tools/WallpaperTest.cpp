@@ -17,6 +17,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -314,6 +316,35 @@ TEST_F(WallpaperRig, BadOrHugeSizesSayWhyAndLeaveTheCanvasAsItWas)
         EXPECT_EQ(w->canvas()->size(), size);
         EXPECT_EQ(canvas().cacheKey(), before.cacheKey());
     }
+}
+
+TEST_F(WallpaperRig, CancellingTheTilingsProgressLeavesTheCanvasAsItWas)
+{
+    w->show();
+    w->setProgressDelay(0);
+    const QImage before = canvas();
+    const QSize size = w->canvas()->size();
+    bool sawDialog = false;
+    // The dialog takes events while the tiling runs: cancel it as a user would.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("TileProgress")); dialog && dialog->isVisible()) {
+            sawDialog = true;
+            dialog->cancel();
+        }
+    });
+    poll.start(0);
+    text("Text1")->setText(QStringLiteral("60000"));
+    button("Command1")->click();
+    poll.stop();
+    EXPECT_TRUE(sawDialog);
+    EXPECT_EQ(w->canvas()->size(), size);
+    EXPECT_EQ(canvas().cacheKey(), before.cacheKey());
+    EXPECT_TRUE(fakes.messages.messages.empty());
+
+    // Left to run, the same tiling takes effect.
+    button("Command1")->click();
+    EXPECT_EQ(w->canvas()->innerSize(), QSize(2863, 3996));
 }
 
 TEST_F(WallpaperRig, SavesTheCanvasAsA24BitBmpAfterAskingAndReportsAFailedWrite)
