@@ -6,7 +6,7 @@
 // With --shot the window is written to FILE (as the screen shows it) after a
 // moment, and the program ends. --shots writes the README's pictures:
 // DIR/wallpaper.png (pattern 3 tiled, the canvas dragged a little left),
-// DIR/grabber-marking.png (the whole screen while the grabber marks the
+// DIR/grabber-marking.png (the top-left of the screen while the grabber marks the
 // wallpaper maker's toolbar) and DIR/grabber.png (the grabber after the grab).
 #include "platform/QtPicturePrinter.h"
 #include "platform/QtServices.h"
@@ -70,7 +70,7 @@ int main(int argc, char** argv)
             grabber.tmr_Timer();
         });
         QTimer::singleShot(2300, &app, [&] {
-            grabber.screen()->grabWindow(0).save(dir.filePath(QStringLiteral("grabber-marking.png")));
+            grabber.screen()->grabWindow(0, 0, 0, 1000, 420).save(dir.filePath(QStringLiteral("grabber-marking.png")));
             grabber.picSnap_MouseUp(Qt::LeftButton);
         });
         QTimer::singleShot(3300, &app, [&] {
