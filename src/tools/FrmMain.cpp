@@ -320,8 +320,8 @@ void FrmMain::picSnap_MouseDown(Qt::MouseButton button)
 {
     if (button != Qt::LeftButton || grabbing_ || finishing_)
         return;
-    if (!seesEverything())
-        tellOwnWindowsOnly();
+    // A platform that hides the screen is told of after the grab, not while
+    // the button is held.
     if (chk_->isChecked())
         showMinimized();
     grabbing_ = true;
@@ -376,8 +376,12 @@ void FrmMain::picSnap_MouseUp(Qt::MouseButton button)
     pendingFrame_.reset();
     holder_->letGo();
     frame_->hide();
-    if (!found_)
-        return;   // released before the first tick: nothing to grab
+    if (!found_) {
+        // Released before the first tick, or nothing of this program was under the pointer.
+        if (!seesEverything())
+            tellOwnWindowsOnly();
+        return;
+    }
     finishing_ = true;
     // The frame is gone; the screen is read once the windows under it repainted.
     QTimer::singleShot(kSettleMs, this, &FrmMain::finishGrab);
@@ -397,7 +401,6 @@ QImage FrmMain::grabRect(const EdgeRect& r)
             return withScreenResolution(desktop.copy(area).convertToFormat(QImage::Format_RGB32));
     }
     if (foundOwn_) {
-        tellOwnWindowsOnly();
         const QImage own = foundOwn_->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QPoint at = globalToDesktopDevice(foundOwn_->mapToGlobal(QPointF(0, 0)));
         return withScreenResolution(own.copy(area.translated(-at)));
@@ -426,6 +429,8 @@ void FrmMain::finishGrab()
         return;
     const QImage picture = grabRect(*found_);
     restoreWindow();
+    if (!seesEverything())
+        tellOwnWindowsOnly();
     if (picture.isNull())
         return;
     picBmp_->move(0, 0);

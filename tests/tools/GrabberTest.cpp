@@ -328,6 +328,7 @@ TEST_F(GrabberRig, WithoutTheScreenOnlyTheProgramsOwnControlsAreGrabbedAndThatIs
 
     for (int round = 0; round < 2; ++round) {
         w->picSnap_MouseDown(Qt::LeftButton);
+        EXPECT_TRUE(fakes.messages.messages.size() == std::size_t(round)) << "no box while the button is held";
         w->tmr_Timer();
         ASSERT_TRUE(w->found());
         EXPECT_EQ(w->found()->width(), 120);
