@@ -8,7 +8,10 @@
 #include "tools/Wallpaper.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +20,14 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShowEvent>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <future>
+
+#include <sys/stat.h>
 
 // The stored pictures are compiled into this library; a static library must
 // register its resources itself.
@@ -304,12 +315,74 @@ void Form30::Command5_Click()
     if (QFileInfo::exists(*name)
         && !services_.messages->ask(this, QStringLiteral("文件已经存在，是否覆盖文件？"), QStringLiteral("询问")))
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     QString why;
-    const bool written = writeBmp24(picture1_->picture(), *name, &why);
-    QApplication::restoreOverrideCursor();
-    if (!written)
+    const SaveResult result = saveCanvas(*name, &why);
+    if (result == SaveResult::Failed)
         tell(QStringLiteral("壁纸没有保存。\n%1").arg(why));
+}
+
+Form30::SaveResult Form30::saveCanvas(const QString& path, QString* why)
+{
+    // The file is written under a temporary name beside the chosen one and
+    // put in its place when whole, so a cancelled save leaves no file
+    // behind and an existing file as it was.
+    const QFileInfo target(path);
+    QString temporary;
+    {
+        QTemporaryFile t(target.absoluteDir().filePath(QStringLiteral(".wallpaper-XXXXXX.bmp")));
+        if (!t.open()) {
+            *why = QStringLiteral("无法写入文件夹 %1：%2").arg(target.absolutePath(), t.errorString());
+            return SaveResult::Failed;
+        }
+        t.setAutoRemove(false);
+        temporary = t.fileName();
+    }
+    const QImage canvas = picture1_->picture();
+    std::future<std::pair<bool, QString>> writing = std::async(std::launch::async, [canvas, temporary] {
+        QString reason;
+        const bool ok = writeBmp24(canvas, temporary, &reason);
+        return std::make_pair(ok, reason);
+    });
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool cancelled = false;
+    if (writing.wait_for(std::chrono::milliseconds(progressDelayMs_)) != std::future_status::ready) {
+        // A long write shows that it runs and can be cancelled; the other
+        // windows go on meanwhile.
+        QProgressDialog progress(QStringLiteral("正在保存壁纸……"), QStringLiteral("取消"), 0, 0, this);
+        progress.setObjectName(QStringLiteral("SaveProgress"));
+        progress.setWindowTitle(kNoticeTitle);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(0);
+        progress.show();
+        while (writing.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
+            if (!cancelled && progress.wasCanceled()) {
+                cancelled = true;
+                progress.setLabelText(QStringLiteral("正在取消……"));
+            }
+        }
+    }
+    const auto [written, reason] = writing.get();
+    QApplication::restoreOverrideCursor();
+    if (cancelled || !written) {
+        QFile::remove(temporary);
+        *why = reason;
+        return cancelled ? SaveResult::Cancelled : SaveResult::Failed;
+    }
+    // The file gets the permissions of the one it replaces, or those of a new file.
+    if (target.exists()) {
+        QFile::setPermissions(temporary, QFile::permissions(path));
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::chmod(QFile::encodeName(temporary).constData(), 0666 & ~mask);
+    }
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
+        *why = QStringLiteral("无法写入文件 %1：%2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        QFile::remove(temporary);
+        return SaveResult::Failed;
+    }
+    return SaveResult::Saved;
 }
 
 void Form30::Command6_Click()

@@ -48,7 +48,7 @@ public:
     // Free memory in bytes that canvas sizes are checked against; the
     // machine's by default.
     void setFreeMemory(std::function<std::int64_t()> freeMemory) { freeMemory_ = std::move(freeMemory); }
-    // How long a tiling runs before its progress dialog shows (500 ms).
+    // How long a tiling or a save runs before its progress dialog shows (500 ms).
     void setProgressDelay(int ms) { progressDelayMs_ = ms; }
 
     void Command1_Click();   // "高度"
@@ -78,6 +78,10 @@ private:
     std::optional<double> currentHeightTwips() const;
     void layoutStrip();
     void tell(const QString& text);
+    enum class SaveResult { Saved, Cancelled, Failed };
+    // Writes the canvas as a BMP file, with a progress dialog that can
+    // cancel it when it takes long.
+    SaveResult saveCanvas(const QString& path, QString* why);
 
     const PlatformServices& services_;
     Navigator& navigator_;

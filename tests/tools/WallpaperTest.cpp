@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -347,6 +348,40 @@ TEST_F(WallpaperRig, CancellingTheTilingsProgressLeavesTheCanvasAsItWas)
     EXPECT_EQ(w->canvas()->innerSize(), QSize(2863, 3996));
 }
 
+TEST_F(WallpaperRig, CancellingALongSaveLeavesNoFileAndAnOldFileAsItWas)
+{
+    w->show();
+    w->setProgressDelay(0);
+    bool sawDialog = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("SaveProgress")); dialog && dialog->isVisible()) {
+            sawDialog = true;
+            dialog->cancel();
+        }
+    });
+    poll.start(0);
+    const QString fresh = dir.filePath(QStringLiteral("new.bmp"));
+    fakes.files.saveAnswers.push_back(fresh);
+    w->Command5_Click();
+    EXPECT_TRUE(sawDialog);
+    EXPECT_FALSE(QFile::exists(fresh));
+
+    const QString old = dir.filePath(QStringLiteral("old.bmp"));
+    ASSERT_TRUE(writeBmp24(patterned(30, 20), old));
+    sawDialog = false;
+    fakes.files.saveAnswers.push_back(old);
+    fakes.messages.answers.push_back(true);
+    w->Command5_Click();
+    poll.stop();
+    EXPECT_TRUE(sawDialog);
+    EXPECT_EQ(loadPicture(old).size(), QSize(30, 20));
+    // Nothing else is left in the folder, and a cancel is no failure.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("old.bmp")});
+    ASSERT_EQ(fakes.messages.messages.size(), 1u);
+    EXPECT_TRUE(fakes.messages.messages[0].question);
+}
+
 TEST_F(WallpaperRig, SavesTheCanvasAsA24BitBmpAfterAskingAndReportsAFailedWrite)
 {
     openPicture(patterned(120, 90, 3), "open.png");
@@ -379,6 +414,11 @@ TEST_F(WallpaperRig, SavesTheCanvasAsA24BitBmpAfterAskingAndReportsAFailedWrite)
     fakes.messages.answers.push_back(true);
     w->Command5_Click();
     EXPECT_EQ(loadPicture(path).size(), QSize(1063, 729));
+
+    // Written with the permissions of a new file, no temporary file left beside it.
+    EXPECT_TRUE(QFile::permissions(path) & QFileDevice::ReadOther);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".bmp")),
+              QStringList{QStringLiteral("wall.bmp")});
 
     // A folder that is not there: the failure is said, no file appears.
     fakes.messages.messages.clear();
