@@ -10,7 +10,7 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-liberation fonts-liberation2 fonts-noto-cjk fontconfig
   xvfb xauth xdotool x11-utils imagemagick poppler-utils libx11-dev
-  lame python3 valgrind
+  lame python3 valgrind openbox
   libxcb1-dev xclip
 )
 

@@ -6,7 +6,9 @@
 #include "photo/Form1.h"
 #include "platform/Services.h"
 #include "tools/Form20.h"
+#include "tools/Form30.h"
 #include "tools/Form40.h"
+#include "tools/FrmMain.h"
 #include "tools/Lhtdy.h"
 
 namespace lh::app {
@@ -28,6 +30,12 @@ void installProgramWindows(WindowSet& windows, const PlatformServices& services)
     });
     windows.setToolFactory(WindowSet::Tool::Printing, [&services](Navigator& navigator, QWidget* owner) {
         return new tools::Lhtdy(services, navigator, owner);
+    });
+    windows.setToolFactory(WindowSet::Tool::Grabber, [&services](Navigator& navigator, QWidget* owner) {
+        return new tools::FrmMain(services, navigator, owner);
+    });
+    windows.setToolFactory(WindowSet::Tool::Wallpaper, [&services](Navigator& navigator, QWidget* owner) {
+        return new tools::Form30(services, navigator, owner);
     });
     windows.setMusicFactory([&services](QWidget* owner) { return new music::Mp3Test(services, owner); });
 }

@@ -11,10 +11,10 @@ namespace {
 
 void bringUp(QWidget* w)
 {
+    // A minimized window comes back in the state it had before (normal or maximized).
     if (w->isMinimized())
-        w->showNormal();
-    else
-        w->show();
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+    w->show();
     w->raise();
     w->activateWindow();
 }
@@ -107,6 +107,10 @@ void WindowSet::openCapture(QWidget* owner) { openTool(Tool::Capture, owner); }
 void WindowSet::openZoom(QWidget* owner) { openTool(Tool::Zoom, owner); }
 
 void WindowSet::openPrinting(QWidget* owner) { openTool(Tool::Printing, owner); }
+
+void WindowSet::openGrabber() { openTool(Tool::Grabber, nullptr); }
+
+void WindowSet::openWallpaper() { openTool(Tool::Wallpaper, nullptr); }
 
 void WindowSet::startMusic()
 {

@@ -22,7 +22,8 @@ public:
     static constexpr int kDesignerWindows = 11;   // Form1 .. Form11
     static constexpr int kCategories = 10;        // category buttons "1" .. "10"
 
-    enum class Tool { Capture, Zoom, Printing };   // Form20, Form40, lhtdy
+    enum class Tool { Capture, Zoom, Printing, Grabber, Wallpaper };   // Form20, Form40, lhtdy, frmMain, Form30
+    static constexpr int kTools = 5;
 
     // A designer window: top-level, no owner.
     using DesignerFactory = std::function<QWidget*(Navigator&)>;
@@ -52,6 +53,8 @@ public:
     void openCapture(QWidget* owner) override;
     void openZoom(QWidget* owner) override;
     void openPrinting(QWidget* owner) override;
+    void openGrabber() override;
+    void openWallpaper() override;
     void startMusic() override;
     void stopMusic() override;
     void showMainWindow() override;
@@ -66,8 +69,8 @@ private:
 
     std::array<DesignerFactory, kDesignerWindows + 1> m_designerFactories;
     std::array<QPointer<QWidget>, kDesignerWindows + 1> m_designers;
-    std::array<ToolFactory, 3> m_toolFactories;
-    std::array<QPointer<QWidget>, 3> m_tools;
+    std::array<ToolFactory, kTools> m_toolFactories;
+    std::array<QPointer<QWidget>, kTools> m_tools;
     MusicFactory m_musicFactory;
     QPointer<QWidget> m_music;
     std::function<void()> m_mainWindowClosed;

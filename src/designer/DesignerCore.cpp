@@ -49,7 +49,9 @@ QString shortcutSummary()
     return QStringLiteral("快捷键：\n"
                           "Ctrl+1  照片设计（第1大类）\n"
                           "Ctrl+2 … Ctrl+9  第2大类 … 第9大类\n"
-                          "Ctrl+0  第10大类");
+                          "Ctrl+0  第10大类\n"
+                          "Ctrl+G  蓝禾抓图器\n"
+                          "Ctrl+B  蓝禾壁纸排版");
 }
 
 // The design tick's view of the window: texts by control name, the count,
@@ -156,6 +158,13 @@ void DesignerCore::load()
         key->setObjectName(QStringLiteral("CategoryShortcut%1").arg(k));
         connect(key, &QShortcut::activated, this, [this, k] { navigator_.showCategory(k); });
     }
+    // The window grabber and the wallpaper maker have no button anywhere.
+    auto* grabberKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), &window_);
+    grabberKey->setObjectName(QStringLiteral("GrabberShortcut"));
+    connect(grabberKey, &QShortcut::activated, this, [this] { navigator_.openGrabber(); });
+    auto* wallpaperKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), &window_);
+    wallpaperKey->setObjectName(QStringLiteral("WallpaperShortcut"));
+    connect(wallpaperKey, &QShortcut::activated, this, [this] { navigator_.openWallpaper(); });
     if (auto* heading = forms::control<QLabel>(&window_, "Label2"))
         heading->setToolTip(shortcutSummary());
 

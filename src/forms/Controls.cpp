@@ -2,6 +2,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEvent>
+
+#include <algorithm>
 
 namespace lh::forms {
 
@@ -66,6 +69,60 @@ void ImageBox::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
     if (click)
         emit clicked();
+}
+
+PicturePane::PicturePane(int border, QWidget* parent) : QWidget(parent), border_(std::max(0, border))
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PicturePane::setPicture(const QImage& picture)
+{
+    picture_ = picture;
+    if (autoSize_ && !picture_.isNull())
+        resizeInner(picture_.deviceIndependentSize().toSize());
+    update();
+}
+
+QSize PicturePane::innerSize() const
+{
+    return QSize(std::max(0, width() - 2 * border_), std::max(0, height() - 2 * border_));
+}
+
+void PicturePane::resizeInner(QSize inner)
+{
+    resize(inner.width() + 2 * border_, inner.height() + 2 * border_);
+}
+
+void PicturePane::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QRect inner(border_, border_, innerSize().width(), innerSize().height());
+    const QRect exposed = event->rect();
+    painter.fillRect(exposed, palette().color(QPalette::Window));
+    if (!picture_.isNull()) {
+        const qreal ratio = picture_.devicePixelRatio();
+        const QRect shown = QRect(inner.topLeft(), picture_.deviceIndependentSize().toSize()) & inner & exposed;
+        if (!shown.isEmpty()) {
+            const QRectF source((shown.x() - border_) * ratio, (shown.y() - border_) * ratio, shown.width() * ratio,
+                                shown.height() * ratio);
+            painter.drawImage(QRectF(shown), picture_, source);
+        }
+    }
+    if (border_ > 0) {
+        // A sunken frame: shadow above and left, light below and right.
+        const QColor shadow(0x80, 0x80, 0x80), dark(0x40, 0x40, 0x40), light(0xFF, 0xFF, 0xFF), face(0xD4, 0xD0, 0xC8);
+        const int w = width(), h = height();
+        for (int i = 0; i < border_; ++i) {
+            const bool outer = i == 0;
+            painter.setPen(outer ? shadow : dark);
+            painter.drawLine(i, i, w - 1 - i, i);
+            painter.drawLine(i, i, i, h - 1 - i);
+            painter.setPen(outer ? light : face);
+            painter.drawLine(i, h - 1 - i, w - 1 - i, h - 1 - i);
+            painter.drawLine(w - 1 - i, i, w - 1 - i, h - 1 - i);
+        }
+    }
 }
 
 ShapeBox::ShapeBox(Form form, QColor border, int borderWidth, std::optional<QColor> fill, QWidget* parent)

@@ -1,7 +1,9 @@
 #pragma once
 // Controls that Qt has no direct counterpart for: an image box that
-// stretches its picture and reports clicks, and a shape (rectangle, rounded
-// rectangle or oval) with a border of given width drawn inside its bounds.
+// stretches its picture and reports clicks, a picture pane that keeps a
+// picture at its own size inside an optional sunken border, and a shape
+// (rectangle, rounded rectangle or oval) with a border of given width drawn
+// inside its bounds.
 
 #include <QColor>
 #include <QImage>
@@ -38,6 +40,37 @@ private:
     QPixmap shown_;       // the picture stretched to the box, made once per picture and size
     bool stale_ = false;  // a picture arrived while hidden: scale it when shown
     bool pressed_ = false;
+};
+
+// A picture box with a persistent picture: the picture lies at the top-left
+// corner of the inner area (the box less its border) at its own size, on the
+// box's background colour; what does not fit is cut off. With auto-sizing on,
+// the box takes the picture's size plus the border whenever a picture is put
+// into it. Only the exposed part is painted, so a very large picture costs
+// nothing to show.
+class PicturePane : public QWidget {
+    Q_OBJECT
+public:
+    // border: width in pixels of the sunken frame on each side (0: none).
+    explicit PicturePane(int border = 0, QWidget* parent = nullptr);
+
+    void setPicture(const QImage& picture);
+    const QImage& picture() const { return picture_; }
+    void setAutoSize(bool on) { autoSize_ = on; }
+    bool autoSize() const { return autoSize_; }
+    int border() const { return border_; }
+    // The size less the border on each side.
+    QSize innerSize() const;
+    // Sets the box's size from an inner size.
+    void resizeInner(QSize inner);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int border_;
+    bool autoSize_ = false;
+    QImage picture_;
 };
 
 class ShapeBox : public QWidget {

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include <algorithm>
 #include <vector>
@@ -61,6 +63,35 @@ public:
     }
 };
 
+// A check box whose caption wraps onto further lines when it is wider than
+// the box, as captions of the window layouts do; a caption that fits is
+// drawn by the style as usual.
+class WrappingCheckBox final : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QRect textArea = style()->subElementRect(QStyle::SE_CheckBoxContents, &option, this);
+        const QString plain = QString(text()).remove(QLatin1Char('&'));
+        if (fontMetrics().horizontalAdvance(plain) <= textArea.width()) {
+            QCheckBox::paintEvent(event);
+            return;
+        }
+        QStylePainter painter(this);
+        QStyleOptionButton box = option;
+        box.text.clear();
+        box.rect = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+        box.rect.moveTop((height() - box.rect.height()) / 2);
+        painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, box);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
+    }
+};
+
 QString textOf(const char* utf8) { return utf8 ? QString::fromUtf8(utf8) : QString(); }
 
 QWidget* makeWidget(QWidget* parent, const Row& row)
@@ -89,7 +120,7 @@ QWidget* makeWidget(QWidget* parent, const Row& row)
             if (!row.visible)
                 face->hide();
         }
-        return new QCheckBox(caption, parent);
+        return new WrappingCheckBox(caption, parent);
     }
     case Kind::EditableList: {
         auto* list = new EditableList(parent);
@@ -117,8 +148,12 @@ QWidget* makeWidget(QWidget* parent, const Row& row)
     }
     case Kind::HScrollBar:
         return new QScrollBar(Qt::Horizontal, parent);
+    case Kind::VScrollBar:
+        return new QScrollBar(Qt::Vertical, parent);
     case Kind::Image:
         return new ImageBox(parent);
+    case Kind::PictureBox:
+        return new PicturePane(row.lineWidth, parent);
     case Kind::Panel:
         return new QFrame(parent);
     case Kind::Rectangle:

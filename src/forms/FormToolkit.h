@@ -29,7 +29,9 @@ enum class Kind {
     TextBox,       // QLineEdit
     PasswordBox,   // QLineEdit showing '*' for every character, in a thin sunken frame
     HScrollBar,    // horizontal QScrollBar
+    VScrollBar,    // vertical QScrollBar
     Image,         // ImageBox
+    PictureBox,    // PicturePane; lineWidth is its sunken border in pixels (0: none)
     Panel,         // QFrame filled with back
     Rectangle,     // ShapeBox: border fore (lineWidth pixels), fill back or none
     RoundedRectangle,
@@ -60,7 +62,7 @@ struct Row {
     FontSpec font{};
     bool visible = true;
     int tabIndex = -1;             // rows with an index take the first tab places, in its order
-    int lineWidth = 1;             // shapes: border width in pixels
+    int lineWidth = 1;             // shapes and picture boxes: border width in pixels
 };
 
 // The window itself: objectName, caption, background and default font.

@@ -16,6 +16,10 @@ public:
     virtual void openCapture(QWidget* owner) = 0;   // Form20
     virtual void openZoom(QWidget* owner) = 0;      // Form40
     virtual void openPrinting(QWidget* owner) = 0;  // lhtdy
+    // The window grabber frmMain and the wallpaper maker Form30: non-modal,
+    // owned by no window; when one is open it comes to the front instead.
+    virtual void openGrabber() = 0;
+    virtual void openWallpaper() = 0;
     // The music window mp3test: loaded hidden to play, unloaded to stop.
     virtual void startMusic() = 0;
     virtual void stopMusic() = 0;

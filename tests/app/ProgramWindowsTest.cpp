@@ -10,7 +10,9 @@
 #include <QTimer>
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QPointer>
+#include <QShortcut>
 
 #include <gtest/gtest.h>
 
@@ -133,6 +135,41 @@ TEST_F(ProgramWindows, EveryToolOpensItsOwnWindowAndTheCloseBoxUnloadsIt)
         set.tool(t.tool)->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+TEST_F(ProgramWindows, CtrlGAndCtrlBOnTheMainWindowOpenTheGrabberAndTheWallpaperMaker)
+{
+    set.showMainWindow();
+    QWidget* main = set.designer(1);
+    const struct {
+        const char* shortcut;
+        QKeySequence keys;
+        WindowSet::Tool tool;
+        const char* name;
+    } cases[] = {{"GrabberShortcut", QKeySequence(QStringLiteral("Ctrl+G")), WindowSet::Tool::Grabber, "frmMain"},
+                 {"WallpaperShortcut", QKeySequence(QStringLiteral("Ctrl+B")), WindowSet::Tool::Wallpaper, "Form30"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* key = main->findChild<QShortcut*>(QString::fromLatin1(c.shortcut));
+        ASSERT_NE(key, nullptr);
+        EXPECT_EQ(key->key(), c.keys);
+        emit key->activated();
+        QPointer<QWidget> window = set.tool(c.tool);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(window->objectName(), QString::fromLatin1(c.name));
+        EXPECT_EQ(window->parentWidget(), nullptr);
+        EXPECT_TRUE(window->isVisible());
+        emit key->activated();
+        EXPECT_EQ(set.tool(c.tool), window.data());
+        window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(window.isNull());
+    }
+    // The shortcut list of the designer windows names both.
+    auto* heading = main->findChild<QLabel*>(QStringLiteral("Label2"));
+    ASSERT_NE(heading, nullptr);
+    EXPECT_TRUE(heading->toolTip().contains(QStringLiteral("Ctrl+G")));
+    EXPECT_TRUE(heading->toolTip().contains(QStringLiteral("Ctrl+B")));
 }
 
 TEST_F(ProgramWindows, MusicPlaysTheSongOfTheProgramDirectory)

@@ -162,12 +162,61 @@ TEST_F(Windows, ToolWindowsAreKeptWhileHiddenAndMadeFreshAfterTheCloseBox)
     EXPECT_EQ(made["Form20"], 2);
 }
 
+TEST_F(Windows, GrabberAndWallpaperHaveNoOwnerAndASecondOpenBringsTheOpenOneBack)
+{
+    registerDesigners({1});
+    registerTool(WindowSet::Tool::Grabber, "frmMain");
+    registerTool(WindowSet::Tool::Wallpaper, "Form30");
+    set.showMainWindow();
+    const struct {
+        WindowSet::Tool tool;
+        void (WindowSet::*open)();
+        const char* name;
+    } tools[] = {{WindowSet::Tool::Grabber, &WindowSet::openGrabber, "frmMain"},
+                 {WindowSet::Tool::Wallpaper, &WindowSet::openWallpaper, "Form30"}};
+    for (const auto& t : tools) {
+        SCOPED_TRACE(t.name);
+        (set.*t.open)();
+        QPointer<QWidget> first = set.tool(t.tool);
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->objectName(), QString::fromLatin1(t.name));
+        EXPECT_EQ(first->parentWidget(), nullptr);
+        EXPECT_TRUE(first->isVisible());
+        // Hidden or minimized, the same window comes back.
+        first->hide();
+        (set.*t.open)();
+        first->showMinimized();
+        (set.*t.open)();
+        EXPECT_EQ(set.tool(t.tool), first.data());
+        EXPECT_TRUE(first->isVisible());
+        EXPECT_FALSE(first->isMinimized());
+        EXPECT_EQ(made[t.name], 1);
+        // A maximized window minimized comes back maximized.
+        first->showMaximized();
+        first->showMinimized();
+        (set.*t.open)();
+        EXPECT_TRUE(first->isMaximized());
+        EXPECT_FALSE(first->isMinimized());
+        // The close box unloads it; the next open makes a fresh one.
+        first->close();
+        flushDeletes();
+        EXPECT_TRUE(first.isNull());
+        (set.*t.open)();
+        EXPECT_EQ(made[t.name], 2);
+    }
+    EXPECT_TRUE(set.designer(1)->isVisible());
+}
+
 TEST_F(Windows, ToolWithoutAWindowDoesNothing)
 {
     registerDesigners({1});
     set.showMainWindow();
     set.openZoom(set.designer(1));
     set.openPrinting(set.designer(1));
+    set.openGrabber();
+    set.openWallpaper();
+    EXPECT_EQ(set.tool(WindowSet::Tool::Grabber), nullptr);
+    EXPECT_EQ(set.tool(WindowSet::Tool::Wallpaper), nullptr);
     EXPECT_EQ(set.tool(WindowSet::Tool::Zoom), nullptr);
     EXPECT_EQ(set.tool(WindowSet::Tool::Printing), nullptr);
 }

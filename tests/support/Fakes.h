@@ -177,12 +177,14 @@ class RecordingNavigator : public Navigator {
 public:
     std::vector<int> categories;
     std::vector<QWidget*> captureOwners, zoomOwners, printingOwners;
-    int musicStarts = 0, musicStops = 0, mainShows = 0;
+    int musicStarts = 0, musicStops = 0, mainShows = 0, grabberOpens = 0, wallpaperOpens = 0;
 
     void showCategory(int category) override { categories.push_back(category); }
     void openCapture(QWidget* owner) override { captureOwners.push_back(owner); }
     void openZoom(QWidget* owner) override { zoomOwners.push_back(owner); }
     void openPrinting(QWidget* owner) override { printingOwners.push_back(owner); }
+    void openGrabber() override { ++grabberOpens; }
+    void openWallpaper() override { ++wallpaperOpens; }
     void startMusic() override { ++musicStarts; }
     void stopMusic() override { ++musicStops; }
     void showMainWindow() override { ++mainShows; }

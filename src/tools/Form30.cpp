@@ -1,0 +1,444 @@
+#include "tools/Form30.h"
+
+#include "engine/PictureFiles.h"
+#include "forms/FormToolkit.h"
+#include "forms/Navigator.h"
+#include "platform/MachineMemory.h"
+#include "platform/WindowPlacement.h"
+#include "tools/Wallpaper.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <future>
+
+#include <sys/stat.h>
+
+// The stored pictures are compiled into this library; a static library must
+// register its resources itself.
+static void initWallpaperResources()
+{
+    Q_INIT_RESOURCE(wallpaper);
+}
+
+namespace lh::tools {
+
+namespace {
+
+using forms::Kind;
+constexpr forms::FontSpec kPlain{"宋体", 9, false};
+constexpr forms::FontSpec kHint{"宋体", 9, true};
+const QString kNoticeTitle = QStringLiteral("蓝禾提示");
+
+// Client coordinates, twips.
+const forms::Row kWindowRows[] = {
+    {"Picture3", Kind::Panel, "", {0, 0, 21420, 495}, nullptr, "#D7157B"},
+    {"Picture1", Kind::PictureBox, "", {0, 480, 16000, 12000}, nullptr, "#FFFFFF", kPlain, true, -1, Form30::kCanvasBorder},
+    {"Picture2", Kind::PictureBox, "", {0, 0, 5760, 5775}, nullptr, nullptr, kPlain, false, -1, Form30::kCanvasBorder},
+};
+
+// Toolbar coordinates (inside Picture3), twips.
+const forms::Row kToolbarRows[] = {
+    {"Command3", Kind::Button, "新建", {0, 30, 525, 465}, nullptr, "#C0C0FF"},
+    {"Command4", Kind::Button, "打开", {540, 30, 495, 465}, nullptr, "#C0C0FF"},
+    {"Command5", Kind::Button, "保存", {1050, 30, 495, 465}, nullptr, "#C0C0FF"},
+    {"Command6", Kind::Button, "打印", {1560, 30, 495, 465}, nullptr, "#C0C0FF"},
+    {"Command7", Kind::Button, "缩放", {2070, 30, 495, 465}, nullptr, "#C0C0FF"},
+    {"Command8", Kind::Button, "剪裁", {2580, 30, 495, 465}, nullptr, "#C0C0FF"},
+    {"Text1", Kind::TextBox, "33000", {3060, 30, 1125, 465}, "#0000C0", "#C0FFC0"},
+    {"Command1", Kind::Button, "高度", {4200, 30, 495, 465}, nullptr, "#C0C0FF"},
+    {"Text2", Kind::TextBox, "43000", {4710, 30, 1125, 465}, "#0000C0", "#C0FFC0"},
+    {"Command2", Kind::Button, "宽度", {5850, 30, 495, 465}, nullptr, "#C0C0FF"},
+    {"Command9", Kind::Button, "壁纸1", {6360, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Command10", Kind::Button, "壁纸2", {6870, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Command11", Kind::Button, "壁纸3", {7380, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Command12", Kind::Button, "壁纸4", {7890, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Command13", Kind::Button, "壁纸5", {8400, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Command14", Kind::Button, "壁纸6", {8910, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Command15", Kind::Button, "壁纸7", {9420, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Command16", Kind::Button, "壁纸8", {9930, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Command17", Kind::Button, "壁纸9", {10440, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Command18", Kind::Button, "壁纸10", {10950, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Command19", Kind::Button, "壁纸11", {11460, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Command20", Kind::Button, "壁纸12", {11970, 30, 495, 465}, nullptr, "#FFC0FF"},
+    {"Label1", Kind::Label, "壁纸最大尺寸根据本机内存大小而定 尽量关闭其他应用程序", {13350, 60, 3135, 405},
+     "#008080", "#D7157B", kHint},
+};
+
+const forms::WindowLook kLook{"Form30", "蓝禾壁纸排版", nullptr, kPlain};
+
+QString storedName(int index)
+{
+    if (index == 0)
+        return QStringLiteral(":/wallpaper/tile.bmp");
+    return QStringLiteral(":/wallpaper/pattern%1.%2").arg(index).arg(index == 11 ? "bmp" : "jpg");
+}
+
+QImage screenPicture(const QImage& picture)
+{
+    QImage p = picture.convertToFormat(QImage::Format_RGB32);
+    p.setDevicePixelRatio(1.0);
+    p.setDotsPerMeterX(kScreenDotsPerMetre);
+    p.setDotsPerMeterY(kScreenDotsPerMetre);
+    return p;
+}
+
+} // namespace
+
+QImage Form30::storedPicture(int index)
+{
+    ::initWallpaperResources();
+    if (index < 0 || index > kPatterns)
+        return {};
+    return QImage(storedName(index));
+}
+
+Form30::Form30(const PlatformServices& services, Navigator& navigator, QWidget* owner)
+    : QMainWindow(owner, Qt::Window), services_(services), navigator_(navigator), freeMemory_(&freeMemoryBytes)
+{
+    forms::applyWindowLook(this, kLook);
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    const std::pair<const char*, const char*> entries[] = {
+        {"mnuNew", "新建"}, {"mnuOpen", "打开"}, {"mnuSave", "保存"}, {"mnuPrint", "打印"}, {"mnuExit", "退出"}};
+    const std::function<void()> actions[] = {[this] { Command3_Click(); }, [this] { Command4_Click(); },
+                                             [this] { Command5_Click(); }, [this] { Command6_Click(); },
+                                             [this] { mnuExit_Click(); }};
+    for (int i = 0; i < 5; ++i) {
+        QAction* a = file->addAction(QString::fromUtf8(entries[i].second));
+        a->setObjectName(QString::fromLatin1(entries[i].first));
+        connect(a, &QAction::triggered, this, actions[i]);
+    }
+
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("Form30Client"));
+    setCentralWidget(client_);
+    forms::buildControls(client_, kWindowRows);
+    picture3_ = forms::control<QWidget>(client_, "Picture3");
+    forms::buildControls(picture3_, kToolbarRows);
+    picture1_ = forms::control<forms::PicturePane>(client_, "Picture1");
+    picture2_ = forms::control<forms::PicturePane>(client_, "Picture2");
+    picture1_->setAutoSize(true);
+    picture2_->setAutoSize(true);
+    picture1_->setCursor(Qt::SizeAllCursor);
+    picture1_->installEventFilter(this);
+    text1_ = forms::control<QLineEdit>(picture3_, "Text1");
+    text2_ = forms::control<QLineEdit>(picture3_, "Text2");
+    if (auto* hint = forms::control<QLabel>(picture3_, "Label1")) {
+        hint->setWordWrap(true);
+        hint->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        // Two whole lines of the installed face: the hint grows to the left
+        // when the face is wider than the one the strip was drawn for.
+        const QFontMetrics metrics(hint->font());
+        const int twoLines = metrics.horizontalAdvance(hint->text()) / 2 + 2 * metrics.maxWidth();
+        hint->resize(std::max(hint->width(), twoLines), hint->height());
+    }
+
+    const std::pair<const char*, void (Form30::*)()> buttons[] = {
+        {"Command1", &Form30::Command1_Click}, {"Command2", &Form30::Command2_Click},
+        {"Command3", &Form30::Command3_Click}, {"Command4", &Form30::Command4_Click},
+        {"Command5", &Form30::Command5_Click}, {"Command6", &Form30::Command6_Click},
+        {"Command7", &Form30::Command7_Click}, {"Command8", &Form30::Command8_Click}};
+    for (const auto& [name, handler] : buttons)
+        if (auto* b = forms::control<QPushButton>(picture3_, name))
+            connect(b, &QPushButton::clicked, this, handler);
+    for (int k = 1; k <= kPatterns; ++k) {
+        const QByteArray name = "Command" + QByteArray::number(8 + k);
+        if (auto* b = forms::control<QPushButton>(picture3_, name.constData()))
+            connect(b, &QPushButton::clicked, this, [this, k] { patternClick(k); });
+    }
+
+    for (int k = 1; k <= kPatterns; ++k)
+        patterns_[std::size_t(k - 1)] = screenPicture(storedPicture(k));
+    picture2_->setPicture(screenPicture(storedPicture(0)));
+
+    const QSize clientSize = forms::twipsRect(0, 0, 21420, 12690).size();
+    resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
+    layoutStrip();
+
+    // The canvas at the text boxes' size, tiled with the default tile.
+    const CanvasSizeCheck start = checkCanvasSize(twipsOfText(text2_->text()), twipsOfText(text1_->text()),
+                                                  kCanvasBorder, freeMemory_());
+    if (start.verdict == CanvasVerdict::Ok)
+        tileNewCanvas(start.inner, tile());
+    setWindowState(Qt::WindowMaximized);
+}
+
+Form30::~Form30() = default;
+
+const QImage& Form30::tile() const { return picture2_->picture(); }
+
+QSize Form30::cell() const { return picture2_->innerSize(); }
+
+const QImage& Form30::pattern(int k) const
+{
+    static const QImage none;
+    return k >= 1 && k <= kPatterns ? patterns_[std::size_t(k - 1)] : none;
+}
+
+void Form30::layoutStrip()
+{
+    if (!picture3_)
+        return;
+    // The whole width of the window (its outer width less 2 twips).
+    picture3_->resize(std::max(1, width()), picture3_->height());
+    if (auto* hint = forms::control<QLabel>(picture3_, "Label1"))
+        hint->move(std::max(0, picture3_->width() - hint->width()), hint->y());
+}
+
+void Form30::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    layoutStrip();
+}
+
+void Form30::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (!placed_ && !e->spontaneous()) {
+        placed_ = true;
+        fillScreenIfNobodyMaximizes(this);
+    }
+    layoutStrip();
+}
+
+void Form30::tell(const QString& text)
+{
+    services_.messages->inform(this, text, kNoticeTitle, MessageIcon::Exclamation);
+}
+
+bool Form30::tileNewCanvas(QSize inner, const QImage& picture)
+{
+    const QSize cellSize = cell();
+    QImage canvas = makeCanvas(inner);
+    if (canvas.isNull()) {
+        tell(canvasRefusal(CanvasVerdict::TooLarge, freeMemory_()));
+        return false;
+    }
+    // A long tiling shows its progress after half a second and can be cancelled.
+    QProgressDialog progress(QStringLiteral("正在排版壁纸……"), QStringLiteral("取消"), 0, inner.height(), this);
+    progress.setObjectName(QStringLiteral("TileProgress"));
+    progress.setWindowTitle(kNoticeTitle);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(progressDelayMs_);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+    const bool done = TileCanvas(canvas, picture, cellSize.width(), cellSize.height(), [&](int rows, int) {
+        progress.setValue(rows);
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    if (!done)
+        return false;
+    picture1_->setPicture(canvas);
+    return true;
+}
+
+std::optional<double> Form30::currentWidthTwips() const { return double(picture1_->width() * forms::kTwipsPerPixel); }
+
+std::optional<double> Form30::currentHeightTwips() const
+{
+    return double(picture1_->height() * forms::kTwipsPerPixel);
+}
+
+void Form30::applySize(std::optional<double> widthTwips, std::optional<double> heightTwips)
+{
+    const std::int64_t free = freeMemory_();
+    const CanvasSizeCheck check = checkCanvasSize(widthTwips, heightTwips, kCanvasBorder, free);
+    if (check.verdict != CanvasVerdict::Ok) {
+        tell(canvasRefusal(check.verdict, free));
+        return;
+    }
+    tileNewCanvas(check.inner, tile());
+}
+
+void Form30::Command1_Click() { applySize(currentWidthTwips(), twipsOfText(text1_->text())); }
+
+void Form30::Command2_Click() { applySize(twipsOfText(text2_->text()), currentHeightTwips()); }
+
+void Form30::Command3_Click()
+{
+    const CanvasSizeCheck check = checkCanvasSize(16000, 11000, kCanvasBorder, freeMemory_());
+    if (check.verdict != CanvasVerdict::Ok) {
+        tell(canvasRefusal(check.verdict, freeMemory_()));
+        return;
+    }
+    if (tileNewCanvas(check.inner, tile()))
+        picture1_->move(forms::twipsToPixels(0), forms::twipsToPixels(510));
+}
+
+void Form30::Command4_Click()
+{
+    const std::optional<QString> name = services_.files->openFile(
+        this, QStringLiteral("打开"),
+        QStringLiteral("All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp"),
+        QString());
+    if (!name || name->isEmpty())
+        return;
+    const QImage picture = loadPicture(*name);
+    if (picture.isNull())
+        return;
+    const QImage shown = screenPicture(picture);
+    picture1_->setPicture(shown);
+    picture2_->setPicture(shown);
+}
+
+void Form30::patternClick(int k)
+{
+    if (k < 1 || k > kPatterns)
+        return;
+    tileNewCanvas(picture1_->innerSize(), pattern(k));
+}
+
+void Form30::Command5_Click()
+{
+    const std::optional<QString> name = services_.files->saveFile(
+        this, QStringLiteral("保存"), QStringLiteral("位图文件 (*.Bmp)|*.Bmp"), programDirectory(), false);
+    if (!name || name->isEmpty())
+        return;
+    if (QFileInfo::exists(*name)
+        && !services_.messages->ask(this, QStringLiteral("文件已经存在，是否覆盖文件？"), QStringLiteral("询问")))
+        return;
+    QString why;
+    const SaveResult result = saveCanvas(*name, &why);
+    if (result == SaveResult::Failed)
+        tell(QStringLiteral("壁纸没有保存。\n%1").arg(why));
+}
+
+Form30::SaveResult Form30::saveCanvas(const QString& path, QString* why)
+{
+    // The file is written under a temporary name beside the chosen one and
+    // put in its place when whole, so a cancelled save leaves no file
+    // behind and an existing file as it was.
+    const QFileInfo target(path);
+    QString temporary;
+    {
+        QTemporaryFile t(target.absoluteDir().filePath(QStringLiteral(".wallpaper-XXXXXX.bmp")));
+        if (!t.open()) {
+            *why = QStringLiteral("无法写入文件夹 %1：%2").arg(target.absolutePath(), t.errorString());
+            return SaveResult::Failed;
+        }
+        t.setAutoRemove(false);
+        temporary = t.fileName();
+    }
+    const QImage canvas = picture1_->picture();
+    std::future<std::pair<bool, QString>> writing = std::async(std::launch::async, [canvas, temporary] {
+        QString reason;
+        const bool ok = writeBmp24(canvas, temporary, &reason);
+        return std::make_pair(ok, reason);
+    });
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool cancelled = false;
+    if (writing.wait_for(std::chrono::milliseconds(progressDelayMs_)) != std::future_status::ready) {
+        // A long write shows that it runs and can be cancelled; the other
+        // windows go on meanwhile.
+        QProgressDialog progress(QStringLiteral("正在保存壁纸……"), QStringLiteral("取消"), 0, 0, this);
+        progress.setObjectName(QStringLiteral("SaveProgress"));
+        progress.setWindowTitle(kNoticeTitle);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(0);
+        progress.show();
+        while (writing.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
+            if (!cancelled && progress.wasCanceled()) {
+                cancelled = true;
+                progress.setLabelText(QStringLiteral("正在取消……"));
+            }
+        }
+    }
+    const auto [written, reason] = writing.get();
+    QApplication::restoreOverrideCursor();
+    if (cancelled || !written) {
+        QFile::remove(temporary);
+        *why = reason;
+        return cancelled ? SaveResult::Cancelled : SaveResult::Failed;
+    }
+    // The file gets the permissions of the one it replaces, or those of a new file.
+    if (target.exists()) {
+        QFile::setPermissions(temporary, QFile::permissions(path));
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::chmod(QFile::encodeName(temporary).constData(), 0666 & ~mask);
+    }
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
+        *why = QStringLiteral("无法写入文件 %1：%2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        QFile::remove(temporary);
+        return SaveResult::Failed;
+    }
+    return SaveResult::Saved;
+}
+
+void Form30::Command6_Click()
+{
+    if (picture1_->picture().isNull()) {
+        tell(QStringLiteral("没有可打印的壁纸。"));
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString why;
+    const bool printed = services_.printer->printPicture(picture1_->picture(), &why);
+    QApplication::restoreOverrideCursor();
+    if (!printed)
+        tell(QStringLiteral("壁纸没有打印。\n%1").arg(why));
+}
+
+void Form30::Command7_Click() { navigator_.openZoom(this); }
+
+void Form30::Command8_Click() { navigator_.openCapture(nullptr); }
+
+void Form30::mnuExit_Click()
+{
+    hide();
+    navigator_.showMainWindow();
+}
+
+bool Form30::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != picture1_)
+        return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        // Any button picks the canvas up; it follows the pointer until released.
+        auto* e = static_cast<QMouseEvent*>(event);
+        dragging_ = true;
+        dragStart_ = picture1_->pos();
+        dragPress_ = e->globalPosition().toPoint();
+        return true;
+    }
+    case QEvent::MouseMove: {
+        if (!dragging_)
+            return false;
+        auto* e = static_cast<QMouseEvent*>(event);
+        picture1_->move(dragCanvasTo(dragStart_, dragPress_, e->globalPosition().toPoint(), picture1_->size(),
+                                     client_->size()));
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (dragging_ && e->buttons() == Qt::NoButton)
+            dragging_ = false;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace lh::tools

@@ -1,0 +1,534 @@
+#include "tools/FrmMain.h"
+
+#include "engine/PictureFiles.h"
+#include "forms/Controls.h"
+#include "forms/FormToolkit.h"
+#include "forms/Navigator.h"
+#include "platform/ScreenGrabbers.h"
+#include "tools/Form20.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCursor>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QTimer>
+
+#include <algorithm>
+#include <array>
+
+namespace lh::tools {
+
+namespace {
+
+using forms::Kind;
+constexpr forms::FontSpec kPlain{"宋体", 9, false};
+const QString kNoticeTitle = QStringLiteral("蓝禾提示");
+// Time the other windows get to repaint what a hidden frame uncovered before
+// the screen is read.
+constexpr int kSettleMs = 60;
+constexpr int kFrameWidth = 3;
+
+// Said once per run where the platform hides the screen or other programs' windows.
+bool g_toldOwnWindowsOnly = false;
+
+// Client coordinates, twips.
+const forms::Row kRows[] = {
+    {"Label1", Kind::Label, "左键点击图片，然后按住不放拖动鼠标到需要捕获的窗口。", {150, 240, 1200, 900}, "#FFFFC0"},
+    {"picSnap", Kind::PictureBox, "", {390, 1410, 525, 480}, nullptr, "#C0FFC0", kPlain, true, -1, 2},
+    {"chk", Kind::CheckBox, "抓图时最小化窗体(&M)", {150, 2100, 1200, 495}, "#FF8000", "#004040"},
+    {"cmdSave", Kind::Button, "保存图片(&S)", {150, 3330, 1200, 345}, nullptr, "#C0C0FF"},
+    {"picScroll", Kind::PictureBox, "", {1575, 0, 5235, 4920}, nullptr, "#808080", kPlain, true, -1, 0},
+    {"HScroll1", Kind::HScrollBar, "", {1575, 4920, 1245, 270}},
+    {"VScroll1", Kind::VScrollBar, "", {6810, 0, 270, 1245}},
+};
+// Inside picScroll.
+const forms::Row kViewportRows[] = {
+    {"picBmp", Kind::PictureBox, "", {0, 0, 3825, 2805}, nullptr, "#808080", kPlain, true, -1, 0},
+};
+
+const forms::WindowLook kLook{"frmMain", "蓝禾抓图器", "#004040", kPlain};
+
+// The handle's picture: a small target.
+QImage handlePicture()
+{
+    QImage img(31, 28, QImage::Format_RGB32);
+    img.fill(QColor(0xC0, 0xFF, 0xC0));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x00, 0x40, 0x40), 2));
+    p.drawEllipse(QPointF(15.5, 14), 9, 9);
+    p.drawLine(QPointF(15.5, 1), QPointF(15.5, 27));
+    p.drawLine(QPointF(2, 14), QPointF(29, 14));
+    p.setBrush(QColor(0xD7, 0x15, 0x7B));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(15.5, 14), 2.5, 2.5);
+    return img;
+}
+
+QRect deviceToLogical(const QRect& device)
+{
+    const QScreen* s = QGuiApplication::primaryScreen();
+    const qreal dpr = s ? s->devicePixelRatio() : 1.0;
+    const QRect desk = virtualDesktopDeviceRect();
+    return QRectF((device.x() + desk.x()) / dpr, (device.y() + desk.y()) / dpr, device.width() / dpr,
+                  device.height() / dpr)
+        .toAlignedRect();
+}
+
+QImage withScreenResolution(QImage img)
+{
+    img.setDevicePixelRatio(1.0);
+    img.setDotsPerMeterX(kScreenDotsPerMetre);
+    img.setDotsPerMeterY(kScreenDotsPerMetre);
+    return img;
+}
+
+} // namespace
+
+// A top-level window without frame, above all others, that shows a piece of
+// the screen with its pixels inverted and lets the mouse through.
+class FrameStrip : public QWidget {
+public:
+    FrameStrip()
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                               | Qt::X11BypassWindowManagerHint | Qt::Tool | Qt::WindowTransparentForInput)
+    {
+        setObjectName(QStringLiteral("GrabFrameStrip"));
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    void setPixels(const QImage& pixels) { pixels_ = pixels; update(); }
+    const QImage& pixels() const { return pixels_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.drawImage(rect(), pixels_);
+    }
+
+private:
+    QImage pixels_;
+};
+
+// The 3-pixel outline of a rectangle, made of four strips just inside it.
+class GrabFrame {
+public:
+    void showAround(const EdgeRect& r, const QImage& screen)
+    {
+        const int w = r.width(), h = r.height();
+        const int t = kFrameWidth;
+        const std::array<QRect, 4> parts = {QRect(r.left, r.top, w, std::min(t, h)),
+                                            QRect(r.left, r.bottom - t, w, h > t ? t : 0),
+                                            QRect(r.left, r.top + t, std::min(t, w), h - 2 * t),
+                                            QRect(r.right - t, r.top + t, w > t ? t : 0, h - 2 * t)};
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            FrameStrip& strip = strips_[i];
+            const QRect part = parts[i];
+            if (part.width() <= 0 || part.height() <= 0) {
+                strip.hide();
+                continue;
+            }
+            QImage pixels = screen.isNull() ? QImage(part.size(), QImage::Format_RGB32) : screen.copy(part);
+            if (screen.isNull())
+                pixels.fill(Qt::white);
+            pixels.invertPixels();
+            strip.setPixels(pixels);
+            strip.setGeometry(deviceToLogical(part));
+            strip.show();
+            strip.raise();
+        }
+    }
+    void hide()
+    {
+        for (FrameStrip& s : strips_)
+            s.hide();
+    }
+    QList<QWidget*> windows()
+    {
+        QList<QWidget*> out;
+        for (FrameStrip& s : strips_)
+            out << &s;
+        return out;
+    }
+
+private:
+    std::array<FrameStrip, 4> strips_;
+};
+
+// Holds the pointer while a grab lasts, whether the grabber is on screen or
+// minimized: a one-pixel window that takes every mouse event and hands the
+// release to the grabber.
+class PointerHolder : public QWidget {
+public:
+    explicit PointerHolder(std::function<void(Qt::MouseButton)> onRelease)
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                               | Qt::X11BypassWindowManagerHint | Qt::Tool)
+        , onRelease_(std::move(onRelease))
+    {
+        setObjectName(QStringLiteral("GrabPointerHolder"));
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setGeometry(-10, -10, 1, 1);
+    }
+    void take()
+    {
+        show();
+        grabMouse(Qt::CrossCursor);
+        held_ = true;
+    }
+    void letGo()
+    {
+        if (held_)
+            releaseMouse();
+        held_ = false;
+        hide();
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        e->accept();
+        onRelease_(e->button());
+    }
+
+private:
+    std::function<void(Qt::MouseButton)> onRelease_;
+    bool held_ = false;
+};
+
+FrmMain::FrmMain(const PlatformServices& services, Navigator& navigator, QWidget* owner)
+    : QWidget(owner, Qt::Window)
+    , services_(services)
+    , navigator_(navigator)
+    , finder_(makeWindowFinder(QGuiApplication::platformName()))
+    , pointer_([] { return QCursor::pos(); })
+    , frame_(std::make_unique<GrabFrame>())
+    , holder_(std::make_unique<PointerHolder>([this](Qt::MouseButton b) { picSnap_MouseUp(b); }))
+{
+    forms::applyWindowLook(this, kLook);
+    forms::buildControls(this, kRows);
+    picSnap_ = forms::control<forms::PicturePane>(this, "picSnap");
+    picScroll_ = forms::control<forms::PicturePane>(this, "picScroll");
+    forms::buildControls(picScroll_, kViewportRows);
+    picBmp_ = forms::control<forms::PicturePane>(picScroll_, "picBmp");
+    chk_ = forms::checkBox(this, "chk");
+    cmdSave_ = forms::control<QPushButton>(this, "cmdSave");
+    hScroll1_ = forms::control<QScrollBar>(this, "HScroll1");
+    vScroll1_ = forms::control<QScrollBar>(this, "VScroll1");
+    if (auto* label = forms::control<QLabel>(this, "Label1")) {
+        // The instruction shows whole in the installed face: as wide as the
+        // column left of the viewport allows and as high as it needs above the handle.
+        label->setWordWrap(true);
+        const int room = picScroll_->x() - label->x() - 2;
+        label->resize(std::max(label->width(), room), label->height());
+        label->resize(label->width(), std::clamp(label->heightForWidth(label->width()), label->height(),
+                                                 std::max(label->height(), picSnap_->y() - label->y() - 2)));
+    }
+
+    // Its caption wraps onto two lines in the width of the column.
+    chk_->resize(std::max(chk_->width(), picScroll_->x() - chk_->x() - 2), chk_->height());
+    chk_->setChecked(true);
+    picSnap_->setAutoSize(true);
+    picSnap_->setPicture(handlePicture());
+    picSnap_->setCursor(Qt::CrossCursor);
+    picSnap_->installEventFilter(this);
+    picBmp_->setAutoSize(true);
+    connect(cmdSave_, &QPushButton::clicked, this, &FrmMain::cmdSave_Click);
+    connect(hScroll1_, &QScrollBar::valueChanged, this,
+            [this](int v) { picBmp_->move(forms::twipsToPixels(-double(v)), picBmp_->y()); });
+    connect(vScroll1_, &QScrollBar::valueChanged, this,
+            [this](int v) { picBmp_->move(picBmp_->x(), forms::twipsToPixels(-double(v))); });
+
+    tmr_ = new QTimer(this);
+    tmr_->setObjectName(QStringLiteral("tmr"));
+    tmr_->setInterval(kTickMs);
+    connect(tmr_, &QTimer::timeout, this, &FrmMain::tmr_Timer);
+
+    resize(forms::twipsRect(0, 0, 7080, 5190).size());
+    // Centred on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    Form_Resize();
+}
+
+FrmMain::~FrmMain()
+{
+    tmr_->stop();
+    holder_->letGo();
+    frame_->hide();
+}
+
+void FrmMain::forgetOwnWindowsNotice() { g_toldOwnWindowsOnly = false; }
+
+QList<QWidget*> FrmMain::frameWindows() const { return frame_->windows(); }
+
+bool FrmMain::seesEverything() const
+{
+    return services_.screen->canGrabScreen() && finder_->seesForeignWindows();
+}
+
+void FrmMain::tellOwnWindowsOnly()
+{
+    if (g_toldOwnWindowsOnly)
+        return;
+    g_toldOwnWindowsOnly = true;
+    services_.messages->inform(
+        this, QStringLiteral("本系统不让程序读取屏幕或查找其他程序的窗口，抓图器只能抓取本程序窗口中显示的图像。"),
+        kNoticeTitle, MessageIcon::Information);
+}
+
+std::vector<std::uint64_t> FrmMain::ownWindowIds() const
+{
+    std::vector<std::uint64_t> ids;
+    QList<QWidget*> mine = frame_->windows();
+    mine << holder_.get();
+    for (QWidget* w : mine)
+        if (w->testAttribute(Qt::WA_WState_Created))
+            ids.push_back(std::uint64_t(w->winId()));
+    return ids;
+}
+
+std::optional<FrmMain::Target> FrmMain::targetAt(QPoint global)
+{
+    QWidget* own = QApplication::widgetAt(global);
+    if (own && (own->window() == holder_.get() || frame_->windows().contains(own->window())))
+        own = nullptr;
+    if (own) {
+        const QPoint tl = globalToDesktopDevice(own->mapToGlobal(QPointF(0, 0)));
+        const QPoint br = globalToDesktopDevice(own->mapToGlobal(QPointF(own->width(), own->height())));
+        return Target{EdgeRect{tl.x(), tl.y(), br.x(), br.y()}, own};
+    }
+    if (finder_->seesForeignWindows()) {
+        if (const std::optional<FoundWindow> f = finder_->windowAt(globalToDesktopDevice(global), ownWindowIds())) {
+            const QRect r = f->rect;
+            return Target{EdgeRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}, nullptr};
+        }
+    }
+    return std::nullopt;
+}
+
+void FrmMain::picSnap_MouseDown(Qt::MouseButton button)
+{
+    if (button != Qt::LeftButton || grabbing_ || finishing_)
+        return;
+    // A platform that hides the screen is told of after the grab, not while
+    // the button is held.
+    if (chk_->isChecked())
+        showMinimized();
+    grabbing_ = true;
+    holder_->take();
+    tmr_->start();
+}
+
+void FrmMain::tmr_Timer()
+{
+    if (!grabbing_)
+        return;
+    // Last tick's frame goes before anything is looked at.
+    frame_->hide();
+    pendingFrame_.reset();
+    if (const std::optional<Target> t = targetAt(pointer_())) {
+        const QSize screen = virtualDesktopDeviceRect().size();
+        found_ = clampToScreen(t->rect, screen.width(), screen.height());
+        foundOwn_ = t->own;
+        pendingFrame_ = found_;
+        QTimer::singleShot(kSettleMs, this, &FrmMain::showFrame);
+    }
+}
+
+void FrmMain::showFrame()
+{
+    if (!grabbing_ || !pendingFrame_)
+        return;
+    const EdgeRect r = *pendingFrame_;
+    pendingFrame_.reset();
+    QImage screen;
+    if (services_.screen->canGrabScreen())
+        screen = services_.screen->grabDesktop();
+    if (screen.isNull() && foundOwn_) {
+        // Only the control's own pixels are known: the frame shows them inverted.
+        const QImage own = foundOwn_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QSize desk = virtualDesktopDeviceRect().size();
+        screen = QImage(desk.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        screen.fill(Qt::white);
+        QPainter p(&screen);
+        p.drawImage(QRect(r.left, r.top, r.width(), r.height()), own,
+                    QRect(QPoint(0, 0), own.size()).intersected(QRect(0, 0, r.width(), r.height())));
+    }
+    frame_->showAround(r, screen);
+}
+
+void FrmMain::picSnap_MouseUp(Qt::MouseButton button)
+{
+    if (button != Qt::LeftButton || !grabbing_)
+        return;
+    tmr_->stop();
+    grabbing_ = false;
+    pendingFrame_.reset();
+    holder_->letGo();
+    frame_->hide();
+    if (!found_) {
+        // Released before the first tick, or nothing of this program was under the pointer.
+        if (!seesEverything())
+            tellOwnWindowsOnly();
+        return;
+    }
+    finishing_ = true;
+    // The frame is gone; the screen is read once the windows under it repainted.
+    QTimer::singleShot(kSettleMs, this, &FrmMain::finishGrab);
+}
+
+QImage FrmMain::grabRect(const EdgeRect& r)
+{
+    if (r.width() <= 0 || r.height() <= 0) {
+        services_.messages->inform(this, QStringLiteral("这个窗口不在屏幕上，没有抓到图像。"), kNoticeTitle,
+                                   MessageIcon::Exclamation);
+        return {};
+    }
+    const QRect area(r.left, r.top, r.width(), r.height());
+    if (services_.screen->canGrabScreen()) {
+        const QImage desktop = services_.screen->grabDesktop();
+        if (!desktop.isNull())
+            return withScreenResolution(desktop.copy(area).convertToFormat(QImage::Format_RGB32));
+    }
+    if (foundOwn_) {
+        const QImage own = foundOwn_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QPoint at = globalToDesktopDevice(foundOwn_->mapToGlobal(QPointF(0, 0)));
+        return withScreenResolution(own.copy(area.translated(-at)));
+    }
+    services_.messages->inform(this, QStringLiteral("本系统不让程序读取屏幕，没有抓到这个窗口的图像。"), kNoticeTitle,
+                               MessageIcon::Exclamation);
+    return {};
+}
+
+void FrmMain::restoreWindow()
+{
+    if (isMinimized()) {
+        if (lastState_ & Qt::WindowMaximized)
+            showMaximized();
+        else
+            showNormal();
+    }
+    raise();
+    activateWindow();
+}
+
+void FrmMain::finishGrab()
+{
+    finishing_ = false;
+    if (!found_)
+        return;
+    const QImage picture = grabRect(*found_);
+    restoreWindow();
+    if (!seesEverything())
+        tellOwnWindowsOnly();
+    if (picture.isNull())
+        return;
+    picBmp_->move(0, 0);
+    picBmp_->setPicture(picture);
+    grabbed_ = true;
+    ++grabs_;
+    Form_Resize();
+    setFocus();
+}
+
+void FrmMain::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    lastState_ = windowState() & Qt::WindowMaximized ? Qt::WindowMaximized : Qt::WindowNoState;
+    const int t = forms::kTwipsPerPixel;
+    const GrabberLayout l = layoutGrabber(width() * t, height() * t, picScroll_->x() * t, picScroll_->width() * t,
+                                          picScroll_->height() * t, picBmp_->width() * t, picBmp_->height() * t, t);
+    if (l.scrollWidth)
+        picScroll_->resize(forms::twipsToPixels(*l.scrollWidth), picScroll_->height());
+    if (l.scrollHeight)
+        picScroll_->resize(picScroll_->width(), forms::twipsToPixels(*l.scrollHeight));
+    hScroll1_->setGeometry(hScroll1_->x(), forms::twipsToPixels(l.hScrollTop), forms::twipsToPixels(l.hScrollWidth),
+                           hScroll1_->height());
+    vScroll1_->setGeometry(forms::twipsToPixels(l.vScrollLeft), vScroll1_->y(), vScroll1_->width(),
+                           forms::twipsToPixels(l.vScrollHeight));
+    const std::pair<QScrollBar*, const ScrollSetup*> bars[] = {{hScroll1_, &l.horizontal}, {vScroll1_, &l.vertical}};
+    for (const auto& [bar, setup] : bars) {
+        bar->setVisible(setup->visible);
+        if (!setup->visible) {
+            // Nothing to pan: the picture goes back to the viewport's edge.
+            bar->setValue(0);
+            if (bar == hScroll1_)
+                picBmp_->move(0, picBmp_->y());
+            else
+                picBmp_->move(picBmp_->x(), 0);
+            continue;
+        }
+        bar->setValue(0);
+        if (setup->maximum)
+            bar->setRange(0, *setup->maximum);
+        bar->setPageStep(setup->largeStep);
+        bar->setSingleStep(setup->smallStep);
+    }
+}
+
+void FrmMain::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    Form_Resize();
+}
+
+void FrmMain::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void FrmMain::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    Form_Resize();
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == picSnap_) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            picSnap_MouseDown(static_cast<QMouseEvent*>(event)->button());
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease) {
+            picSnap_MouseUp(static_cast<QMouseEvent*>(event)->button());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmMain::cmdSave_Click()
+{
+    if (!grabbed_) {
+        services_.messages->inform(this, QStringLiteral("还没有抓到图像：请在左边的小图上按住左键，拖到要抓的窗口上再放开。"),
+                                   kNoticeTitle, MessageIcon::Exclamation);
+        return;
+    }
+    const std::optional<QString> name = services_.files->saveFile(
+        this, QStringLiteral("保存图片"), QStringLiteral("位图文件 (*.Bmp)|*.Bmp"), programDirectory(), false);
+    if (!name || name->isEmpty())
+        return;
+    if (QFileInfo::exists(*name)
+        && !services_.messages->ask(this, QStringLiteral("文件已经存在，是否覆盖文件？"), QStringLiteral("询问")))
+        return;
+    QString why;
+    if (!writeBmp24(picBmp_->picture(), *name, &why))
+        services_.messages->inform(this, QStringLiteral("图片没有保存。\n%1").arg(why), kNoticeTitle,
+                                   MessageIcon::Exclamation);
+}
+
+} // namespace lh::tools

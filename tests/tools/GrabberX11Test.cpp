@@ -1,0 +1,224 @@
+// The window grabber on a real X display: another program's window (an
+// ImageMagick viewer showing a known picture) is marked while the pointer,
+// moved from outside with xdotool, lies over it, and is grabbed pixel for
+// pixel; then the same under a window manager (openbox) with the grabber
+// minimized while the button is held.
+
+#include "platform/ScreenGrabbers.h"
+#include "platform/WindowFinder.h"
+#include "platform/WindowPlacement.h"
+#include "forms/Controls.h"
+#include "tools/FrmMain.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "XdotoolSupport.h"
+
+using namespace lh;
+using namespace lh::tools;
+using test::xdotool;
+
+namespace {
+
+QImage patterned(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 9) & 0xFF, (y * 13) & 0xFF, ((x + 2 * y) * 5) & 0xFF));
+    return img;
+}
+
+// What a program prints, run while this one keeps handling events.
+QString outputOf(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForStarted(5000))
+        return {};
+    while (p.state() != QProcess::NotRunning)
+        QTest::qWait(10);
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+// The place of a window named `title` on the screen, from xdotool; empty when not there.
+QRect windowNamed(const QString& title)
+{
+    const QString id = outputOf("xdotool", {"search", "--onlyvisible", "--name", title}).split('\n').value(0).trimmed();
+    if (id.isEmpty())
+        return {};
+    QRect r;
+    for (const QString& line : outputOf("xdotool", {"getwindowgeometry", "--shell", id}).split('\n')) {
+        const QStringList kv = line.split('=');
+        if (kv.size() != 2)
+            continue;
+        const int v = kv[1].toInt();
+        if (kv[0] == "X") r.moveLeft(v);
+        if (kv[0] == "Y") r.moveTop(v);
+        if (kv[0] == "WIDTH") r.setWidth(v);
+        if (kv[0] == "HEIGHT") r.setHeight(v);
+    }
+    return r;
+}
+
+class GrabberX11 : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X display";
+        ASSERT_TRUE(dir.isValid());
+        FrmMain::forgetOwnWindowsNotice();
+        services.files = &files;
+        services.messages = &messages;
+        services.screen = screen.get();
+    }
+    void TearDown() override
+    {
+        xdotool({"mouseup", "1"});
+        grabber.reset();
+        for (QProcess* p : {&viewer, &windowManager}) {
+            if (p->state() == QProcess::NotRunning)
+                continue;
+            p->terminate();
+            if (!p->waitForFinished(3000))
+                p->kill();
+            p->waitForFinished(3000);
+        }
+    }
+
+    // The known picture in another program's window; its place on the screen.
+    QRect showPictureElsewhere(QPoint at)
+    {
+        const QString file = dir.filePath(QStringLiteral("target.png"));
+        EXPECT_TRUE(picture.save(file));
+        viewer.start("display", {"-geometry", QStringLiteral("+%1+%2").arg(at.x()).arg(at.y()), "-title",
+                                 "lh-grab-target", file});
+        EXPECT_TRUE(viewer.waitForStarted(5000));
+        // Up, and showing the picture inside its border.
+        const std::unique_ptr<WindowFinder> finder = makeWindowFinder(QGuiApplication::platformName());
+        const QRect desk = virtualDesktopDeviceRect();
+        QRect where;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            const QRect outer = windowNamed(QStringLiteral("lh-grab-target"));
+            if (outer.isEmpty())
+                return false;
+            const std::optional<FoundWindow> f = finder->windowAt(outer.intersected(desk).center(), {});
+            where = f ? f->rect : QRect();
+            const QRect visible = where.intersected(desk);
+            return where.size() == picture.size()
+                && screen->grabDesktop().copy(visible).convertToFormat(QImage::Format_RGB32)
+                == picture.copy(visible.translated(-where.topLeft()));
+        }, 15000)) << "viewer at " << where.x() << "," << where.y() << " " << where.width() << "x" << where.height();
+        return where;
+    }
+
+    void openGrabber(bool minimize)
+    {
+        grabber = std::make_unique<FrmMain>(services, navigator);
+        grabber->chk()->setChecked(minimize);
+        grabber->move(60, 60);
+        grabber->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(grabber.get()));
+        QTest::qWait(200);
+    }
+
+    // Press on the handle, move over `over`, wait for the frame, release.
+    void dragTo(QPoint over, const QRect& expectFound, QPoint pictureAt)
+    {
+        const QPoint handle = grabber->picSnap()->mapToGlobal(grabber->picSnap()->rect().center());
+        ASSERT_TRUE(xdotool({"mousemove", QString::number(handle.x()), QString::number(handle.y()), "mousedown", "1"}));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return grabber->grabbing(); }, 5000));
+        ASSERT_TRUE(xdotool({"mousemove", QString::number(over.x()), QString::number(over.y())}));
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return grabber->found()
+                && QRect(grabber->found()->left, grabber->found()->top, grabber->found()->width(),
+                         grabber->found()->height()) == expectFound;
+        }, 5000));
+        // The frame on the real screen: the top strip shows the picture
+        // inverted, the inside is untouched.
+        const QImage shown = picture.copy(expectFound.translated(-pictureAt));
+        QImage inverted = shown.copy(0, 0, shown.width(), 3);
+        inverted.invertPixels();
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            const QImage now = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
+            return now.copy(expectFound.x(), expectFound.y(), expectFound.width(), 3) == inverted
+                && now.copy(expectFound.adjusted(3, 3, -3, -3)) == shown.copy(3, 3, shown.width() - 6, shown.height() - 6);
+        }, 3000));
+        ASSERT_TRUE(xdotool({"mouseup", "1"}));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return grabber->grabs() == 1; }, 5000));
+    }
+
+    QTemporaryDir dir;
+    QImage picture = patterned(240, 180);
+    test::FakeFileDialogs files;
+    test::RecordingMessageBoxes messages;
+    test::RecordingNavigator navigator;
+    std::unique_ptr<ScreenGrabber> screen = makeScreenGrabber(QGuiApplication::platformName());
+    PlatformServices services;
+    std::unique_ptr<FrmMain> grabber;
+    QProcess viewer;
+    QProcess windowManager;
+};
+
+} // namespace
+
+TEST_F(GrabberX11, GrabsExactlyThePixelsOfAnotherProgramsWindow)
+{
+    const QRect where = showPictureElsewhere(QPoint(700, 300));
+    openGrabber(false);
+    dragTo(where.center(), where, where.topLeft());
+    EXPECT_EQ(grabber->picBmp()->picture().convertToFormat(QImage::Format_RGB32), picture);
+    EXPECT_EQ(grabber->picBmp()->pos(), QPoint(0, 0));
+    // The frame is gone from the screen.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return screen->grabDesktop().copy(where).convertToFormat(QImage::Format_RGB32) == picture;
+    }, 2000));
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(GrabberX11, AWindowPartlyOffTheScreenIsGrabbedWithinTheScreen)
+{
+    const QRect desk = virtualDesktopDeviceRect();
+    const QRect where = showPictureElsewhere(QPoint(desk.width() - 100, desk.height() - 80));
+    const QRect visible = where.intersected(desk);
+    ASSERT_LT(visible.width(), where.width());
+    ASSERT_LT(visible.height(), where.height());
+    openGrabber(false);
+    dragTo(visible.center(), visible, where.topLeft());
+    EXPECT_EQ(grabber->picBmp()->picture().convertToFormat(QImage::Format_RGB32),
+              picture.copy(visible.translated(-where.topLeft())));
+}
+
+TEST_F(GrabberX11, UnderAWindowManagerTheGrabberHidesWhileHeldAndComesBack)
+{
+    ASSERT_FALSE(windowManagerPresent()) << "another window manager runs on this display";
+    windowManager.start("openbox", {"--sm-disable"});
+    ASSERT_TRUE(windowManager.waitForStarted(5000)) << "openbox is needed (scripts/setup.sh installs it)";
+    ASSERT_TRUE(QTest::qWaitFor([] { return windowManagerPresent(); }, 10000));
+
+    const QRect where = showPictureElsewhere(QPoint(700, 300));
+    openGrabber(true);
+    const QPoint handle = grabber->picSnap()->mapToGlobal(grabber->picSnap()->rect().center());
+    ASSERT_TRUE(xdotool({"mousemove", QString::number(handle.x()), QString::number(handle.y()), "mousedown", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grabber->grabbing(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grabber->isMinimized(); }, 5000));
+    ASSERT_TRUE(xdotool({"mousemove", QString::number(where.center().x()), QString::number(where.center().y())}));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return grabber->found() && grabber->found()->width() == where.width()
+            && grabber->found()->left == where.left();
+    }, 5000));
+    // The pointer is still held though the grabber is minimized: the release comes back to it.
+    ASSERT_TRUE(xdotool({"mouseup", "1"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grabber->grabs() == 1; }, 5000));
+    EXPECT_EQ(grabber->picBmp()->picture().convertToFormat(QImage::Format_RGB32), picture);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !grabber->isMinimized() && grabber->isVisible(); }, 5000));
+}
