@@ -401,7 +401,7 @@ void Form30::Command6_Click()
 
 void Form30::Command7_Click() { navigator_.openZoom(this); }
 
-void Form30::Command8_Click() { navigator_.openCapture(nullptr); }
+void Form30::Command8_Click() { navigator_.openCapture(navigator_.mainWindow()); }
 
 void Form30::mnuExit_Click()
 {
