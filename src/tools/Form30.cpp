@@ -345,7 +345,9 @@ Form30::SaveResult Form30::saveCanvas(const QString& path, QString* why)
     });
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool cancelled = false;
-    if (writing.wait_for(std::chrono::milliseconds(progressDelayMs_)) != std::future_status::ready) {
+    // With no delay the progress shows at once, however short the write.
+    if (progressDelayMs_ <= 0
+        || writing.wait_for(std::chrono::milliseconds(progressDelayMs_)) != std::future_status::ready) {
         // A long write shows that it runs and can be cancelled; the other
         // windows go on meanwhile.
         QProgressDialog progress(QStringLiteral("正在保存壁纸……"), QStringLiteral("取消"), 0, 0, this);
@@ -354,13 +356,13 @@ Form30::SaveResult Form30::saveCanvas(const QString& path, QString* why)
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(0);
         progress.show();
-        while (writing.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready) {
+        do {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
             if (!cancelled && progress.wasCanceled()) {
                 cancelled = true;
                 progress.setLabelText(QStringLiteral("正在取消……"));
             }
-        }
+        } while (writing.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready);
     }
     const auto [written, reason] = writing.get();
     QApplication::restoreOverrideCursor();
