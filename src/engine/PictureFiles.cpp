@@ -1,9 +1,10 @@
 #include "engine/PictureFiles.h"
 
+#include "engine/SavedFile.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cstdint>
@@ -115,16 +116,9 @@ bool writeBmp24(const QImage& picture, const QString& path, QString* error)
     if (bytes.isEmpty())
         return fail(QStringLiteral("图像太大，无法保存为位图文件。"));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
+    QString why;
+    if (!saveFileAtomically(path, bytes, &why))
         return fail(QStringLiteral("写入文件 %1 失败：%2").arg(path, why));
-    }
-    if (!file.commit())
-        return fail(QStringLiteral("写入文件 %1 失败：%2").arg(path, file.errorString()));
     return true;
 }
 

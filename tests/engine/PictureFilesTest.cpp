@@ -1,5 +1,7 @@
 #include "engine/PictureFiles.h"
 
+#include "FullDisk.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -125,38 +127,51 @@ TEST(Bmp24Writing, FailedWritesReportAndLeaveNoFile)
     EXPECT_FALSE(QFile::exists(dir.filePath("empty.bmp")));
 }
 
-// A full disk: a tiny file system (root can mount one) or, for other users,
-// a folder without write permission.
-TEST(Bmp24Writing, FullDiskKeepsTheOldFileAndLeavesNoPartialOne)
+// A full disk: a small tmpfs filled to the last byte (root can mount one).
+// A picture under 16 KB stays in the file's buffer until the commit, so its
+// failure shows only if the write is flushed and checked before the commit.
+TEST(Bmp24Writing, FullDiskKeepsTheOldFileAndSaysTheDiskIsFull)
 {
-    QTemporaryDir dir;
-    const QString mnt = dir.filePath("small");
-    QDir().mkpath(mnt);
-    bool mounted = false;
+    const struct {
+        int w, h;
+    } sizes[] = {{1, 1}, {40, 40}, {73, 73}, {300, 300}};   // 58 bytes to 270 KB
+    for (const auto& c : sizes) {
+        SCOPED_TRACE(testing::Message() << c.w << " x " << c.h);
+        QTemporaryDir dir;
+        const QString mnt = dir.filePath("small");
+        ASSERT_TRUE(QDir().mkpath(mnt));
+        test::FullTmpfs disk(mnt);
+        if (!disk.mounted())
+            GTEST_SKIP() << "cannot make a full disk here: " << disk.reason().toStdString();
+        const QString target = mnt + "/keep.bmp";
+        const QByteArray old("old contents");
+        ASSERT_TRUE(writeBytes(target, old));
+        ASSERT_TRUE(disk.fill());
+
+        QString why;
+        EXPECT_FALSE(writeBmp24(patterned(c.w, c.h), target, &why));
+        EXPECT_TRUE(why.contains(QStringLiteral("磁盘已满"))) << why.toStdString();
+        EXPECT_EQ(readAll(target), old);
+        EXPECT_EQ(QDir(mnt).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "keep.bmp"}));
+    }
+}
+
+// A folder without write permission (for a user other than root).
+TEST(Bmp24Writing, ReadOnlyFolderKeepsTheOldFile)
+{
     if (geteuid() == 0)
-        mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mnt}) == 0;
-    const QString target = mnt + "/design.bmp";
+        GTEST_SKIP() << "permission bits do not stop root";
+    QTemporaryDir dir;
+    const QString target = dir.filePath("design.bmp");
     const QByteArray old("old contents");
     ASSERT_TRUE(writeBytes(target, old));
-    if (!mounted) {
-        if (geteuid() == 0)
-            GTEST_SKIP() << "cannot make a full disk here";
-        QFile::setPermissions(mnt, QFile::ReadOwner | QFile::ExeOwner);
-    }
-
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     QString why;
-    const bool ok = writeBmp24(patterned(300, 300), target, &why);   // 270 KB does not fit
-    const QStringList left = QDir(mnt).entryList(QDir::Files | QDir::Hidden);
-    const QByteArray now = readAll(target);
-    if (mounted)
-        QProcess::execute("umount", {mnt});
-    else
-        QFile::setPermissions(mnt, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
+    const bool ok = writeBmp24(patterned(3, 3), target, &why);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_FALSE(ok);
     EXPECT_FALSE(why.isEmpty());
-    EXPECT_EQ(now, old);
-    EXPECT_EQ(left, QStringList{"design.bmp"});
+    EXPECT_EQ(readAll(target), old);
 }
 
 TEST(PictureLoading, ReadsBmpJpegAndGifAndGives96DpiWhereNoneIsCarried)

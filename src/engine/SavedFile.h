@@ -1,0 +1,19 @@
+#pragma once
+// Writing a whole file in one atomic step: the bytes go to a temporary file
+// beside the target, are written unbuffered, synced and size-checked, and only
+// then replace the target. On any failure the old file stays as it was and no
+// temporary file is left behind.
+
+#include <QByteArray>
+#include <QString>
+
+namespace lh {
+
+// False with the reason for the user (in Chinese where the system's reason is
+// a common one, e.g. "磁盘已满" for a full disk) when the file was not replaced.
+bool saveFileAtomically(const QString& path, const QByteArray& bytes, QString* reason = nullptr);
+
+// A system error number as a reason for the user.
+QString systemErrorReason(int errorNumber);
+
+} // namespace lh
