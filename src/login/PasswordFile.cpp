@@ -1,8 +1,9 @@
 #include "login/PasswordFile.h"
 
+#include "engine/SavedFile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace lh::login {
 
@@ -118,24 +119,9 @@ bool writePasswordFile(const QString& path, const QString& password, QString* er
             *error = QStringLiteral("password cannot be stored");
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (file.write(*record) != record->size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    // Written unbuffered, synced and size-checked before it replaces the old
+    // file: a small record on a full disk must not pass for saved.
+    return saveFileAtomically(path, *record, error);
 }
 
 } // namespace lh::login

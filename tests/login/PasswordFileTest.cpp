@@ -1,5 +1,6 @@
 #include "login/PasswordFile.h"
 
+#include "FullDisk.h"
 #include "LoginTestFiles.h"
 
 #include <QDir>
@@ -220,6 +221,30 @@ TEST(PasswordWrite, FailedWriteKeepsTheOldFile)
     locked.release();
     EXPECT_EQ(readBytes(path), QByteArray("\"ehk\"\r\n"));
     EXPECT_EQ(readStoredPassword(dir.path()).password, QStringLiteral("123"));
+}
+
+// The record is always small enough to sit in a write buffer until the
+// commit: on a full disk the change has to fail and keep the old password.
+TEST(PasswordWrite, FullDiskKeepsTheOldPasswordAndSaysSo)
+{
+    QTemporaryDir dir;
+    const QString mnt = dir.filePath("small");
+    ASSERT_TRUE(QDir().mkpath(mnt));
+    lh::test::FullTmpfs disk(mnt);
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot make a full disk here: " << disk.reason().toStdString();
+    const QString path = mnt + "/zrvcom.cct";
+    writeBytes(path, "\"ehk\"\r\n");
+    ASSERT_TRUE(disk.fill());
+
+    QString error;
+    EXPECT_FALSE(writePasswordFile(path, QStringLiteral("newpw"), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("磁盘已满"))) << error.toStdString();
+    EXPECT_EQ(readBytes(path), QByteArray("\"ehk\"\r\n"));
+    const auto read = readStoredPassword(mnt);
+    EXPECT_EQ(read.status, ReadStatus::Ok);
+    EXPECT_EQ(read.password, QStringLiteral("123"));
+    EXPECT_EQ(QDir(mnt).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "zrvcom.cct"}));
 }
 
 TEST(PasswordWrite, FolderThatIsAFileFailsWithAReason)
