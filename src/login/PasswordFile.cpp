@@ -1,16 +1,9 @@
 #include "login/PasswordFile.h"
 
-#include "engine/SavedFile.h"
+#include "engine/FileAccess.h"
 
 #include <QDir>
 #include <QFile>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 namespace lh::login {
 
@@ -95,27 +88,11 @@ StoredPasswordRead readStoredPassword(const QString& directory)
         result.status = ReadStatus::Missing;
         return result;
     }
-    // Only a regular file (after following links) is read. The name is opened
-    // without waiting, so a FIFO or a device of that name cannot block the start.
-    const QByteArray native = QFile::encodeName(QDir(directory).filePath(kPasswordFileName));
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        result.status = ReadStatus::Unreadable;
-        result.detail = QString::fromLocal8Bit(std::strerror(errno));
-        return result;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        result.status = ReadStatus::Unreadable;
-        result.detail = QStringLiteral("不是普通文件");
-        return result;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Only a regular file (after following links) is read, and opening never
+    // waits: a FIFO or a device of that name cannot block the start.
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!openRegularFile(file, QDir(directory).filePath(kPasswordFileName), &result.detail)) {
         result.status = ReadStatus::Unreadable;
-        result.detail = file.errorString();
         return result;
     }
     const QByteArray content = file.read(kReadLimit);

@@ -1,6 +1,9 @@
-#include "engine/SavedFile.h"
+#include "engine/FileAccess.h"
 
+#include <QFile>
 #include <QSaveFile>
+
+#include <fcntl.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,7 +22,7 @@ QString systemErrorReason(int errorNumber)
         return QStringLiteral("超出磁盘配额");
     case EACCES:
     case EPERM:
-        return QStringLiteral("没有写入权限");
+        return QStringLiteral("没有权限");
     case EROFS:
         return QStringLiteral("文件系统只读");
     case EIO:
@@ -29,6 +32,28 @@ QString systemErrorReason(int errorNumber)
     default:
         return QString::fromLocal8Bit(std::strerror(errorNumber));
     }
+}
+
+bool openRegularFile(QFile& file, const QString& path, QString* reason)
+{
+    auto fail = [&](const QString& why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(errno == ENOENT ? QStringLiteral("文件不存在") : systemErrorReason(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return fail(QStringLiteral("不是普通文件"));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return fail(file.errorString());
+    return true;
 }
 
 bool saveFileAtomically(const QString& path, const QByteArray& bytes, QString* reason)
