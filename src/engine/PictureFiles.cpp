@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -85,16 +86,23 @@ qint64 availableMemoryBytes()
 
 QString implausibleSizeClaim(const QByteArray& head, qint64 fileSize)
 {
-    const auto u8 = [&](int at) { return uint32_t(uchar(head.at(at))); };
-    if (head.size() >= 54 && head.startsWith("BM")) {
-        const uint32_t offset = qFromLittleEndian<uint32_t>(head.constData() + 10);
-        const uint32_t infoSize = qFromLittleEndian<uint32_t>(head.constData() + 14);
+    // The first 64 bytes, zeros past the end of a shorter file.
+    unsigned char b[64] = {};
+    std::memcpy(b, head.constData(), size_t(std::min<qsizetype>(head.size(), sizeof b)));
+    const auto le16 = [&](int at) { return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8; };
+    const auto le32 = [&](int at) { return le16(at) | le16(at + 2) << 16; };
+    const auto be32 = [&](int at) {
+        return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | uint32_t(b[at + 3]);
+    };
+    if (head.size() >= 54 && b[0] == 'B' && b[1] == 'M') {
+        const uint32_t offset = le32(10);
+        const uint32_t infoSize = le32(14);
         if (infoSize < 40)
             return {};   // the small OS/2 header: leave it to the decoder
-        const double w = std::abs(double(qFromLittleEndian<int32_t>(head.constData() + 18)));
-        const double h = std::abs(double(qFromLittleEndian<int32_t>(head.constData() + 22)));
-        const uint32_t bits = qFromLittleEndian<uint16_t>(head.constData() + 28);
-        const uint32_t compression = qFromLittleEndian<uint32_t>(head.constData() + 30);
+        const double w = std::abs(double(int32_t(le32(18))));
+        const double h = std::abs(double(int32_t(le32(22))));
+        const uint32_t bits = le16(28);
+        const uint32_t compression = le32(30);
         // Only uncompressed rows have a known size: RGB, bit fields, alpha bit fields.
         if (compression != 0 && compression != 3 && compression != 6)
             return {};
@@ -108,12 +116,12 @@ QString implausibleSizeClaim(const QByteArray& head, qint64 fileSize)
                 .arg(fileSize).arg(qint64(w)).arg(qint64(h));
         return {};
     }
-    static const char pngSignature[] = "\x89PNG\r\n\x1a\n";
-    if (head.size() >= 29 && head.startsWith(QByteArray(pngSignature, 8)) && head.mid(12, 4) == "IHDR") {
-        const double w = qFromBigEndian<uint32_t>(head.constData() + 16);
-        const double h = qFromBigEndian<uint32_t>(head.constData() + 20);
-        const uint32_t depth = u8(24);
-        const uint32_t colourType = u8(25);
+    static const unsigned char pngStart[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    if (head.size() >= 29 && std::memcmp(b, pngStart, 8) == 0 && std::memcmp(b + 12, pngStart + 12, 4) == 0) {
+        const double w = be32(16);
+        const double h = be32(20);
+        const uint32_t depth = b[24];
+        const uint32_t colourType = b[25];
         int channels = 0;
         switch (colourType) {
         case 0: channels = 1; break;   // grey

@@ -108,8 +108,9 @@ protected:
         ASSERT_FALSE(box.isEmpty()) << "no message box titled " << title.toStdString();
         xdo({"windowfocus", "--sync", box});
         xdo({"key", "Return"});
-        QTest::qWaitFor([&] { return xdo({"search", "--onlyvisible", "--name", "^" + title + "$"}, 2) != box; },
-                        5000);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return xdo({"search", "--onlyvisible", "--name", "^" + title + "$"}, 2) != box; }, 5000))
+            << "message box " << title.toStdString() << " did not close";
     }
 
     bool ends(int* exitCode)
@@ -145,8 +146,9 @@ TEST_F(Program, EmptyEntryOpensTheMainWindowAndClosingItEndsTheProgramWithItsSon
     for (const bool withSong : {true, false}) {
         SCOPED_TRACE(withSong ? "song present" : "song missing");
         start("\"\"\r\n");
-        if (!withSong)
+        if (!withSong) {
             ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("生日快乐.mp3"))));
+        }
         const QString login = waitForWindow(QStringLiteral("管理员登录"));
         ASSERT_FALSE(login.isEmpty());
         enterPassword("");
