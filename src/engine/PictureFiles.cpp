@@ -156,6 +156,31 @@ QSize jpegDecodeSize(QSize claimed, QSize target)
                  (claimed.height() + denominator - 1) / denominator);
 }
 
+// A PNG chunk whose length runs past the end of the file: the decoder would
+// set aside that length (up to 2 GB) before it finds the file too short.
+// Walks the chunk headers up to IEND; leaves the file at its start.
+bool pngChunkRunsPastTheEnd(QFile& file, qint64 fileSize)
+{
+    static const char signature[8] = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
+    if (file.peek(8) != QByteArray::fromRawData(signature, 8))
+        return false;
+    bool past = false;
+    qint64 at = 8;
+    char header[8];
+    while (at + 8 <= fileSize && file.seek(at) && file.read(header, 8) == 8) {
+        const qint64 length = qFromBigEndian<uint32_t>(header);
+        if (length + 12 > fileSize - at) {
+            past = true;
+            break;
+        }
+        if (std::memcmp(header + 4, "IEND", 4) == 0)
+            break;
+        at += 12 + length;
+    }
+    file.seek(0);
+    return past;
+}
+
 QImage readPicture(const QString& path, const std::optional<QSize>& bound, QString* error)
 {
     auto fail = [&](const QString& why) {
@@ -175,6 +200,8 @@ QImage readPicture(const QString& path, const std::optional<QSize>& bound, QStri
     const QString implausible = implausibleSizeClaim(file.peek(64), fileSize);
     if (!implausible.isEmpty())
         return fail(QStringLiteral("不是可识别的图像文件：%1（%2）").arg(info.fileName(), implausible));
+    if (pngChunkRunsPastTheEnd(file, fileSize))
+        return fail(QStringLiteral("不是可识别的图像文件：%1（文件被截断或已损坏）").arg(info.fileName()));
 
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);

@@ -308,6 +308,18 @@ TEST(PictureLoading, HostileFilesAreRefusedOrKeptSmall)
         EXPECT_FALSE(why.isEmpty());
     }
 
+    // A text chunk after the pixels claiming 800 MB in a 300-byte file (found
+    // by fuzzing): the decoder set that much aside before finding the end.
+    QByteArray longText = test::pngOfZeros(4, 3, 3);
+    longText.chop(12);   // IEND
+    longText += QByteArray::fromHex("32353030") + "tEXtdate:modify" + QByteArray(100, '2') + test::pngChunk("IEND", {});
+    for (const QSize& within : {QSize(), bound}) {
+        why.clear();
+        const QString path = file("long-text.png", longText);
+        EXPECT_TRUE((within.isValid() ? loadPictureWithin(path, within, &why) : loadPicture(path, &why)).isNull());
+        EXPECT_TRUE(why.contains(QStringLiteral("损坏"))) << why.toStdString();
+    }
+
     // A real PNG bomb (36 MB of zeros in 35 KB) takes 144 MB decoded: too
     // much for a window that shows it small.
     why.clear();
