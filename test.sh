@@ -3,16 +3,32 @@
 # Unit and widget tests run on Qt's offscreen platform; tests that need a real
 # screen (capture, clipboard, the whole program) run on an Xvfb display that
 # this script starts and stops.
+#
+# Two builds: build/ (release with debug info; every offscreen test also runs
+# under valgrind, label memcheck) and build-asan/ (AddressSanitizer,
+# UndefinedBehaviorSanitizer and LeakSanitizer; no benchmarks, no valgrind).
+# LH_SANITIZE=0 ./test.sh skips the sanitizer build. Options are passed to
+# both ctest runs.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLH_BUILD_TESTS=ON >/dev/null
 cmake --build build -j2
+if [ "${LH_SANITIZE:-1}" != 0 ]; then
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLH_BUILD_TESTS=ON -DLH_SANITIZE=ON >/dev/null
+  cmake --build build-asan -j2
+fi
 
 . scripts/xdisplay.sh
 trap lh_stop_xvfb EXIT
 lh_start_xvfb
 echo "test.sh: tests that need a screen use Xvfb on DISPLAY=$DISPLAY"
 
-ctest --test-dir build --output-on-failure -j2 "$@"
+status=0
+ctest --test-dir build --output-on-failure -j2 "$@" || status=$?
+if [ "${LH_SANITIZE:-1}" != 0 ]; then
+  echo "test.sh: the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer"
+  ctest --test-dir build-asan --output-on-failure -j2 -LE memcheck "$@" || status=$?
+fi
+exit $status

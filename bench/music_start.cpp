@@ -45,10 +45,13 @@ int main(int argc, char** argv)
         auto player = std::make_unique<lh::music::QtAudioPlayer>();
         t.start();
         player->play(song);
-        QTest::qWaitFor([&] { return player->mediaPlayer()->playbackState() == QMediaPlayer::PlayingState; }, 10000);
-        toPlaying.push_back(t.nsecsElapsed() / 1e6);
-        QTest::qWaitFor([&] { return player->mediaPlayer()->position() > 0 || player->failed(); }, 10000);
-        toSound.push_back(t.nsecsElapsed() / 1e6);
+        // -1: it did not happen within 10 seconds.
+        const bool playing = QTest::qWaitFor(
+            [&] { return player->mediaPlayer()->playbackState() == QMediaPlayer::PlayingState; }, 10000);
+        toPlaying.push_back(playing ? t.nsecsElapsed() / 1e6 : -1);
+        const bool sounding =
+            QTest::qWaitFor([&] { return player->mediaPlayer()->position() > 0 || player->failed(); }, 10000);
+        toSound.push_back(sounding ? t.nsecsElapsed() / 1e6 : -1);
         QTest::qWait(200);
         t.restart();
         player.reset();

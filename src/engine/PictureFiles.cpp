@@ -1,13 +1,19 @@
 #include "engine/PictureFiles.h"
 
+#include "engine/FileAccess.h"
+
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <optional>
 
 namespace lh {
 
@@ -24,7 +30,158 @@ void put32(char* p, uint32_t v) { qToLittleEndian(v, p); }
 
 } // namespace
 
-QImage loadPicture(const QString& path, QString* error)
+qint64 fullPictureLimitBytes(qint64 availableBytes)
+{
+    const qint64 fixed = qint64(kPictureAllocationLimitMb) * 1024 * 1024;
+    if (availableBytes <= 0)
+        return fixed;
+    return std::min(fixed, availableBytes / 2);
+}
+
+namespace {
+
+QByteArray readSmallFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(64 * 1024) : QByteArray();
+}
+
+// What the memory limit of the process's control group (cgroup v2) leaves,
+// or 0 when there is none.
+qint64 controlGroupRoom()
+{
+    for (const QByteArray& line : readSmallFile(QStringLiteral("/proc/self/cgroup")).split('\n')) {
+        if (!line.startsWith("0::"))
+            continue;
+        const QString group = QStringLiteral("/sys/fs/cgroup") + QString::fromLocal8Bit(line.mid(3).trimmed());
+        bool maxOk = false, currentOk = false;
+        const qint64 max = readSmallFile(group + QStringLiteral("/memory.max")).trimmed().toLongLong(&maxOk);
+        const qint64 current = readSmallFile(group + QStringLiteral("/memory.current")).trimmed().toLongLong(&currentOk);
+        if (maxOk && currentOk)
+            return std::max<qint64>(1, max - current);
+    }
+    return 0;
+}
+
+} // namespace
+
+qint64 availableMemoryBytes()
+{
+    qint64 available = 0;
+    // "MemAvailable:   12345678 kB"
+    for (const QByteArray& line : readSmallFile(QStringLiteral("/proc/meminfo")).split('\n')) {
+        if (!line.startsWith("MemAvailable:"))
+            continue;
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        bool ok = false;
+        const qint64 kb = parts.size() >= 2 ? parts.at(1).toLongLong(&ok) : 0;
+        if (ok)
+            available = kb * 1024;
+    }
+    const qint64 room = controlGroupRoom();
+    if (room > 0)
+        available = available > 0 ? std::min(available, room) : room;
+    return available;
+}
+
+QString implausibleSizeClaim(const QByteArray& head, qint64 fileSize)
+{
+    // The first 64 bytes, zeros past the end of a shorter file.
+    unsigned char b[64] = {};
+    std::memcpy(b, head.constData(), size_t(std::min<qsizetype>(head.size(), sizeof b)));
+    const auto le16 = [&](int at) { return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8; };
+    const auto le32 = [&](int at) { return le16(at) | le16(at + 2) << 16; };
+    const auto be32 = [&](int at) {
+        return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | uint32_t(b[at + 3]);
+    };
+    if (head.size() >= 54 && b[0] == 'B' && b[1] == 'M') {
+        const uint32_t offset = le32(10);
+        const uint32_t infoSize = le32(14);
+        if (infoSize < 40)
+            return {};   // the small OS/2 header: leave it to the decoder
+        const double w = std::abs(double(int32_t(le32(18))));
+        const double h = std::abs(double(int32_t(le32(22))));
+        const uint32_t bits = le16(28);
+        const uint32_t compression = le32(30);
+        // Only uncompressed rows have a known size: RGB, bit fields, alpha bit fields.
+        if (compression != 0 && compression != 3 && compression != 6)
+            return {};
+        if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+            return {};
+        const double rowBytes = std::floor((w * bits + 31) / 32) * 4;
+        const double pixelBytes = rowBytes * h;
+        const double present = std::max<double>(0, double(fileSize) - offset);
+        if (present * 2 < pixelBytes)
+            return QStringLiteral("文件只有 %1 字节，容不下它声称的 %2 x %3 像素")
+                .arg(fileSize).arg(qint64(w)).arg(qint64(h));
+        return {};
+    }
+    static const unsigned char pngStart[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    if (head.size() >= 29 && std::memcmp(b, pngStart, 8) == 0 && std::memcmp(b + 12, pngStart + 12, 4) == 0) {
+        const double w = be32(16);
+        const double h = be32(20);
+        const uint32_t depth = b[24];
+        const uint32_t colourType = b[25];
+        int channels = 0;
+        switch (colourType) {
+        case 0: channels = 1; break;   // grey
+        case 2: channels = 3; break;   // RGB
+        case 3: channels = 1; break;   // palette
+        case 4: channels = 2; break;   // grey and alpha
+        case 6: channels = 4; break;   // RGBA
+        default: return {};
+        }
+        // Every row is a filter byte and its samples; deflate packs at most
+        // 1032 bytes into one.
+        const double rawBytes = h * (1 + std::ceil(w * channels * depth / 8));
+        if (double(fileSize) * 1032 < rawBytes)
+            return QStringLiteral("文件只有 %1 字节，容不下它声称的 %2 x %3 像素")
+                .arg(fileSize).arg(qint64(w)).arg(qint64(h));
+    }
+    return {};
+}
+
+namespace {
+
+constexpr qint64 kMegabyte = 1024 * 1024;
+
+// The size libjpeg decodes at when asked for `target`: Qt's JPEG reader scales
+// by 1/2, 1/4 or 1/8 in the decoder and the rest afterwards.
+QSize jpegDecodeSize(QSize claimed, QSize target)
+{
+    const int ratio = std::min(claimed.width() / std::max(1, target.width()),
+                               claimed.height() / std::max(1, target.height()));
+    const int denominator = ratio >= 8 ? 8 : ratio >= 4 ? 4 : ratio >= 2 ? 2 : 1;
+    return QSize((claimed.width() + denominator - 1) / denominator,
+                 (claimed.height() + denominator - 1) / denominator);
+}
+
+// A PNG chunk whose length runs past the end of the file: the decoder would
+// set aside that length (up to 2 GB) before it finds the file too short.
+// Walks the chunk headers up to IEND; leaves the file at its start.
+bool pngChunkRunsPastTheEnd(QFile& file, qint64 fileSize)
+{
+    static const char signature[8] = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
+    if (file.peek(8) != QByteArray::fromRawData(signature, 8))
+        return false;
+    bool past = false;
+    qint64 at = 8;
+    char header[8];
+    while (at + 8 <= fileSize && file.seek(at) && file.read(header, 8) == 8) {
+        const qint64 length = qFromBigEndian<uint32_t>(header);
+        if (length + 12 > fileSize - at) {
+            past = true;
+            break;
+        }
+        if (std::memcmp(header + 4, "IEND", 4) == 0)
+            break;
+        at += 12 + length;
+    }
+    file.seek(0);
+    return past;
+}
+
+QImage readPicture(const QString& path, const std::optional<QSize>& bound, QString* error)
 {
     auto fail = [&](const QString& why) {
         if (error)
@@ -34,21 +191,41 @@ QImage loadPicture(const QString& path, QString* error)
     const QFileInfo info(path);
     if (!info.exists())
         return fail(QStringLiteral("文件不存在：%1").arg(path));
-    if (!info.isFile() || !info.isReadable())
-        return fail(QStringLiteral("无法读取文件：%1").arg(path));
+    QFile file;
+    QString why;
+    if (!openRegularFile(file, path, &why))
+        return fail(QStringLiteral("无法读取文件：%1（%2）").arg(path, why));
 
-    QImageReader reader(path);
+    const qint64 fileSize = file.size();
+    const QString implausible = implausibleSizeClaim(file.peek(64), fileSize);
+    if (!implausible.isEmpty())
+        return fail(QStringLiteral("不是可识别的图像文件：%1（%2）").arg(info.fileName(), implausible));
+    if (pngChunkRunsPastTheEnd(file, fileSize))
+        return fail(QStringLiteral("不是可识别的图像文件：%1（文件被截断或已损坏）").arg(info.fileName()));
+
+    QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
-    reader.setAllocationLimit(kPictureAllocationLimitMb);
-    const QSize size = reader.size();
-    if (size.isValid()) {
-        const qint64 bytes = qint64(size.width()) * size.height() * 4;
-        if (bytes > qint64(kPictureAllocationLimitMb) * 1024 * 1024)
-            return fail(QStringLiteral("图像太大（%1 x %2），无法打开。").arg(size.width()).arg(size.height()));
+    const qint64 limit = bound ? kBoundedDecodeLimitMb * kMegabyte : fullPictureLimitBytes(availableMemoryBytes());
+    reader.setAllocationLimit(int(std::max<qint64>(1, limit / kMegabyte)));
+    const QSize claimed = reader.size();
+    QSize target;   // valid: the reader scales to it
+    if (claimed.isValid() && !claimed.isEmpty()) {
+        QSize decoded = claimed;
+        if (bound && (claimed.width() > bound->width() || claimed.height() > bound->height())) {
+            target = claimed.scaled(*bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+            if (reader.format() == "jpeg")
+                decoded = jpegDecodeSize(claimed, target);
+        }
+        if (qint64(decoded.width()) * decoded.height() * 4 > limit)
+            return fail(QStringLiteral("图像太大（%1 x %2），无法打开。").arg(claimed.width()).arg(claimed.height()));
+        if (target.isValid())
+            reader.setScaledSize(target);
     }
     QImage image = reader.read();
     if (image.isNull())
         return fail(QStringLiteral("不是可识别的图像文件：%1（%2）").arg(info.fileName(), reader.errorString()));
+    if (bound && (image.width() > bound->width() || image.height() > bound->height()))
+        image = image.scaled(*bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 
     const int fallback = defaultDotsPerMetre();
     if (image.dotsPerMeterX() <= 0 || image.dotsPerMeterX() == fallback)
@@ -56,6 +233,18 @@ QImage loadPicture(const QString& path, QString* error)
     if (image.dotsPerMeterY() <= 0 || image.dotsPerMeterY() == fallback)
         image.setDotsPerMeterY(kScreenDotsPerMetre);
     return image;
+}
+
+} // namespace
+
+QImage loadPicture(const QString& path, QString* error)
+{
+    return readPicture(path, std::nullopt, error);
+}
+
+QImage loadPictureWithin(const QString& path, QSize bound, QString* error)
+{
+    return readPicture(path, bound.expandedTo(QSize(1, 1)), error);
 }
 
 QByteArray encodeBmp24(const QImage& picture)
@@ -115,16 +304,9 @@ bool writeBmp24(const QImage& picture, const QString& path, QString* error)
     if (bytes.isEmpty())
         return fail(QStringLiteral("图像太大，无法保存为位图文件。"));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
+    QString why;
+    if (!saveFileAtomically(path, bytes, &why))
         return fail(QStringLiteral("写入文件 %1 失败：%2").arg(path, why));
-    }
-    if (!file.commit())
-        return fail(QStringLiteral("写入文件 %1 失败：%2").arg(path, file.errorString()));
     return true;
 }
 

@@ -2,7 +2,9 @@
 // Picture files: loading BMP, JPEG and GIF pictures without trusting the file,
 // and writing a picture as a 24-bit BMP file in one atomic step.
 
+#include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 namespace lh {
@@ -12,10 +14,38 @@ inline constexpr int kScreenDotsPerMetre = 3780;
 
 // Largest picture the loader accepts, in megabytes of decoded image.
 inline constexpr int kPictureAllocationLimitMb = 512;
+// Largest full decode a bounded load makes (formats that cannot decode at a
+// reduced size are decoded whole and then scaled down).
+inline constexpr int kBoundedDecodeLimitMb = 64;
 
-// Loads a picture file. On failure returns a null image and, when asked, a
-// reason for the user. A file that carries no resolution gets 96 dpi.
+// The memory a full picture may take, given the memory the machine has
+// available (bytes; 0 or less: unknown): kPictureAllocationLimitMb, or half of
+// what is available when that is less, so the window can still show it.
+qint64 fullPictureLimitBytes(qint64 availableBytes);
+
+// The memory the machine has available in bytes (MemAvailable, or what the
+// memory limit of the process's control group leaves when that is less; 0
+// when unknown).
+qint64 availableMemoryBytes();
+
+// A reason when the first bytes of a file (at least 64 where the file has
+// them) claim more pixels than a file of `fileSize` bytes can hold: an
+// uncompressed BMP with less than half its pixel rows, a PNG smaller than
+// the best compression could make its rows. Empty when the claim is plausible
+// or the format does not tell.
+QString implausibleSizeClaim(const QByteArray& head, qint64 fileSize);
+
+// Loads a picture file whole, for windows that show or print it at its own
+// size. Only regular files are opened. A picture larger than the machine can
+// hold (fullPictureLimitBytes) or whose header claims more pixels than the
+// file can carry is refused. On failure returns a null image and, when asked,
+// a reason for the user. A file that carries no resolution gets 96 dpi.
 QImage loadPicture(const QString& path, QString* error = nullptr);
+
+// Loads a picture for a window that never shows it larger than `bound`: the
+// result fits within `bound` (aspect ratio kept). JPEG decodes at a reduced
+// size; other formats are decoded whole only up to kBoundedDecodeLimitMb.
+QImage loadPictureWithin(const QString& path, QSize bound, QString* error = nullptr);
 
 // The bytes of a 24-bit bottom-up BMP file of the picture (empty when the
 // picture is null or too large for the format).

@@ -1,8 +1,9 @@
 #include "login/PasswordFile.h"
 
+#include "engine/FileAccess.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace lh::login {
 
@@ -87,10 +88,11 @@ StoredPasswordRead readStoredPassword(const QString& directory)
         result.status = ReadStatus::Missing;
         return result;
     }
-    QFile file(QDir(directory).filePath(kPasswordFileName));
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file (after following links) is read, and opening never
+    // waits: a FIFO or a device of that name cannot block the start.
+    QFile file;
+    if (!openRegularFile(file, QDir(directory).filePath(kPasswordFileName), &result.detail)) {
         result.status = ReadStatus::Unreadable;
-        result.detail = file.errorString();
         return result;
     }
     const QByteArray content = file.read(kReadLimit);
@@ -118,24 +120,9 @@ bool writePasswordFile(const QString& path, const QString& password, QString* er
             *error = QStringLiteral("password cannot be stored");
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (file.write(*record) != record->size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    // Written unbuffered, synced and size-checked before it replaces the old
+    // file: a small record on a full disk must not pass for saved.
+    return saveFileAtomically(path, *record, error);
 }
 
 } // namespace lh::login

@@ -8,7 +8,7 @@ std::optional<QImage> loadPictureFile(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
-    QImage image = loadPicture(path);
+    QImage image = loadPictureWithin(path, kSlotPictureBound);
     if (image.isNull())
         return std::nullopt;
     return image;

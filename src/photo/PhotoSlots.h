@@ -3,6 +3,7 @@
 // window's one shared open dialog keeps between uses.
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -15,9 +16,14 @@ namespace lh::photo {
 inline const QString kPictureFilter = QStringLiteral(
     "All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp");
 
-// Loads a picture file (BMP, JPEG, GIF and the other formats Qt reads).
-// Nothing for an empty name, a missing or unreadable file, garbage, or a
-// picture too large to hold.
+// The largest copy of a picture a slot keeps. The slots (91 pixels) and the
+// centre photo (165 pixels) stretch it to their boxes, so a larger picture is
+// kept scaled down to fit this size (JPEG decodes at a reduced size).
+inline constexpr QSize kSlotPictureBound{1024, 1024};
+
+// Loads a picture file (BMP, JPEG, GIF and the other formats Qt reads) as a
+// copy no larger than kSlotPictureBound. Nothing for an empty name, a missing
+// or unreadable file, garbage, or a picture too large to decode.
 std::optional<QImage> loadPictureFile(const QString& path);
 
 class PhotoSlots {

@@ -1,5 +1,8 @@
 #include "engine/PictureFiles.h"
 
+#include "FullDisk.h"
+#include "HostilePictures.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -11,6 +14,7 @@
 
 #include "TestImages.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace lh;
@@ -118,38 +122,51 @@ TEST(Bmp24Writing, FailedWritesReportAndLeaveNoFile)
     EXPECT_FALSE(QFile::exists(dir.filePath("empty.bmp")));
 }
 
-// A full disk: a tiny file system (root can mount one) or, for other users,
-// a folder without write permission.
-TEST(Bmp24Writing, FullDiskKeepsTheOldFileAndLeavesNoPartialOne)
+// A full disk: a small tmpfs filled to the last byte (root can mount one).
+// A picture under 16 KB stays in the file's buffer until the commit, so its
+// failure shows only if the write is flushed and checked before the commit.
+TEST(Bmp24Writing, FullDiskKeepsTheOldFileAndSaysTheDiskIsFull)
 {
-    QTemporaryDir dir;
-    const QString mnt = dir.filePath("small");
-    QDir().mkpath(mnt);
-    bool mounted = false;
+    const struct {
+        int w, h;
+    } sizes[] = {{1, 1}, {40, 40}, {73, 73}, {300, 300}};   // 58 bytes to 270 KB
+    for (const auto& c : sizes) {
+        SCOPED_TRACE(testing::Message() << c.w << " x " << c.h);
+        QTemporaryDir dir;
+        const QString mnt = dir.filePath("small");
+        ASSERT_TRUE(QDir().mkpath(mnt));
+        test::FullTmpfs disk(mnt);
+        if (!disk.mounted())
+            GTEST_SKIP() << "cannot make a full disk here: " << disk.reason().toStdString();
+        const QString target = mnt + "/keep.bmp";
+        const QByteArray old("old contents");
+        ASSERT_TRUE(writeBytes(target, old));
+        ASSERT_TRUE(disk.fill());
+
+        QString why;
+        EXPECT_FALSE(writeBmp24(patterned(c.w, c.h), target, &why));
+        EXPECT_TRUE(why.contains(QStringLiteral("磁盘已满"))) << why.toStdString();
+        EXPECT_EQ(readAll(target), old);
+        EXPECT_EQ(QDir(mnt).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "keep.bmp"}));
+    }
+}
+
+// A folder without write permission (for a user other than root).
+TEST(Bmp24Writing, ReadOnlyFolderKeepsTheOldFile)
+{
     if (geteuid() == 0)
-        mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mnt}) == 0;
-    const QString target = mnt + "/design.bmp";
+        GTEST_SKIP() << "permission bits do not stop root";
+    QTemporaryDir dir;
+    const QString target = dir.filePath("design.bmp");
     const QByteArray old("old contents");
     ASSERT_TRUE(writeBytes(target, old));
-    if (!mounted) {
-        if (geteuid() == 0)
-            GTEST_SKIP() << "cannot make a full disk here";
-        QFile::setPermissions(mnt, QFile::ReadOwner | QFile::ExeOwner);
-    }
-
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     QString why;
-    const bool ok = writeBmp24(patterned(300, 300), target, &why);   // 270 KB does not fit
-    const QStringList left = QDir(mnt).entryList(QDir::Files | QDir::Hidden);
-    const QByteArray now = readAll(target);
-    if (mounted)
-        QProcess::execute("umount", {mnt});
-    else
-        QFile::setPermissions(mnt, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
+    const bool ok = writeBmp24(patterned(3, 3), target, &why);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_FALSE(ok);
     EXPECT_FALSE(why.isEmpty());
-    EXPECT_EQ(now, old);
-    EXPECT_EQ(left, QStringList{"design.bmp"});
+    EXPECT_EQ(readAll(target), old);
 }
 
 TEST(PictureLoading, ReadsBmpJpegAndGifAndGives96DpiWhereNoneIsCarried)
@@ -206,6 +223,8 @@ TEST(PictureLoading, BadFilesFailWithAReason)
         {"huge.bmp", hugeBmp},
         {"cut.jpg", truncatedJpeg},
         {"header-only.gif", QByteArray("GIF89a")},
+        // Run-length rows can be short, so only the size refuses this one.
+        {"rle-claims-1.6-GB.bmp", test::bmpClaiming(20000, 20000, 70, 1, 8)},
     };
     for (const Case& c : cases) {
         const QString path = dir.filePath(c.name);
@@ -218,4 +237,118 @@ TEST(PictureLoading, BadFilesFailWithAReason)
     EXPECT_TRUE(loadPicture(dir.filePath("nothing-here.bmp"), &why).isNull());
     EXPECT_FALSE(why.isEmpty());
     EXPECT_TRUE(loadPicture(dir.path(), &why).isNull());
+
+    // A FIFO would block a plain open until a writer comes.
+    const QString fifo = dir.filePath("pipe.bmp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    why.clear();
+    EXPECT_TRUE(loadPicture(fifo, &why).isNull());
+    EXPECT_TRUE(loadPictureWithin(fifo, QSize(100, 100), &why).isNull());
+    EXPECT_FALSE(why.isEmpty());
+}
+
+TEST(PictureLoading, TellsWhenAFileIsFarTooShortForThePixelsItClaims)
+{
+    QImage rgba(30, 20, QImage::Format_ARGB32);
+    rgba.fill(qRgba(1, 2, 3, 4));
+    const struct {
+        const char* label;
+        QByteArray head;
+        qint64 fileSize;
+        bool implausible;
+    } cases[] = {
+        {"70-byte BMP claiming 11000 x -11000", test::bmpClaiming(11000, -11000), 70, true},
+        {"BMP claiming 11000 x 11000", test::bmpClaiming(11000, 11000), 70, true},
+        {"32-bit bit-field BMP, half its rows", test::bmpClaiming(100, 100, 54, 3, 32), 54 + 100 * 400 / 2 - 4, true},
+        {"BMP with half its rows", test::bmpClaiming(100, 100), 54 + 300 * 100 / 2, false},
+        {"whole BMP", encodeBmp24(patterned(33, 7)), 54 + 100 * 7, false},
+        {"run-length BMP can be short", test::bmpClaiming(11000, 11000, 70, 1, 8), 70, false},
+        {"PNG claiming 20000 x 20000 RGBA with one row", test::pngOfZeros(20000, 20000, 1, 6), 0, true},
+        {"grey PNG claiming 11000 x 11000 with ten rows", test::pngOfZeros(11000, 11000, 10), 0, true},
+        {"grey PNG of zeros, complete", test::pngOfZeros(2000, 2000, 2000), 0, false},
+        {"real RGBA PNG", test::encoded(rgba, "png"), 0, false},
+        {"JPEG does not tell", test::jpegClaiming(11000, 11000), 0, false},
+        {"too short to tell", QByteArray("BM"), 2, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const qint64 size = c.fileSize > 0 ? c.fileSize : c.head.size();
+        EXPECT_EQ(!implausibleSizeClaim(c.head.left(64), size).isEmpty(), c.implausible);
+    }
+}
+
+// Both loaders refuse hostile files before decoding a pixel; the bounded one
+// never keeps (or, for formats that cannot decode smaller, decodes) more
+// than it needs.
+TEST(PictureLoading, HostileFilesAreRefusedOrKeptSmall)
+{
+    QTemporaryDir dir;
+    auto file = [&](const char* name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(writeBytes(path, bytes)) << name;
+        return path;
+    };
+    const QSize bound(1024, 1024);
+    QString why;
+    for (const QString& path : {file("claims.bmp", test::bmpClaiming(11000, -11000)),
+                                file("claims.png", test::pngOfZeros(20000, 20000, 1, 6))}) {
+        SCOPED_TRACE(path.toStdString());
+        why.clear();
+        EXPECT_TRUE(loadPicture(path, &why).isNull());
+        EXPECT_FALSE(why.isEmpty());
+        why.clear();
+        EXPECT_TRUE(loadPictureWithin(path, bound, &why).isNull());
+        EXPECT_FALSE(why.isEmpty());
+    }
+
+    // A text chunk after the pixels claiming 800 MB in a 300-byte file (found
+    // by fuzzing): the decoder set that much aside before finding the end.
+    QByteArray longText = test::pngOfZeros(4, 3, 3);
+    longText.chop(12);   // IEND
+    longText += QByteArray::fromHex("32353030") + "tEXtdate:modify" + QByteArray(100, '2') + test::pngChunk("IEND", {});
+    for (const QSize& within : {QSize(), bound}) {
+        why.clear();
+        const QString path = file("long-text.png", longText);
+        EXPECT_TRUE((within.isValid() ? loadPictureWithin(path, within, &why) : loadPicture(path, &why)).isNull());
+        EXPECT_TRUE(why.contains(QStringLiteral("损坏"))) << why.toStdString();
+    }
+
+    // A real PNG bomb (36 MB of zeros in 35 KB) takes 144 MB decoded: too
+    // much for a window that shows it small.
+    why.clear();
+    EXPECT_TRUE(loadPictureWithin(file("bomb.png", test::pngOfZeros(6000, 6000, 6000)), bound, &why).isNull());
+    EXPECT_TRUE(why.contains(QStringLiteral("图像太大"))) << why.toStdString();
+
+    // A 3 KB JPEG claiming 11000 x 11000 decodes at an eighth and is kept
+    // at most at the bound.
+    why.clear();
+    const QImage jpeg = loadPictureWithin(file("claims.jpg", test::jpegClaiming(11000, 11000)), bound, &why);
+    EXPECT_EQ(jpeg.size(), bound) << why.toStdString();
+
+    // Real pictures larger than the bound are scaled to fit it, aspect kept;
+    // smaller ones stay as they are.
+    const QString wide = file("wide.png", test::encoded(patterned(2000, 100), "png"));
+    const QImage fitted = loadPictureWithin(wide, bound, &why);
+    EXPECT_EQ(fitted.size(), QSize(1024, 51)) << why.toStdString();
+    EXPECT_EQ(loadPicture(wide).size(), QSize(2000, 100));
+    const QString jpegWide = file("wide.jpg", test::encoded(patterned(3000, 1500), "jpg"));
+    EXPECT_EQ(loadPictureWithin(jpegWide, bound).size(), QSize(1024, 512));
+    EXPECT_EQ(loadPictureWithin(file("small.bmp", encodeBmp24(patterned(20, 10))), bound).size(), QSize(20, 10));
+}
+
+TEST(PictureLoading, FullPictureLimitFollowsTheMachinesMemory)
+{
+    constexpr qint64 MB = 1024 * 1024;
+    const struct {
+        qint64 available, limit;
+    } cases[] = {
+        {0, 512 * MB},            // unknown: the fixed limit
+        {8192 * MB, 512 * MB},
+        {1024 * MB, 512 * MB},
+        {600 * MB, 300 * MB},
+        {100 * MB, 50 * MB},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fullPictureLimitBytes(c.available), c.limit) << c.available;
+    EXPECT_GT(availableMemoryBytes(), 0);
 }

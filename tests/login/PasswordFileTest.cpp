@@ -1,5 +1,6 @@
 #include "login/PasswordFile.h"
 
+#include "FullDisk.h"
 #include "LoginTestFiles.h"
 
 #include <QDir>
@@ -7,6 +8,17 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <memory>
+#include <thread>
 
 using namespace lh::login;
 using lh::test::readBytes;
@@ -192,6 +204,45 @@ TEST(StoredPassword, NameThatCannotBeOpenedIsUnreadable)
     }
 }
 
+// A FIFO of that name: reading it must neither block (no writer ever comes)
+// nor pass. The read runs on its own thread so that a regression fails the
+// test after a few seconds instead of hanging it.
+TEST(StoredPassword, FifoIsUnreadableAndDoesNotBlock)
+{
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath("zrvcom.cct"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0) << std::strerror(errno);
+
+    auto done = std::make_shared<std::promise<StoredPasswordRead>>();
+    std::future<StoredPasswordRead> result = done->get_future();
+    std::thread reader([done, path = dir.path()] { done->set_value(readStoredPassword(path)); });
+    const bool finished = result.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!finished) {
+        // Release the blocked reader: a writer that comes and goes gives it an end of file.
+        const int w = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+        if (w >= 0)
+            ::close(w);
+    }
+    if (finished || result.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
+        reader.join();
+    else
+        reader.detach();
+    ASSERT_TRUE(finished) << "reading a FIFO named zrvcom.cct blocked";
+    const StoredPasswordRead read = result.get();
+    EXPECT_EQ(read.status, ReadStatus::Unreadable);
+    EXPECT_FALSE(read.detail.isEmpty());
+}
+
+TEST(StoredPassword, LinkToTheFileIsFollowed)
+{
+    QTemporaryDir dir;
+    writeBytes(dir.filePath("real.cct"), "\"ehk\"\r\n");
+    ASSERT_TRUE(QFile::link(dir.filePath("real.cct"), dir.filePath("zrvcom.cct")));
+    const auto read = readStoredPassword(dir.path());
+    EXPECT_EQ(read.status, ReadStatus::Ok);
+    EXPECT_EQ(read.password, QStringLiteral("123"));
+}
+
 TEST(PasswordWrite, ReplacesTheFileWithTheExactRecord)
 {
     QTemporaryDir dir;
@@ -220,6 +271,30 @@ TEST(PasswordWrite, FailedWriteKeepsTheOldFile)
     locked.release();
     EXPECT_EQ(readBytes(path), QByteArray("\"ehk\"\r\n"));
     EXPECT_EQ(readStoredPassword(dir.path()).password, QStringLiteral("123"));
+}
+
+// The record is always small enough to sit in a write buffer until the
+// commit: on a full disk the change has to fail and keep the old password.
+TEST(PasswordWrite, FullDiskKeepsTheOldPasswordAndSaysSo)
+{
+    QTemporaryDir dir;
+    const QString mnt = dir.filePath("small");
+    ASSERT_TRUE(QDir().mkpath(mnt));
+    lh::test::FullTmpfs disk(mnt);
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot make a full disk here: " << disk.reason().toStdString();
+    const QString path = mnt + "/zrvcom.cct";
+    writeBytes(path, "\"ehk\"\r\n");
+    ASSERT_TRUE(disk.fill());
+
+    QString error;
+    EXPECT_FALSE(writePasswordFile(path, QStringLiteral("newpw"), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("磁盘已满"))) << error.toStdString();
+    EXPECT_EQ(readBytes(path), QByteArray("\"ehk\"\r\n"));
+    const auto read = readStoredPassword(mnt);
+    EXPECT_EQ(read.status, ReadStatus::Ok);
+    EXPECT_EQ(read.password, QStringLiteral("123"));
+    EXPECT_EQ(QDir(mnt).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "zrvcom.cct"}));
 }
 
 TEST(PasswordWrite, FolderThatIsAFileFailsWithAReason)

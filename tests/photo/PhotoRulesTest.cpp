@@ -2,6 +2,8 @@
 #include "photo/PhotoSlots.h"
 #include "core/Random.h"
 
+#include "HostilePictures.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -141,9 +143,44 @@ TEST(PictureFiles, LoadsPicturesAndRefusesEverythingElse)
         write(QStringLiteral("empty.bmp"), QByteArray()),
         write(QStringLiteral("truncated.jpg"), [&] { QFile f(jpeg); f.open(QIODevice::ReadOnly); return f.read(40); }()),
         write(QStringLiteral("huge.bmp"), huge),
+        write(QStringLiteral("claims.bmp"), lh::test::bmpClaiming(11000, -11000)),
+        write(QStringLiteral("bomb.png"), lh::test::pngOfZeros(6000, 6000, 6000)),
     };
     for (const QString& path : refused)
         EXPECT_FALSE(loadPictureFile(path).has_value()) << path.toStdString();
+}
+
+// Slots keep a copy no larger than they need: four slots filled with a 1 KB
+// JPEG claiming 11000 x 11000 (484 MB at full size) and a large real picture
+// hold a few megabytes.
+TEST(PhotoSlotsRules, SlotsKeepABoundedCopyOfLargePictures)
+{
+    QTemporaryDir dir;
+    const QString claims = dir.filePath(QStringLiteral("claims.jpg"));
+    const QString wide = dir.filePath(QStringLiteral("wide.png"));
+    {
+        QFile f(claims);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(lh::test::jpegClaiming(11000, 11000));
+    }
+    QImage big(3000, 1200, QImage::Format_RGB32);
+    big.fill(Qt::blue);
+    ASSERT_TRUE(big.save(wide, "PNG"));
+
+    PhotoSlots panel({QImage(), QImage(), QImage(), QImage()});
+    qint64 held = 0;
+    for (int slot = 0; slot < PhotoSlots::kCount; ++slot) {
+        ASSERT_TRUE(panel.replace(slot, claims)) << slot;
+        const QImage& kept = panel.picture(slot);
+        EXPECT_LE(kept.width(), kSlotPictureBound.width());
+        EXPECT_LE(kept.height(), kSlotPictureBound.height());
+        held += kept.sizeInBytes();
+    }
+    EXPECT_LT(held, 100 * 1024 * 1024);
+
+    ASSERT_TRUE(panel.replace(2, wide));
+    EXPECT_EQ(panel.picture(2).size(), QSize(1024, 409));
+    EXPECT_EQ(panel.picture(2).pixelColor(500, 200), QColor(Qt::blue));
 }
 
 } // namespace

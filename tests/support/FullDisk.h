@@ -1,0 +1,82 @@
+#pragma once
+// A completely full disk for tests: a small tmpfs mounted on a folder and
+// filled to the last byte. The guard unmounts it when it goes out of scope,
+// so a failing assertion between mount and unmount never leaves it mounted.
+// Mounting needs root; where it is refused, reason() says why.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace lh::test {
+
+class FullTmpfs {
+public:
+    explicit FullTmpfs(const QString& mountPoint, const char* size = "200k") : m_path(QFile::encodeName(mountPoint))
+    {
+        if (::geteuid() != 0) {
+            m_reason = QStringLiteral("mounting a tmpfs needs root");
+            return;
+        }
+        const QByteArray options = QByteArray("size=") + size;
+        if (::mount("tmpfs", m_path.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) != 0) {
+            m_reason = QStringLiteral("mount tmpfs: ") + QString::fromLocal8Bit(std::strerror(errno));
+            return;
+        }
+        m_mounted = true;
+    }
+    ~FullTmpfs() { unmount(); }
+    FullTmpfs(const FullTmpfs&) = delete;
+    FullTmpfs& operator=(const FullTmpfs&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    QString reason() const { return m_reason; }
+
+    // Writes a filler file until the file system has no byte left. True when
+    // the disk ended up full (the last write failed with ENOSPC).
+    bool fill()
+    {
+        const QByteArray filler = m_path + "/filler";
+        const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd < 0)
+            return false;
+        static const char block[4096] = {};
+        int lastErrno = 0;
+        for (size_t chunk : {sizeof block, size_t(1)}) {
+            for (;;) {
+                const ssize_t n = ::write(fd, block, chunk);
+                if (n < 0) {
+                    lastErrno = errno;
+                    if (lastErrno == EINTR)
+                        continue;
+                    break;
+                }
+            }
+        }
+        ::close(fd);
+        return lastErrno == ENOSPC;
+    }
+
+    void unmount()
+    {
+        if (!m_mounted)
+            return;
+        // Lazy: a file still open in the test cannot keep the mount alive.
+        ::umount2(m_path.constData(), MNT_DETACH);
+        m_mounted = false;
+    }
+
+private:
+    QByteArray m_path;
+    bool m_mounted = false;
+    QString m_reason;
+};
+
+} // namespace lh::test
