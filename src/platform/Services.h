@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -84,12 +85,18 @@ public:
     // program's visible windows (except leaveOut) show, each at its place
     // on a white desktop. fellBack tells which of the two it is.
     QImage grabDesktopOrOwnWindows(const QWidget* leaveOut, bool* fellBack);
-    // True the first time it is asked: the user is told once per run that
-    // only the program's own windows can be captured.
-    bool ownWindowsNoticeDue() { return !std::exchange(toldOwnWindowsOnly_, true); }
+    // True the first time a window (by name) asks: each window tells the user
+    // once per run that it can reach only the program's own windows.
+    bool ownWindowsNoticeDue(const QString& window)
+    {
+        if (told_.contains(window))
+            return false;
+        told_.append(window);
+        return true;
+    }
 
 private:
-    bool toldOwnWindowsOnly_ = false;
+    QStringList told_;
 };
 
 class PicturePrinter {

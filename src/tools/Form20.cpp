@@ -172,7 +172,7 @@ void Form20::mnuFileSnap_Click()
 
 void Form20::tellOwnWindowsOnly()
 {
-    if (!services_.screen->ownWindowsNoticeDue())
+    if (!services_.screen->ownWindowsNoticeDue(objectName()))
         return;
     services_.messages->inform(this, QStringLiteral("本系统不能读取整个屏幕，剪裁抓图只能剪取本程序窗口中显示的图像。"),
                                    kTitleNotice, MessageIcon::Information);

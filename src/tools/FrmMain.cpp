@@ -1,5 +1,7 @@
 #include "tools/FrmMain.h"
 
+#include "tools/GrabMarks.h"
+
 #include "engine/PictureFiles.h"
 #include "forms/Controls.h"
 #include "forms/FormToolkit.h"
@@ -34,10 +36,6 @@ const QString kNoticeTitle = QStringLiteral("蓝禾提示");
 // Time the other windows get to repaint what a hidden frame uncovered before
 // the screen is read.
 constexpr int kSettleMs = 60;
-constexpr int kFrameWidth = 3;
-
-// Said once per run where the platform hides the screen or other programs' windows.
-bool g_toldOwnWindowsOnly = false;
 
 // Client coordinates, twips.
 const forms::Row kRows[] = {
@@ -73,16 +71,6 @@ QImage handlePicture()
     return img;
 }
 
-QRect deviceToLogical(const QRect& device)
-{
-    const QScreen* s = QGuiApplication::primaryScreen();
-    const qreal dpr = s ? s->devicePixelRatio() : 1.0;
-    const QRect desk = virtualDesktopDeviceRect();
-    return QRectF((device.x() + desk.x()) / dpr, (device.y() + desk.y()) / dpr, device.width() / dpr,
-                  device.height() / dpr)
-        .toAlignedRect();
-}
-
 QImage withScreenResolution(QImage img)
 {
     img.setDevicePixelRatio(1.0);
@@ -92,118 +80,6 @@ QImage withScreenResolution(QImage img)
 }
 
 } // namespace
-
-// A top-level window without frame, above all others, that shows a piece of
-// the screen with its pixels inverted and lets the mouse through.
-class FrameStrip : public QWidget {
-public:
-    FrameStrip()
-        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                               | Qt::X11BypassWindowManagerHint | Qt::Tool | Qt::WindowTransparentForInput)
-    {
-        setObjectName(QStringLiteral("GrabFrameStrip"));
-        setAttribute(Qt::WA_ShowWithoutActivating);
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-    void setPixels(const QImage& pixels) { pixels_ = pixels; update(); }
-    const QImage& pixels() const { return pixels_; }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.drawImage(rect(), pixels_);
-    }
-
-private:
-    QImage pixels_;
-};
-
-// The 3-pixel outline of a rectangle, made of four strips just inside it.
-class GrabFrame {
-public:
-    void showAround(const EdgeRect& r, const QImage& screen)
-    {
-        const int w = r.width(), h = r.height();
-        const int t = kFrameWidth;
-        const std::array<QRect, 4> parts = {QRect(r.left, r.top, w, std::min(t, h)),
-                                            QRect(r.left, r.bottom - t, w, h > t ? t : 0),
-                                            QRect(r.left, r.top + t, std::min(t, w), h - 2 * t),
-                                            QRect(r.right - t, r.top + t, w > t ? t : 0, h - 2 * t)};
-        for (std::size_t i = 0; i < parts.size(); ++i) {
-            FrameStrip& strip = strips_[i];
-            const QRect part = parts[i];
-            if (part.width() <= 0 || part.height() <= 0) {
-                strip.hide();
-                continue;
-            }
-            QImage pixels = screen.isNull() ? QImage(part.size(), QImage::Format_RGB32) : screen.copy(part);
-            if (screen.isNull())
-                pixels.fill(Qt::white);
-            pixels.invertPixels();
-            strip.setPixels(pixels);
-            strip.setGeometry(deviceToLogical(part));
-            strip.show();
-            strip.raise();
-        }
-    }
-    void hide()
-    {
-        for (FrameStrip& s : strips_)
-            s.hide();
-    }
-    QList<QWidget*> windows()
-    {
-        QList<QWidget*> out;
-        for (FrameStrip& s : strips_)
-            out << &s;
-        return out;
-    }
-
-private:
-    std::array<FrameStrip, 4> strips_;
-};
-
-// Holds the pointer while a grab lasts, whether the grabber is on screen or
-// minimized: a one-pixel window that takes every mouse event and hands the
-// release to the grabber.
-class PointerHolder : public QWidget {
-public:
-    explicit PointerHolder(std::function<void(Qt::MouseButton)> onRelease)
-        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                               | Qt::X11BypassWindowManagerHint | Qt::Tool)
-        , onRelease_(std::move(onRelease))
-    {
-        setObjectName(QStringLiteral("GrabPointerHolder"));
-        setAttribute(Qt::WA_ShowWithoutActivating);
-        setGeometry(-10, -10, 1, 1);
-    }
-    void take()
-    {
-        show();
-        grabMouse(Qt::CrossCursor);
-        held_ = true;
-    }
-    void letGo()
-    {
-        if (held_)
-            releaseMouse();
-        held_ = false;
-        hide();
-    }
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* e) override
-    {
-        e->accept();
-        onRelease_(e->button());
-    }
-
-private:
-    std::function<void(Qt::MouseButton)> onRelease_;
-    bool held_ = false;
-};
 
 FrmMain::FrmMain(const PlatformServices& services, Navigator& navigator, QWidget* owner)
     : QWidget(owner, Qt::Window)
@@ -267,8 +143,6 @@ FrmMain::~FrmMain()
     frame_->hide();
 }
 
-void FrmMain::forgetOwnWindowsNotice() { g_toldOwnWindowsOnly = false; }
-
 QList<QWidget*> FrmMain::frameWindows() const { return frame_->windows(); }
 
 bool FrmMain::seesEverything() const
@@ -278,9 +152,8 @@ bool FrmMain::seesEverything() const
 
 void FrmMain::tellOwnWindowsOnly()
 {
-    if (g_toldOwnWindowsOnly)
+    if (!services_.screen->ownWindowsNoticeDue(objectName()))
         return;
-    g_toldOwnWindowsOnly = true;
     services_.messages->inform(
         this, QStringLiteral("本系统不让程序读取屏幕或查找其他程序的窗口，抓图器只能抓取本程序窗口中显示的图像。"),
         kNoticeTitle, MessageIcon::Information);

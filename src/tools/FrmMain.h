@@ -70,7 +70,6 @@ public:
 
     // The notice that only the program's own windows can be grabbed is given
     // once per run; this makes the next grab give it again.
-    static void forgetOwnWindowsNotice();
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

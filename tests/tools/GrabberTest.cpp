@@ -132,7 +132,6 @@ struct GrabberRig : ::testing::Test {
 
     void SetUp() override
     {
-        FrmMain::forgetOwnWindowsNotice();
         const QSize desk = virtualDesktopDeviceRect().size();
         screen.desktop = patterned(desk.width(), desk.height(), 5);
         fakes.services.screen = &screen;

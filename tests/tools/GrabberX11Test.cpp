@@ -76,7 +76,6 @@ protected:
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             GTEST_SKIP() << "needs an X display";
         ASSERT_TRUE(dir.isValid());
-        FrmMain::forgetOwnWindowsNotice();
         services.files = &files;
         services.messages = &messages;
         services.screen = screen.get();
