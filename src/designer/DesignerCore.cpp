@@ -49,7 +49,8 @@ QString shortcutSummary()
     return QStringLiteral("快捷键：\n"
                           "Ctrl+1  照片设计（第1大类）\n"
                           "Ctrl+2 … Ctrl+9  第2大类 … 第9大类\n"
-                          "Ctrl+0  第10大类");
+                          "Ctrl+0  第10大类\n"
+                          "Alt+Left / Alt+Right  暂停时后退 / 前进查看以前的图案");
 }
 
 // The design tick's view of the window: texts by control name, the count,
@@ -102,8 +103,10 @@ DesignerCore::DesignerCore(QWidget& window, const PlatformServices& services, Na
     view_->setGeometry(forms::twipsRect(0, 0, 12915, 12915));
     surface_->setBackColor(rgb(0x00, 0x00, 0x40));
 
+    // The tick draws through the recorder, which keeps what decides each design.
+    recorder_ = std::make_unique<design::DesignRecorder>(*services.random, *host_, *services.clock);
     tick_ = std::make_unique<design::DesignTick>(design::recipeForCategory(setup.category), *surface_,
-                                                 *services.random, *host_, *services.clock);
+                                                 recorder_->random(), recorder_->host(), recorder_->clock());
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
@@ -156,6 +159,14 @@ void DesignerCore::load()
         key->setObjectName(QStringLiteral("CategoryShortcut%1").arg(k));
         connect(key, &QShortcut::activated, this, [this, k] { navigator_.showCategory(k); });
     }
+    // Stepping through the designs drawn so far (while paused).
+    auto* back = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &window_);
+    back->setObjectName(QStringLiteral("HistoryBackShortcut"));
+    connect(back, &QShortcut::activated, this, [this] { stepHistory(-1); });
+    auto* forward = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &window_);
+    forward->setObjectName(QStringLiteral("HistoryForwardShortcut"));
+    connect(forward, &QShortcut::activated, this, [this] { stepHistory(1); });
+
     if (auto* heading = forms::control<QLabel>(&window_, "Label2"))
         heading->setToolTip(shortcutSummary());
 
@@ -168,12 +179,79 @@ bool DesignerCore::running() const { return timer_->isActive(); }
 
 void DesignerCore::Timer1_Timer()
 {
+    // A new design goes on from the latest one, never from one stepped back to.
+    if (shown_)
+        leaveHistory();
+    recorder_->begin(*surface_, tick_->designCount());
     try {
         tick_->run();
     } catch (const std::exception&) {
         // Every step of the tick is skipped on failure; nothing else may end it.
     }
+    design::DesignRecord record = recorder_->finish();
+    if (photoSource_)
+        record.photo = photoSource_();
+    history_.push(std::move(record));
     afterDesign();
+}
+
+const design::DesignRecord* DesignerCore::designOnShow() const
+{
+    if (shown_)
+        return &history_.at(*shown_);
+    return history_.empty() ? nullptr : &history_.newest();
+}
+
+bool DesignerCore::stepHistory(int delta)
+{
+    if (running() || history_.empty() || delta == 0)
+        return false;
+    const auto newest = static_cast<std::ptrdiff_t>(history_.size()) - 1;
+    const std::ptrdiff_t from = shown_ ? static_cast<std::ptrdiff_t>(*shown_) : newest;
+    const std::ptrdiff_t to = from + delta;
+    if (to < 0 || to > newest || to == from)
+        return false;
+    if (!shown_) {
+        liveSettings_ = design::SurfaceSettings::of(*surface_);
+        liveTitle_ = window_.windowTitle();
+    }
+    if (to == newest) {
+        leaveHistory();
+    } else {
+        shown_ = static_cast<std::size_t>(to);
+        showRecord(*shown_);
+        showHistoryCaption();
+    }
+    present();
+    emit historyStepped();
+    return true;
+}
+
+void DesignerCore::showRecord(std::size_t index)
+{
+    // Drawn with the recorded draws; the window's random source is not touched.
+    design::redrawDesign(tick_->recipe(), history_.at(index), *surface_, host_.get());
+}
+
+void DesignerCore::leaveHistory()
+{
+    if (!shown_)
+        return;
+    shown_.reset();
+    // The newest design again, and the surface as it was when stepping began,
+    // so the next design is drawn exactly as if no step had been taken.
+    showRecord(history_.size() - 1);
+    try {
+        liveSettings_.applyTo(*surface_);
+    } catch (const StepFailure&) {
+        // Settings taken from the surface are valid for it.
+    }
+    window_.setWindowTitle(liveTitle_);
+}
+
+void DesignerCore::showHistoryCaption()
+{
+    window_.setWindowTitle(liveTitle_ + QStringLiteral(" [历史 %1/%2]").arg(*shown_ + 1).arg(history_.size()));
 }
 
 int DesignerCore::framePeriod() const
@@ -223,6 +301,10 @@ void DesignerCore::present()
 void DesignerCore::Check2_Click()
 {
     const bool running = check2_->isChecked();
+    if (running && shown_) {
+        leaveHistory();
+        emit historyStepped();
+    }
     if (running)
         timer_->start();
     else

@@ -64,6 +64,7 @@ public:
 
     void setBackgroundPicture(const QImage& picture) override;
     bool hasBackgroundPicture() const override { return !picture_.isNull(); }
+    QImage backgroundPicture() const override { return picture_; }
 
     QImage image() const override;
     QRect takeDirtyRect() override;

@@ -1,4 +1,6 @@
 #include "photo/Form1.h"
+#include "designer/DesignerCore.h"
+#include "core/Random.h"
 #include "photo/PhotoSlots.h"
 #include "forms/Controls.h"
 #include "core/Random.h"
@@ -609,3 +611,40 @@ TEST_F(Form1SurfaceTest, FontAndColourDialogsDressTheNextStampsUntilTheNextDesig
 }
 
 } // namespace
+
+TEST_F(Form1SurfaceTest, SteppingBackTakesTheStampsAwayAndShowsEachDesignsPhoto)
+{
+    // Designs that differ: a window on a seeded source.
+    static lh::SeededRandom seeded(5);
+    services.random = &seeded;
+    window = std::make_unique<Form1>(services, navigator);
+    child<QCheckBox>("Check2")->click();   // paused
+    auto* image6 = child<ImageBox>("Image6");
+    click("Image7");
+    window->Timer1_Timer();
+    const QImage first = window->surface().image().copy();
+    click("Image9");
+    window->Timer1_Timer();
+    const QImage second = window->surface().image().copy();
+    ASSERT_NE(first, second);
+
+    QWidget* canvas = child<lh::SurfaceView>("Picture1")->canvas();
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(100, 200));
+    ASSERT_NE(window->surface().image(), second);
+
+    ASSERT_TRUE(window->core().stepHistory(-1));
+    EXPECT_EQ(window->surface().image(), first);
+    EXPECT_EQ(image6->picture(), child<ImageBox>("Image7")->picture());
+    EXPECT_TRUE(window->windowTitle().endsWith(QStringLiteral(" [历史 1/2]")));
+
+    // A stamp on the design stepped back to, then "重新设置" shows that design again.
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(100, 200));
+    ASSERT_NE(window->surface().image(), first);
+    click("Command21");
+    EXPECT_EQ(window->surface().image(), first);
+
+    ASSERT_TRUE(window->core().stepHistory(1));
+    EXPECT_EQ(window->surface().image(), second);   // without its stamp
+    EXPECT_EQ(image6->picture(), child<ImageBox>("Image9")->picture());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("蓝禾艺术照片设计"));
+}
