@@ -1,5 +1,6 @@
 #include "designer/DesignerCore.h"
 
+#include "core/Random.h"
 #include "design/WindowTexts.h"
 #include "engine/SurfaceView.h"
 #include "forms/FormToolkit.h"
@@ -50,7 +51,9 @@ QString shortcutSummary()
                           "Ctrl+1  照片设计（第1大类）\n"
                           "Ctrl+2 … Ctrl+9  第2大类 … 第9大类\n"
                           "Ctrl+0  第10大类\n"
-                          "Alt+Left / Alt+Right  暂停时后退 / 前进查看以前的图案");
+                          "Alt+Left / Alt+Right  暂停时后退 / 前进查看以前的图案\n"
+                          "Ctrl+E  以 2、4 或 8 倍大小导出显示的图案（PNG）\n"
+                          "Ctrl+Shift+E  批量画出并导出新图案");
 }
 
 // The design tick's view of the window: texts by control name, the count,
@@ -93,6 +96,7 @@ DesignerCore::DesignerCore(QWidget& window, const PlatformServices& services, Na
                            DesignerSetup setup, std::unique_ptr<Surface> surface)
     : QObject(&window),
       window_(window),
+      services_(services),
       navigator_(navigator),
       setup_(setup),
       surface_(std::move(surface)),
@@ -166,6 +170,14 @@ void DesignerCore::load()
     auto* forward = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &window_);
     forward->setObjectName(QStringLiteral("HistoryForwardShortcut"));
     connect(forward, &QShortcut::activated, this, [this] { stepHistory(1); });
+    // Exports of the design on show and of new designs.
+    auto* exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), &window_);
+    exportKey->setObjectName(QStringLiteral("ExportShortcut"));
+    connect(exportKey, &QShortcut::activated, this, [this] { exportShownDesign(); });
+    auto* batchKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &window_);
+    batchKey->setObjectName(QStringLiteral("BatchShortcut"));
+    connect(batchKey, &QShortcut::activated, this, [this] { exportNewDesigns(); });
+    lastBatch_.category = setup_.category;
 
     if (auto* heading = forms::control<QLabel>(&window_, "Label2"))
         heading->setToolTip(shortcutSummary());
@@ -247,6 +259,67 @@ void DesignerCore::leaveHistory()
         // Settings taken from the surface are valid for it.
     }
     window_.setWindowTitle(liveTitle_);
+}
+
+ExportOutcome DesignerCore::exportShownDesign()
+{
+    const QString title = QStringLiteral("导出图案");
+    const design::DesignRecord* shown = designOnShow();
+    if (!shown) {
+        services_.messages->inform(&window_, QStringLiteral("还没有可以导出的图案。"), title, MessageIcon::Information);
+        return {ExportOutcome::Kind::Cancelled, {}, 0};
+    }
+    // A copy: designs drawn while the dialogs are open may push it out of the history.
+    const design::DesignRecord record = *shown;
+    const auto choice = services_.exports->askExport(&window_, lastExport_);
+    if (!choice)
+        return {ExportOutcome::Kind::Cancelled, {}, 0};
+    lastExport_ = *choice;
+    ExportOutcome outcome;
+    {
+        const auto progress = services_.exports->startProgress(&window_, QStringLiteral("正在导出图案……"), 2);
+        outcome = exportDesign(tick_->recipe(), record, *choice, overlay_ ? overlay_() : std::nullopt, *progress);
+    }
+    if (outcome.kind == ExportOutcome::Kind::Failed)
+        services_.messages->inform(&window_, outcome.error, title, MessageIcon::Exclamation);
+    return outcome;
+}
+
+ExportOutcome DesignerCore::exportNewDesigns()
+{
+    const auto choice = services_.exports->askBatch(&window_, lastBatch_);
+    if (!choice)
+        return {ExportOutcome::Kind::Cancelled, {}, 0};
+    lastBatch_ = *choice;
+    BatchSources sources;
+    sources.texts = design::initialWindowTexts(choice->category);
+    if (choice->category == setup_.category) {
+        // This window's own texts as they are now.
+        for (auto it = sources.texts.begin(); it != sources.texts.end(); ++it) {
+            try {
+                it.value() = host_->text(it.key());
+            } catch (const StepFailure&) {
+            }
+        }
+        if (photoSource_)
+            sources.photo = photoSource_();
+        if (overlay_)
+            sources.overlay = overlay_();
+    }
+    // A source of the batch's own: the windows' sequences are not touched.
+    SeededRandom random(static_cast<std::uint32_t>(services_.clock->now().toMSecsSinceEpoch()) ^
+                        static_cast<std::uint32_t>(history_.size() * 2654435761u));
+    sources.random = &random;
+    sources.clock = services_.clock;
+    ExportOutcome outcome;
+    {
+        const auto progress =
+            services_.exports->startProgress(&window_, QStringLiteral("正在画出并导出新图案……"), choice->count);
+        outcome = exportBatch(*choice, sources, *progress);
+    }
+    if (outcome.kind == ExportOutcome::Kind::Failed)
+        services_.messages->inform(&window_, outcome.error, QStringLiteral("批量导出"), MessageIcon::Exclamation);
+    return outcome;
 }
 
 void DesignerCore::showHistoryCaption()

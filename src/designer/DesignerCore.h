@@ -10,6 +10,7 @@
 
 #include "design/DesignHistory.h"
 #include "design/DesignTick.h"
+#include "designer/ExportDesign.h"
 #include "engine/Surface.h"
 
 #include <QObject>
@@ -98,6 +99,17 @@ public:
     // window's photo); recorded with the design.
     void setPhotoSource(std::function<QImage()> photo) { photoSource_ = std::move(photo); }
 
+    // What lies over the surface with the design (the main window's photo
+    // and its ring), for exports.
+    void setPhotoOverlay(std::function<std::optional<PhotoOverlay>()> overlay) { overlay_ = std::move(overlay); }
+
+    // Ctrl+E: the design on show, at the scale, resolution and file the
+    // export dialog asks for.
+    ExportOutcome exportShownDesign();
+    // Ctrl+Shift+E: new designs of a category, drawn off screen on a random
+    // source of their own, into a folder.
+    ExportOutcome exportNewDesigns();
+
     // Alt+Left / Alt+Right while paused: the design `delta` places back
     // (negative) or forward in the history, re-drawn on the surface. Stepping
     // onto the newest design ends the stepping. False when the window runs or
@@ -127,6 +139,7 @@ private:
     int framePeriod() const;
 
     QWidget& window_;
+    const PlatformServices& services_;
     Navigator& navigator_;
     DesignerSetup setup_;
     std::unique_ptr<Surface> surface_;
@@ -136,6 +149,9 @@ private:
     std::unique_ptr<design::DesignTick> tick_;
     design::DesignHistory history_;
     std::function<QImage()> photoSource_;
+    std::function<std::optional<PhotoOverlay>()> overlay_;
+    ExportChoice lastExport_;
+    BatchChoice lastBatch_;
     std::optional<std::size_t> shown_;     // history index on show while stepping
     design::SurfaceSettings liveSettings_; // the surface's settings when stepping began
     QString liveTitle_;                    // the caption when stepping began

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QBuffer>
+#include <QImageWriter>
 #include <QSaveFile>
 #include <QtEndian>
 
@@ -119,6 +121,38 @@ bool writeBmp24(const QImage& picture, const QString& path, QString* error)
     if (!file.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString()));
     if (file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(QStringLiteral("写入文件 %1 失败：%2").arg(path, why));
+    }
+    if (!file.commit())
+        return fail(QStringLiteral("写入文件 %1 失败：%2").arg(path, file.errorString()));
+    return true;
+}
+
+bool writePng(const QImage& picture, const QString& path, QString* error)
+{
+    auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (path.isEmpty())
+        return fail(QStringLiteral("没有文件名。"));
+    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+        return fail(QStringLiteral("没有可保存的图像。"));
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        if (!writer.write(picture))
+            return fail(QStringLiteral("无法编码 PNG 图像：%1").arg(writer.errorString()));
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString()));
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString why = file.errorString();
         file.cancelWriting();
         return fail(QStringLiteral("写入文件 %1 失败：%2").arg(path, why));

@@ -122,6 +122,11 @@ void Form1::Form_Load()
     core_->setDateLabel(forms::control<QLabel>(this, "Label24"));
     // Each design is kept with the photo shown in its middle.
     core_->setPhotoSource([this] { return image6_->isHidden() ? QImage() : image6_->picture(); });
+    // Exports draw the photo and its ring where they lie over the surface.
+    core_->setPhotoOverlay([this]() -> std::optional<designer::PhotoOverlay> {
+        return designer::PhotoOverlay{image6_->geometry(), shape9_->geometry(), shape9_->borderColor(),
+                                      shape9_->borderWidth()};
+    });
 
     const QHash<QString, QString> texts = design::initialWindowTexts(1);
     text6_->setText(texts.value(QStringLiteral("Text6")));

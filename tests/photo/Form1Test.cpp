@@ -648,3 +648,28 @@ TEST_F(Form1SurfaceTest, SteppingBackTakesTheStampsAwayAndShowsEachDesignsPhoto)
     EXPECT_EQ(image6->picture(), child<ImageBox>("Image9")->picture());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("蓝禾艺术照片设计"));
 }
+
+TEST_F(Form1SurfaceTest, ExportCarriesThePhotoAndItsRingWhereTheScreenShowsThem)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    child<QCheckBox>("Check2")->click();   // paused
+    click("Image8");
+    window->Timer1_Timer();
+    const QImage screen = child("Picture1")->grab().toImage();
+    const QPoint inner(2, 2);
+
+    const QString path = dir.filePath(QStringLiteral("photo.png"));
+    exports.exportAnswers.push_back(lh::ExportChoice{2, 300, path});
+    ASSERT_EQ(window->core().exportShownDesign().kind, lh::designer::ExportOutcome::Kind::Written);
+    const QImage exported(path);
+    ASSERT_EQ(exported.size(), QSize(1714, 1714));
+    // Inside the photo, on the ring, and on the design outside both.
+    for (const QPoint p : {QPoint(430, 430), QPoint(400, 380), QPoint(430, 352), QPoint(5, 845)}) {
+        const QColor a = screen.pixelColor(p + inner);
+        const QColor b = exported.pixelColor(p * 2 + QPoint(1, 1));
+        EXPECT_NEAR(a.red(), b.red(), 16) << p.x() << "," << p.y();
+        EXPECT_NEAR(a.green(), b.green(), 16) << p.x() << "," << p.y();
+        EXPECT_NEAR(a.blue(), b.blue(), 16) << p.x() << "," << p.y();
+    }
+}
