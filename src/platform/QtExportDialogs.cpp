@@ -22,6 +22,7 @@ constexpr int kSide = 857;
 QComboBox* scaleBox(int initial, QWidget* parent)
 {
     auto* box = new QComboBox(parent);
+    box->setObjectName(QStringLiteral("scale"));
     for (int k : {1, 2, 4, 8})
         box->addItem(QStringLiteral("%1 倍（%2 × %2 像素）").arg(k).arg(kSide * k), k);
     const int index = box->findData(initial);
@@ -32,6 +33,7 @@ QComboBox* scaleBox(int initial, QWidget* parent)
 QSpinBox* resolutionBox(int initial, QWidget* parent)
 {
     auto* box = new QSpinBox(parent);
+    box->setObjectName(QStringLiteral("resolution"));
     box->setRange(10, 4800);
     box->setSuffix(QStringLiteral(" 点/英寸"));
     box->setValue(initial);
@@ -93,6 +95,7 @@ std::optional<ExportChoice> QtExportDialogs::askExport(QWidget* parent, const Ex
     auto* scale = scaleBox(initial.scale, &dialog);
     auto* dpi = resolutionBox(initial.dotsPerInch, &dialog);
     auto* file = new QLineEdit(initial.file, &dialog);
+    file->setObjectName(QStringLiteral("file"));
     form->addRow(QStringLiteral("放大倍数："), scale);
     form->addRow(QStringLiteral("分辨率："), dpi);
     form->addRow(QStringLiteral("文件："), pathRow(file, [&] {
@@ -114,14 +117,17 @@ std::optional<BatchChoice> QtExportDialogs::askBatch(QWidget* parent, const Batc
     dialog.setWindowTitle(QStringLiteral("批量导出新图案"));
     auto* form = new QFormLayout(&dialog);
     auto* category = new QSpinBox(&dialog);
+    category->setObjectName(QStringLiteral("category"));
     category->setRange(1, 11);
     category->setValue(initial.category);
     auto* count = new QSpinBox(&dialog);
+    count->setObjectName(QStringLiteral("count"));
     count->setRange(1, 10000);
     count->setValue(initial.count);
     auto* scale = scaleBox(initial.scale, &dialog);
     auto* dpi = resolutionBox(initial.dotsPerInch, &dialog);
     auto* folder = new QLineEdit(initial.folder, &dialog);
+    folder->setObjectName(QStringLiteral("folder"));
     form->addRow(QStringLiteral("大类："), category);
     form->addRow(QStringLiteral("张数："), count);
     form->addRow(QStringLiteral("放大倍数："), scale);
