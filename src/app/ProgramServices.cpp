@@ -18,6 +18,7 @@ ProgramServices::ProgramServices() : m_screen(makeScreenGrabber(QGuiApplication:
     m_services.clipboard = &m_clipboard;
     m_services.screen = m_screen.get();
     m_services.printer = &m_printer;
+    m_services.exports = &m_exports;
     m_services.makeAudioPlayer = [] { return std::make_unique<music::QtAudioPlayer>(); };
 }
 

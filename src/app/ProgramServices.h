@@ -3,6 +3,7 @@
 // handed to every window.
 
 #include "platform/QtClipboard.h"
+#include "platform/QtExportDialogs.h"
 #include "platform/QtPicturePrinter.h"
 #include "platform/QtServices.h"
 #include "platform/Services.h"
@@ -28,6 +29,7 @@ private:
     SystemClock m_clock;
     QtClipboard m_clipboard;
     QtPicturePrinter m_printer;
+    QtExportDialogs m_exports;
     std::unique_ptr<ScreenGrabber> m_screen;
     PlatformServices m_services;
 };

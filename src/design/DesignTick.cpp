@@ -152,12 +152,14 @@ bool DesignTick::run()
     lap(profile.ringsMs);
 
     // Serial line at the top.
+    serialLine_.clear();
     step([&] {
         const float u = random_.next();
         const Rgb colour = randomColour(random_);
         const QString text = serialLineText(recipe_, host_, u, colour);
         const std::int16_t x = toInt16(static_cast<double>(s.scaleWidth()) / recipe_.serial.xDivisor);
         drawing::DrawRotatedText(360, s, recipe_.serial.face, recipe_.serial.size, x, 0, text);
+        serialLine_ = text;
     });
     lap(profile.serialMs);
 

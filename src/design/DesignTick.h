@@ -123,6 +123,9 @@ public:
     void setDesignCount(std::int32_t count) { count_ = count; }
     const DesignRecipe& recipe() const { return recipe_; }
 
+    // The serial line the last run drew (empty when its step failed).
+    const QString& serialLine() const { return serialLine_; }
+
     // When set, run() fills in where the time went.
     void setProfile(TickProfile* profile) { profile_ = profile; }
 
@@ -134,6 +137,7 @@ private:
     Clock& clock_;
     std::int32_t count_ = 0;
     TickProfile* profile_ = nullptr;
+    QString serialLine_;
 };
 
 } // namespace lh::design

@@ -1,5 +1,6 @@
 #include "designer/DesignerCore.h"
 
+#include "core/Random.h"
 #include "design/WindowTexts.h"
 #include "engine/SurfaceView.h"
 #include "forms/FormToolkit.h"
@@ -51,7 +52,10 @@ QString shortcutSummary()
                           "Ctrl+2 … Ctrl+9  第2大类 … 第9大类\n"
                           "Ctrl+0  第10大类\n"
                           "Ctrl+G  蓝禾抓图器\n"
-                          "Ctrl+B  蓝禾壁纸排版");
+                          "Ctrl+B  蓝禾壁纸排版\n"
+                          "Alt+Left / Alt+Right  暂停时后退 / 前进查看以前的图案\n"
+                          "Ctrl+E  以 2、4 或 8 倍大小导出显示的图案（PNG）\n"
+                          "Ctrl+Shift+E  批量画出并导出新图案");
 }
 
 // The design tick's view of the window: texts by control name, the count,
@@ -94,6 +98,7 @@ DesignerCore::DesignerCore(QWidget& window, const PlatformServices& services, Na
                            DesignerSetup setup, std::unique_ptr<Surface> surface)
     : QObject(&window),
       window_(window),
+      services_(services),
       navigator_(navigator),
       setup_(setup),
       surface_(std::move(surface)),
@@ -104,8 +109,10 @@ DesignerCore::DesignerCore(QWidget& window, const PlatformServices& services, Na
     view_->setGeometry(forms::twipsRect(0, 0, 12915, 12915));
     surface_->setBackColor(rgb(0x00, 0x00, 0x40));
 
+    // The tick draws through the recorder, which keeps what decides each design.
+    recorder_ = std::make_unique<design::DesignRecorder>(*services.random, *host_, *services.clock);
     tick_ = std::make_unique<design::DesignTick>(design::recipeForCategory(setup.category), *surface_,
-                                                 *services.random, *host_, *services.clock);
+                                                 recorder_->random(), recorder_->host(), recorder_->clock());
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
@@ -165,6 +172,22 @@ void DesignerCore::load()
     auto* wallpaperKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), &window_);
     wallpaperKey->setObjectName(QStringLiteral("WallpaperShortcut"));
     connect(wallpaperKey, &QShortcut::activated, this, [this] { navigator_.openWallpaper(); });
+    // Stepping through the designs drawn so far (while paused).
+    auto* back = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &window_);
+    back->setObjectName(QStringLiteral("HistoryBackShortcut"));
+    connect(back, &QShortcut::activated, this, [this] { stepHistory(-1); });
+    auto* forward = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &window_);
+    forward->setObjectName(QStringLiteral("HistoryForwardShortcut"));
+    connect(forward, &QShortcut::activated, this, [this] { stepHistory(1); });
+    // Exports of the design on show and of new designs.
+    auto* exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), &window_);
+    exportKey->setObjectName(QStringLiteral("ExportShortcut"));
+    connect(exportKey, &QShortcut::activated, this, [this] { exportShownDesign(); });
+    auto* batchKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &window_);
+    batchKey->setObjectName(QStringLiteral("BatchShortcut"));
+    connect(batchKey, &QShortcut::activated, this, [this] { exportNewDesigns(); });
+    lastBatch_.category = setup_.category;
+
     if (auto* heading = forms::control<QLabel>(&window_, "Label2"))
         heading->setToolTip(shortcutSummary());
 
@@ -177,12 +200,140 @@ bool DesignerCore::running() const { return timer_->isActive(); }
 
 void DesignerCore::Timer1_Timer()
 {
+    // A new design goes on from the latest one, never from one stepped back to.
+    if (shown_)
+        leaveHistory();
+    recorder_->begin(*surface_, tick_->designCount());
     try {
         tick_->run();
     } catch (const std::exception&) {
         // Every step of the tick is skipped on failure; nothing else may end it.
     }
+    design::DesignRecord record = recorder_->finish();
+    if (photoSource_)
+        record.photo = photoSource_();
+    history_.push(std::move(record));
     afterDesign();
+}
+
+const design::DesignRecord* DesignerCore::designOnShow() const
+{
+    if (shown_)
+        return &history_.at(*shown_);
+    return history_.empty() ? nullptr : &history_.newest();
+}
+
+bool DesignerCore::stepHistory(int delta)
+{
+    if (running() || history_.empty() || delta == 0)
+        return false;
+    const auto newest = static_cast<std::ptrdiff_t>(history_.size()) - 1;
+    const std::ptrdiff_t from = shown_ ? static_cast<std::ptrdiff_t>(*shown_) : newest;
+    const std::ptrdiff_t to = from + delta;
+    if (to < 0 || to > newest || to == from)
+        return false;
+    if (!shown_) {
+        liveSettings_ = design::SurfaceSettings::of(*surface_);
+        liveTitle_ = window_.windowTitle();
+    }
+    if (to == newest) {
+        leaveHistory();
+    } else {
+        shown_ = static_cast<std::size_t>(to);
+        showRecord(*shown_);
+        showHistoryCaption();
+    }
+    present();
+    emit historyStepped();
+    return true;
+}
+
+void DesignerCore::showRecord(std::size_t index)
+{
+    // Drawn with the recorded draws; the window's random source is not touched.
+    design::redrawDesign(tick_->recipe(), history_.at(index), *surface_, host_.get());
+}
+
+void DesignerCore::leaveHistory()
+{
+    if (!shown_)
+        return;
+    shown_.reset();
+    // The newest design again, and the surface as it was when stepping began,
+    // so the next design is drawn exactly as if no step had been taken.
+    showRecord(history_.size() - 1);
+    try {
+        liveSettings_.applyTo(*surface_);
+    } catch (const StepFailure&) {
+        // Settings taken from the surface are valid for it.
+    }
+    window_.setWindowTitle(liveTitle_);
+}
+
+ExportOutcome DesignerCore::exportShownDesign()
+{
+    const QString title = QStringLiteral("导出图案");
+    const design::DesignRecord* shown = designOnShow();
+    if (!shown) {
+        services_.messages->inform(&window_, QStringLiteral("还没有可以导出的图案。"), title, MessageIcon::Information);
+        return {ExportOutcome::Kind::Cancelled, {}, 0};
+    }
+    // A copy: designs drawn while the dialogs are open may push it out of the history.
+    const design::DesignRecord record = *shown;
+    const auto choice = services_.exports->askExport(&window_, lastExport_);
+    if (!choice)
+        return {ExportOutcome::Kind::Cancelled, {}, 0};
+    lastExport_ = *choice;
+    ExportOutcome outcome;
+    {
+        const auto progress = services_.exports->startProgress(&window_, QStringLiteral("正在导出图案……"), 2);
+        outcome = exportDesign(tick_->recipe(), record, *choice, overlay_ ? overlay_() : std::nullopt, *progress);
+    }
+    if (outcome.kind == ExportOutcome::Kind::Failed)
+        services_.messages->inform(&window_, outcome.error, title, MessageIcon::Exclamation);
+    return outcome;
+}
+
+ExportOutcome DesignerCore::exportNewDesigns()
+{
+    const auto choice = services_.exports->askBatch(&window_, lastBatch_);
+    if (!choice)
+        return {ExportOutcome::Kind::Cancelled, {}, 0};
+    lastBatch_ = *choice;
+    BatchSources sources;
+    sources.texts = design::initialWindowTexts(choice->category);
+    if (choice->category == setup_.category) {
+        // This window's own texts as they are now.
+        for (auto it = sources.texts.begin(); it != sources.texts.end(); ++it) {
+            try {
+                it.value() = host_->text(it.key());
+            } catch (const StepFailure&) {
+            }
+        }
+        if (photoSource_)
+            sources.photo = photoSource_();
+        if (overlay_)
+            sources.overlay = overlay_();
+    }
+    // A source of the batch's own: the windows' sequences are not touched.
+    SeededRandom random(static_cast<std::uint32_t>(services_.clock->now().toMSecsSinceEpoch()) ^
+                        static_cast<std::uint32_t>(history_.size() * 2654435761u));
+    sources.random = &random;
+    sources.clock = services_.clock;
+    ExportOutcome outcome;
+    {
+        const auto progress =
+            services_.exports->startProgress(&window_, QStringLiteral("正在画出并导出新图案……"), choice->count);
+        outcome = exportBatch(*choice, sources, *progress);
+    }
+    if (outcome.kind == ExportOutcome::Kind::Failed)
+        services_.messages->inform(&window_, outcome.error, QStringLiteral("批量导出"), MessageIcon::Exclamation);
+    return outcome;
+}
+
+void DesignerCore::showHistoryCaption()
+{
+    window_.setWindowTitle(liveTitle_ + QStringLiteral(" [历史 %1/%2]").arg(*shown_ + 1).arg(history_.size()));
 }
 
 int DesignerCore::framePeriod() const
@@ -232,6 +383,10 @@ void DesignerCore::present()
 void DesignerCore::Check2_Click()
 {
     const bool running = check2_->isChecked();
+    if (running && shown_) {
+        leaveHistory();
+        emit historyStepped();
+    }
     if (running)
         timer_->start();
     else

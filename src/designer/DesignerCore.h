@@ -8,7 +8,9 @@
 // A window builds its controls from its own table (the places differ), then
 // hands itself to the core, which finds those controls by name and runs them.
 
+#include "design/DesignHistory.h"
 #include "design/DesignTick.h"
+#include "designer/ExportDesign.h"
 #include "engine/Surface.h"
 
 #include <QObject>
@@ -16,6 +18,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -90,24 +93,68 @@ public:
     // One design, as a tick of Timer1.
     void Timer1_Timer();
 
+    // The last designs of the window, each as the value that draws it again.
+    const design::DesignHistory& history() const { return history_; }
+    // What the window shows over the surface with each design (the main
+    // window's photo); recorded with the design.
+    void setPhotoSource(std::function<QImage()> photo) { photoSource_ = std::move(photo); }
+
+    // What lies over the surface with the design (the main window's photo
+    // and its ring), for exports.
+    void setPhotoOverlay(std::function<std::optional<PhotoOverlay>()> overlay) { overlay_ = std::move(overlay); }
+
+    // Ctrl+E: the design on show, at the scale, resolution and file the
+    // export dialog asks for.
+    ExportOutcome exportShownDesign();
+    // Ctrl+Shift+E: new designs of a category, drawn off screen on a random
+    // source of their own, into a folder.
+    ExportOutcome exportNewDesigns();
+
+    // Alt+Left / Alt+Right while paused: the design `delta` places back
+    // (negative) or forward in the history, re-drawn on the surface. Stepping
+    // onto the newest design ends the stepping. False when the window runs or
+    // there is no design that far.
+    bool stepHistory(int delta);
+    // Index of the design on show while stepping; empty when the window
+    // shows its latest design.
+    std::optional<std::size_t> historyPosition() const { return shown_; }
+    // The record of the design on show (while stepping, or the newest one);
+    // null before the first design.
+    const design::DesignRecord* designOnShow() const;
+
 signals:
     // The pause toggle changed: running or paused.
     void runningChanged(bool running);
+    // A step through the history re-drew the surface.
+    void historyStepped();
 
 private:
     class Host;
 
     void Check2_Click();
     void afterDesign();
+    void showRecord(std::size_t index);
+    void leaveHistory();
+    void showHistoryCaption();
     int framePeriod() const;
 
     QWidget& window_;
+    const PlatformServices& services_;
     Navigator& navigator_;
     DesignerSetup setup_;
     std::unique_ptr<Surface> surface_;
     SurfaceView* view_ = nullptr;
     std::unique_ptr<Host> host_;
+    std::unique_ptr<design::DesignRecorder> recorder_;
     std::unique_ptr<design::DesignTick> tick_;
+    design::DesignHistory history_;
+    std::function<QImage()> photoSource_;
+    std::function<std::optional<PhotoOverlay>()> overlay_;
+    ExportChoice lastExport_;
+    BatchChoice lastBatch_;
+    std::optional<std::size_t> shown_;     // history index on show while stepping
+    design::SurfaceSettings liveSettings_; // the surface's settings when stepping began
+    QString liveTitle_;                    // the caption when stepping began
     QTimer* timer_ = nullptr;
     QTimer* frame_ = nullptr;   // at top speed the screen is refreshed once a frame
     QCheckBox* check2_ = nullptr;

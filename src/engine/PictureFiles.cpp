@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QBuffer>
+#include <QImageWriter>
 #include <QtEndian>
 
 #include <algorithm>
@@ -304,6 +306,33 @@ bool writeBmp24(const QImage& picture, const QString& path, QString* error)
     if (bytes.isEmpty())
         return fail(QStringLiteral("图像太大，无法保存为位图文件。"));
 
+    QString why;
+    if (!saveFileAtomically(path, bytes, &why))
+        return fail(QStringLiteral("写入文件 %1 失败：%2").arg(path, why));
+    return true;
+}
+
+bool writePng(const QImage& picture, const QString& path, QString* error)
+{
+    auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (path.isEmpty())
+        return fail(QStringLiteral("没有文件名。"));
+    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+        return fail(QStringLiteral("没有可保存的图像。"));
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        if (!writer.write(picture))
+            return fail(QStringLiteral("无法编码 PNG 图像：%1").arg(writer.errorString()));
+    }
+    // Written like every other file the user keeps: synced and size-checked
+    // before it replaces anything.
     QString why;
     if (!saveFileAtomically(path, bytes, &why))
         return fail(QStringLiteral("写入文件 %1 失败：%2").arg(path, why));

@@ -1,6 +1,6 @@
 #pragma once
 // Picture files: loading BMP, JPEG and GIF pictures without trusting the file,
-// and writing a picture as a 24-bit BMP file in one atomic step.
+// and writing a picture as a 24-bit BMP or a PNG file in one atomic step.
 
 #include <QByteArray>
 #include <QImage>
@@ -54,5 +54,10 @@ QByteArray encodeBmp24(const QImage& picture);
 // Writes the picture as a 24-bit BMP file. The file appears whole or not at
 // all: a failed write leaves no partial file and returns false with a reason.
 bool writeBmp24(const QImage& picture, const QString& path, QString* error = nullptr);
+
+// Writes the picture as a PNG file carrying its resolution (the image's dots
+// per metre). Encoded in memory first, then written in one atomic step like
+// writeBmp24.
+bool writePng(const QImage& picture, const QString& path, QString* error = nullptr);
 
 } // namespace lh

@@ -15,13 +15,19 @@ namespace {
 constexpr int kMaxCachedWidths = 4096;
 constexpr double kFarAway = 1.0e6;   // pixels; text placed beyond is not drawn
 
-// Whole pixels of a text position; anything that is not a number lands far away.
-int toPixelsRounded(double twips)
+constexpr int kMaxImageSide = 16384;
+// Largest scaled image, in pixels (256 MB at 32 bits a pixel).
+constexpr std::int64_t kMaxScaledPixels = std::int64_t{8192} * 8192;
+
+// The largest scale up to the one asked whose image fits the limits.
+int fittingScale(int width, int height, int scale)
 {
-    const double px = twips / RasterSurface::kTwipsPerPixel;
-    if (!std::isfinite(px))
-        return static_cast<int>(kFarAway);
-    return static_cast<int>(std::nearbyint(std::clamp(px, -kFarAway, kFarAway)));
+    const std::int64_t w = std::clamp(width, 1, kMaxImageSide);
+    const std::int64_t h = std::clamp(height, 1, kMaxImageSide);
+    int k = std::clamp(scale, 1, 64);
+    while (k > 1 && (w * k > kMaxImageSide || h * k > kMaxImageSide || w * h * k * k > kMaxScaledPixels))
+        --k;
+    return k;
 }
 
 } // namespace
@@ -39,8 +45,10 @@ struct RasterSurface::RecordFont {
     double ascent = 0;
 };
 
-RasterSurface::RasterSurface(int widthPixels, int heightPixels)
-    : image_(std::clamp(widthPixels, 1, 16384), std::clamp(heightPixels, 1, 16384), QImage::Format_RGB32),
+RasterSurface::RasterSurface(int widthPixels, int heightPixels, int scale)
+    : scale_(fittingScale(widthPixels, heightPixels, scale)),
+      image_(std::clamp(widthPixels, 1, kMaxImageSide / scale_) * scale_,
+             std::clamp(heightPixels, 1, kMaxImageSide / scale_) * scale_, QImage::Format_RGB32),
       fontName_(QStringLiteral("宋体")),
       measure_(std::make_unique<Measure>()),
       recordFont_(std::make_unique<RecordFont>()),
@@ -52,6 +60,32 @@ RasterSurface::RasterSurface(int widthPixels, int heightPixels)
 }
 
 RasterSurface::~RasterSurface() = default;
+
+// Whole image pixels of a text position; anything that is not a number lands far away.
+int RasterSurface::toImagePixels(double twips) const
+{
+    const double px = twips * scale_ / kTwipsPerPixel;
+    if (!std::isfinite(px))
+        return static_cast<int>(kFarAway);
+    return static_cast<int>(std::nearbyint(std::clamp(px, -kFarAway, kFarAway)));
+}
+
+std::span<const DevicePoint> RasterSurface::toImage(std::span<const DevicePoint> points)
+{
+    if (scale_ == 1)
+        return points;
+    // A surface pixel becomes a square of scale x scale image pixels; a
+    // point goes to the middle of its square.
+    const std::int64_t half = scale_ / 2;
+    auto to = [&](std::int32_t v) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{v} * scale_ + half, INT32_MIN / 2,
+                                                                  INT32_MAX / 2));
+    };
+    scaled_.resize(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i)
+        scaled_[i] = {to(points[i].x), to(points[i].y)};
+    return scaled_;
+}
 
 raster::Target RasterSurface::target() const
 {
@@ -166,7 +200,7 @@ void RasterSurface::setFontBold(bool bold)
 
 QFont RasterSurface::currentFont() const
 {
-    return resolvePixelFont(fontName_, pointsToPixels(fontSize_), fontBold_ ? 700 : 400);
+    return resolvePixelFont(fontName_, pointsToPixels(fontSize_) * scale_, fontBold_ ? 700 : 400);
 }
 
 void RasterSurface::fontChanged()
@@ -178,12 +212,12 @@ void RasterSurface::fontChanged()
 
 int RasterSurface::scaleWidth() const
 {
-    return static_cast<int>(image_.width() * kTwipsPerPixel);
+    return static_cast<int>(image_.width() / scale_ * kTwipsPerPixel);
 }
 
 int RasterSurface::scaleHeight() const
 {
-    return static_cast<int>(image_.height() * kTwipsPerPixel);
+    return static_cast<int>(image_.height() / scale_ * kTwipsPerPixel);
 }
 
 float RasterSurface::textWidth(const QString& text) const
@@ -201,7 +235,7 @@ float RasterSurface::textWidth(const QString& text) const
             cache.clear();
         cache.insert(text, px);
     }
-    return static_cast<float>(px * kTwipsPerPixel);
+    return static_cast<float>(px * kTwipsPerPixel / scale_);
 }
 
 void RasterSurface::clear()
@@ -216,20 +250,21 @@ void RasterSurface::polygon(std::span<const DevicePoint> points)
     const raster::PixelOp op = raster::makePixelOp(drawMode_, fore_);
     if (op.isNop() || points.empty())
         return;
-    touch(raster_.strokePolygon(target(), points, drawWidth_, op));
+    const std::int64_t width = std::min<std::int64_t>(std::int64_t{drawWidth_} * scale_, INT32_MAX);
+    touch(raster_.strokePolygon(target(), toImage(points), static_cast<int>(width), op));
 }
 
 void RasterSurface::fillPolygon(std::span<const DevicePoint> points, Rgb colour)
 {
     if (colour > kMaxRgb)
         throw StepFailure("invalid colour");
-    touch(raster_.fillPolygon(target(), points, raster::toPixel(colour)));
+    touch(raster_.fillPolygon(target(), toImage(points), raster::toPixel(colour)));
 }
 
 bool RasterSurface::textOrigin(int& x, int& y) const
 {
-    const double px = toPixelsRounded(currentX_);
-    const double py = toPixelsRounded(currentY_);
+    const double px = toImagePixels(currentX_);
+    const double py = toImagePixels(currentY_);
     if (std::abs(px) >= kFarAway || std::abs(py) >= kFarAway)
         return false;
     x = static_cast<int>(px);
@@ -252,10 +287,13 @@ void RasterSurface::drawText(const QString& text, const QFont& font, double asce
                             raster::toPixel(fore_)));
 }
 
-void RasterSurface::textOut(const QString& text, const LogFontRecord& font)
+void RasterSurface::textOut(const QString& text, const LogFontRecord& record)
 {
     if (text.isEmpty())
         return;
+    LogFontRecord font = record;
+    font.height = static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{font.height} * scale_, -65535, 65535));
+    font.width = static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{font.width} * scale_, -65535, 65535));
     RecordFont& rf = *recordFont_;
     // The turn is applied when drawing, so records that differ only in it
     // share one font.
@@ -291,13 +329,17 @@ void RasterSurface::print(const QString& text)
     drawText(text, measure_->font, measure_->metrics.ascent(), 0);
     // The text position moves to the start of the next line.
     currentX_ = 0;
-    currentY_ += measure_->metrics.height() * kTwipsPerPixel;
+    currentY_ += measure_->metrics.height() * kTwipsPerPixel / scale_;
 }
 
 void RasterSurface::setBackgroundPicture(const QImage& picture)
 {
     if (picture.isNull())
         picture_ = QImage();
+    else if (scale_ != 1)
+        picture_ = picture.scaled(picture.size() * scale_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                       .convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                  : QImage::Format_RGB32);
     else if (picture.hasAlphaChannel())
         picture_ = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     else

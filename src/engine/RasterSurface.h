@@ -12,6 +12,7 @@
 #include <QImage>
 
 #include <memory>
+#include <vector>
 
 namespace lh {
 
@@ -25,7 +26,14 @@ public:
 
     // A surface of the given inner size in pixels, white, black pen of one
     // pixel in copy mode, font "宋体" 9 points.
-    RasterSurface(int widthPixels, int heightPixels);
+    //
+    // With a scale above 1 the image is that many times wider and higher
+    // while the surface keeps the size, units and measures of the unscaled
+    // one: positions, pen widths and font sizes are multiplied on the way
+    // into the image, so whatever draws on it draws the same design larger.
+    // A scale whose image would exceed 16384 pixels a side or 256 MB is
+    // lowered until it fits (scale() tells).
+    RasterSurface(int widthPixels, int heightPixels, int scale = 1);
     ~RasterSurface() override;
 
     Rgb backColor() const override { return back_; }
@@ -64,12 +72,17 @@ public:
 
     void setBackgroundPicture(const QImage& picture) override;
     bool hasBackgroundPicture() const override { return !picture_.isNull(); }
+    QImage backgroundPicture() const override { return picture_; }
 
     QImage image() const override;
     QRect takeDirtyRect() override;
 
-    // The surface's current font as it is drawn and measured.
+    // The surface's current font as it is drawn and measured (in image pixels).
     QFont currentFont() const;
+    // Image pixels per surface pixel.
+    int scale() const { return scale_; }
+    // False when the image could not be had (too large for the memory).
+    bool isValid() const { return !image_.isNull(); }
 
 private:
     raster::Target target() const;
@@ -77,12 +90,16 @@ private:
     void paintBackground(const raster::Target& t) const;
     void drawText(const QString& text, const QFont& font, double ascent, int escapement);
     bool textOrigin(int& x, int& y) const;
+    int toImagePixels(double twips) const;
+    std::span<const DevicePoint> toImage(std::span<const DevicePoint> points);
     void touch(const QRect& r) { dirty_ |= r & image_.rect(); }
     void fontChanged();
 
     // The image is filled with the background lazily (see repaintBackground),
     // so even reading it may paint.
+    int scale_ = 1;
     mutable QImage image_;
+    std::vector<DevicePoint> scaled_;   // polygon points in image pixels (scale above 1)
     mutable bool backgroundPending_ = false;
     QImage picture_;
     Rgb back_ = 0xFFFFFF;

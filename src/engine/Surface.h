@@ -119,6 +119,8 @@ public:
     // to the background colour.
     virtual void setBackgroundPicture(const QImage& picture) = 0;
     virtual bool hasBackgroundPicture() const = 0;
+    // The background picture as the surface keeps it; null when none.
+    virtual QImage backgroundPicture() const = 0;
 
     // The persistent image (a copy that shares data until written).
     virtual QImage image() const = 0;

@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <array>
+#include <utility>
 
 // The sample photos are compiled into this library; a static library must
 // register its resources itself.
@@ -119,6 +120,13 @@ void Form1::Form_Load()
     shape9_ = forms::control<ShapeBox>(this, "Shape9");
     image6_->setPicture(QImage(QStringLiteral(":/photo/initial.jpg")));
     core_->setDateLabel(forms::control<QLabel>(this, "Label24"));
+    // Each design is kept with the photo shown in its middle.
+    core_->setPhotoSource([this] { return image6_->isHidden() ? QImage() : image6_->picture(); });
+    // Exports draw the photo and its ring where they lie over the surface.
+    core_->setPhotoOverlay([this]() -> std::optional<designer::PhotoOverlay> {
+        return designer::PhotoOverlay{image6_->geometry(), shape9_->geometry(), shape9_->borderColor(),
+                                      shape9_->borderWidth()};
+    });
 
     const QHash<QString, QString> texts = design::initialWindowTexts(1);
     text6_->setText(texts.value(QStringLiteral("Text6")));
@@ -153,6 +161,7 @@ void Form1::wire()
     auto button = [this](const char* name) { return forms::control<QPushButton>(this, name); };
     connect(timer2_, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(core_, &designer::DesignerCore::runningChanged, this, &Form1::runningChanged);
+    connect(core_, &designer::DesignerCore::historyStepped, this, &Form1::historyStepped);
     connect(&core_->view(), &SurfaceView::mouseReleased, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers, QPointF twips) { Picture1_MouseUp(b, twips.x(), twips.y()); });
     connect(check5_, &QCheckBox::toggled, this, &Form1::Check5_Click);
@@ -209,6 +218,35 @@ void Form1::runningChanged(bool running)
         timer2_->stop();
         designCopy_ = core_->surface().image();
     }
+}
+
+void Form1::historyStepped()
+{
+    // Stepping re-draws the design without the stamps; "重新设置" brings back
+    // the design on show as it was re-drawn.
+    designCopy_ = core_->surface().image();
+    if (core_->historyPosition()) {
+        if (!livePhoto_)
+            livePhoto_ = image6_->isHidden() ? QImage() : image6_->picture();
+        if (const design::DesignRecord* record = core_->designOnShow())
+            showPhoto(record->photo);
+    } else if (livePhoto_) {
+        showPhoto(*std::exchange(livePhoto_, std::nullopt));
+    }
+}
+
+void Form1::showPhoto(const QImage& picture)
+{
+    if (picture.isNull()) {
+        image6_->hide();
+        shape9_->hide();
+        return;
+    }
+    image6_->show();
+    shape9_->show();
+    // The frame is 25 twips larger than the photo box on every side.
+    shape9_->setGeometry(forms::twipsRect(5220 - 25, 5220 - 25, 2475 + 50, 2475 + 50));
+    image6_->setPicture(picture);
 }
 
 void Form1::Check5_Click()
@@ -269,11 +307,9 @@ void Form1::Command25_Click() { text6_->setText(randomBackgroundText(*services_.
 
 void Form1::showSlotInMiddle(int slot)
 {
-    image6_->show();
-    shape9_->show();
-    // The frame is 25 twips larger than the photo box on every side.
-    shape9_->setGeometry(forms::twipsRect(5220 - 25, 5220 - 25, 2475 + 50, 2475 + 50));
-    image6_->setPicture(slots_.picture(slot));
+    // A photo chosen while stepping stays when the stepping ends.
+    livePhoto_.reset();
+    showPhoto(slots_.picture(slot));
 }
 
 void Form1::replaceSlot(int slot)

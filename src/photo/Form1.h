@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -74,6 +75,8 @@ private:
     void replaceSlot(int slot);
 
     void runningChanged(bool running);
+    void historyStepped();
+    void showPhoto(const QImage& picture);
     void Check5_Click();
     void HScroll1_Change(int value);
     void HScroll1_Scroll(int value);
@@ -90,6 +93,9 @@ private:
 
     PhotoSlots slots_;
     QImage designCopy_;
+    // The photo in the ring before stepping back through the designs began
+    // (a null picture: none was shown).
+    std::optional<QImage> livePhoto_;
     std::int32_t elapsed_ = 0;
 
     QTimer* timer2_ = nullptr;

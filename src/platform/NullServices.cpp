@@ -90,6 +90,32 @@ PicturePrinter& nullPicturePrinter()
     return none;
 }
 
+namespace {
+
+class UnseenProgress final : public Progress {
+public:
+    void setValue(int) override {}
+    bool cancelled() override { return false; }
+};
+
+class NoExportDialogs final : public ExportDialogs {
+public:
+    std::optional<ExportChoice> askExport(QWidget*, const ExportChoice&) override { return std::nullopt; }
+    std::optional<BatchChoice> askBatch(QWidget*, const BatchChoice&) override { return std::nullopt; }
+    std::unique_ptr<Progress> startProgress(QWidget*, const QString&, int) override
+    {
+        return std::make_unique<UnseenProgress>();
+    }
+};
+
+} // namespace
+
+ExportDialogs& nullExportDialogs()
+{
+    static NoExportDialogs none;
+    return none;
+}
+
 Clock& systemClockService()
 {
     static SystemClock clock;
@@ -107,6 +133,7 @@ PlatformServices::PlatformServices()
       clipboard(&nullClipboard()),
       screen(&nullScreenGrabber()),
       printer(&nullPicturePrinter()),
+      exports(&nullExportDialogs()),
       makeAudioPlayer(&makeSilentAudioPlayer)
 {
 }

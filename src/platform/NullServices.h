@@ -14,6 +14,8 @@ MessageBoxes& nullMessageBoxes();
 Clipboard& nullClipboard();
 ScreenGrabber& nullScreenGrabber();
 PicturePrinter& nullPicturePrinter();
+// Export and batch dialogs that are cancelled; progress nobody sees or cancels.
+ExportDialogs& nullExportDialogs();
 // The machine's local time.
 Clock& systemClockService();
 // A player that never plays.

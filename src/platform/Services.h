@@ -117,6 +117,43 @@ public:
     virtual bool isPlaying() const = 0;
 };
 
+// What the export dialog asks: the scale of a design (1, 2, 4 or 8 times the
+// surface), the resolution written into the file, and the file.
+struct ExportChoice {
+    int scale = 4;
+    int dotsPerInch = 300;
+    QString file;
+};
+
+// What the batch dialog asks: how many new designs of which window, at what
+// scale and resolution, into which folder.
+struct BatchChoice {
+    int category = 1;
+    int count = 10;
+    int scale = 2;
+    int dotsPerInch = 300;
+    QString folder;
+};
+
+// A long task's progress as the user sees it: shown once the task has run
+// for half a second, with a button that cancels it.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // Steps done out of the total given when the progress started.
+    virtual void setValue(int done) = 0;
+    virtual bool cancelled() = 0;
+};
+
+class ExportDialogs {
+public:
+    virtual ~ExportDialogs() = default;
+    // Empty optional: the user cancelled.
+    virtual std::optional<ExportChoice> askExport(QWidget* parent, const ExportChoice& initial) = 0;
+    virtual std::optional<BatchChoice> askBatch(QWidget* parent, const BatchChoice& initial) = 0;
+    virtual std::unique_ptr<Progress> startProgress(QWidget* parent, const QString& label, int total) = 0;
+};
+
 // Every member is always set: a platform without a service of a kind gets the
 // null one (NullServices.h), never a null pointer.
 struct PlatformServices {
@@ -129,6 +166,7 @@ struct PlatformServices {
     Clipboard* clipboard;
     ScreenGrabber* screen;
     PicturePrinter* printer;
+    ExportDialogs* exports;
     // Makes a player for the music window; each start of the music gets a new one.
     std::function<std::unique_ptr<AudioPlayer>()> makeAudioPlayer;
 };

@@ -3,6 +3,7 @@
 
 #include "ControlText.h"
 #include "Fakes.h"
+#include "core/Random.h"
 #include "engine/PictureFiles.h"
 #include "engine/Surface.h"
 #include "forms/Controls.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -145,6 +147,88 @@ TEST_F(CategoryWindowTest, PauseHoldsTheDesignAndTopSpeedWaitsForTheResume)
     ASSERT_TRUE(QTest::qWaitFor([&] { return text(w.get(), "Label11").toInt() >= count + 3; }, 20000));
     pause->setChecked(false);
     EXPECT_EQ(text(w.get(), "Label11"), QString::number(w->designCount()));
+}
+
+TEST_F(CategoryWindowTest, PausedWindowStepsThroughItsDesignsAndResumesAsIfItHadNot)
+{
+    // Two windows on the same random sequence: one steps back while paused, one does not.
+    lh::SeededRandom steppingSource(42), plainSource(42);
+    services.random = &steppingSource;
+    const auto w = make(5);
+    services.random = &plainSource;
+    const auto plain = make(5);
+    for (CategoryWindow* window : {w.get(), plain.get()})
+        child<QCheckBox>(window, "Check2")->setChecked(false);
+    const QString caption = w->windowTitle();
+
+    std::vector<QImage> designs;
+    for (int i = 0; i < 4; ++i) {
+        w->core().Timer1_Timer();
+        plain->core().Timer1_Timer();
+        designs.push_back(w->surface().image().copy());
+    }
+    ASSERT_EQ(w->core().history().size(), 4u);
+
+    const struct Step {
+        int delta;
+        bool moves;
+        int shown;              // design on show afterwards, 0-based
+        const char* caption;    // suffix of the window caption while stepping
+        const char* count;      // Label11
+    } steps[] = {
+        {-1, true, 2, " [历史 3/4]", "3"},
+        {-2, true, 0, " [历史 1/4]", "1"},
+        {-1, false, 0, " [历史 1/4]", "1"},   // nothing before the first design
+        {+2, true, 2, " [历史 3/4]", "3"},
+        {+1, true, 3, "", "4"},               // the newest design ends the stepping
+        {+1, false, 3, "", "4"},
+        {-3, true, 0, " [历史 1/4]", "1"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.delta);
+        EXPECT_EQ(w->core().stepHistory(step.delta), step.moves);
+        EXPECT_EQ(w->surface().image(), designs[static_cast<std::size_t>(step.shown)]);
+        EXPECT_EQ(w->windowTitle(), caption + QString::fromUtf8(step.caption));
+        EXPECT_EQ(text(w.get(), "Label11"), QString::fromLatin1(step.count));
+        EXPECT_EQ(child<lh::forms::ImageBox>(w.get(), "Image3")->picture(), w->surface().image());
+    }
+
+    // Resuming leaves the history; the next designs are the ones the plain window draws.
+    child<QCheckBox>(w.get(), "Check2")->setChecked(true);
+    child<QCheckBox>(w.get(), "Check2")->setChecked(false);
+    EXPECT_EQ(w->windowTitle(), caption);
+    EXPECT_FALSE(w->core().historyPosition().has_value());
+    EXPECT_EQ(w->surface().image(), designs.back());
+    for (int i = 0; i < 2; ++i) {
+        w->core().Timer1_Timer();
+        plain->core().Timer1_Timer();
+        EXPECT_EQ(w->surface().image(), plain->surface().image()) << "design " << 5 + i;
+    }
+    EXPECT_EQ(w->core().history().newest().draws, plain->core().history().newest().draws);
+
+    // Running windows do not step.
+    child<QCheckBox>(w.get(), "Check2")->setChecked(true);
+    EXPECT_FALSE(w->core().stepHistory(-1));
+    services.random = &random;
+}
+
+TEST_F(CategoryWindowTest, AltArrowsStepAndTheTooltipListsThem)
+{
+    const auto w = make(7);
+    child<QCheckBox>(w.get(), "Check2")->setChecked(false);
+    w->core().Timer1_Timer();
+    w->core().Timer1_Timer();
+    auto* back = child<QShortcut>(w.get(), "HistoryBackShortcut");
+    auto* forward = child<QShortcut>(w.get(), "HistoryForwardShortcut");
+    ASSERT_NE(back, nullptr);
+    ASSERT_NE(forward, nullptr);
+    EXPECT_EQ(back->key(), QKeySequence(Qt::ALT | Qt::Key_Left));
+    EXPECT_EQ(forward->key(), QKeySequence(Qt::ALT | Qt::Key_Right));
+    emit back->activated();
+    EXPECT_EQ(w->core().historyPosition(), std::optional<std::size_t>(0));
+    emit forward->activated();
+    EXPECT_FALSE(w->core().historyPosition().has_value());
+    EXPECT_TRUE(child(w.get(), "Label2")->toolTip().contains(QStringLiteral("Alt+Left")));
 }
 
 TEST_F(CategoryWindowTest, HiddenWindowsKeepDrawingAndShowTheLatestDesignWhenShown)

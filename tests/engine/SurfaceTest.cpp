@@ -517,3 +517,53 @@ TEST(SurfaceTextCaches, ATextRecordThatDiffersInOneFieldDrawsAsOnAFreshSurface)
         }
     }
 }
+
+TEST(SurfaceScale, ALargerImageWithTheUnitsAndMeasuresOfTheScreenSurface)
+{
+    RasterSurface screen(100, 80);
+    for (int k : {2, 4}) {
+        SCOPED_TRACE(k);
+        RasterSurface s(100, 80, k);
+        EXPECT_EQ(s.image().size(), QSize(100 * k, 80 * k));
+        EXPECT_EQ(s.scaleWidth(), screen.scaleWidth());
+        EXPECT_EQ(s.scaleHeight(), screen.scaleHeight());
+        EXPECT_EQ(s.twipsPerPixelX(), 15.0);
+
+        // A 3-pixel pen through (10, 10)-(60, 10): 3k image pixels wide around the middle of pixel row 10.
+        s.setBackColor(0xFFFFFF);
+        s.setDrawWidth(3);
+        const std::vector<DevicePoint> line = {{10, 10}, {60, 10}};
+        s.polygon(line);
+        const QRect pen = ink(s.image(), 0xFFFFFF);
+        EXPECT_EQ(pen.height(), 3 * k);
+        EXPECT_NEAR(pen.center().y(), 10 * k + k / 2, 1);
+        EXPECT_NEAR(pen.width(), 53 * k, 2 * k);
+
+        // Text measures as on the screen surface and is drawn k times larger.
+        s.setFontName(QStringLiteral("Arial"));
+        s.setFontSize(20);
+        screen.setFontName(QStringLiteral("Arial"));
+        screen.setFontSize(20);
+        const QString text = QStringLiteral("ZRV1908");
+        EXPECT_NEAR(s.textWidth(text), screen.textWidth(text), 0.05 * screen.textWidth(text));
+        s.clear();
+        screen.clear();
+        s.setCurrentX(150);
+        s.setCurrentY(300);
+        screen.setCurrentX(150);
+        screen.setCurrentY(300);
+        s.print(text);
+        screen.print(text);
+        const QRect big = ink(s.image(), 0xFFFFFF);
+        const QRect small = ink(screen.image(), 0xFFFFFF);
+        EXPECT_NEAR(big.width(), small.width() * k, 2 * k);
+        EXPECT_NEAR(big.height(), small.height() * k, 2 * k);
+        EXPECT_NEAR(big.left(), small.left() * k, k + 1);
+        EXPECT_NEAR(s.currentY(), screen.currentY(), 15);
+    }
+    // A scale whose image would be too wide is lowered until it fits.
+    const RasterSurface wide(5000, 1, 8);
+    EXPECT_EQ(wide.scale(), 3);
+    EXPECT_EQ(wide.image().size(), QSize(15000, 3));
+    EXPECT_EQ(wide.scaleWidth(), 5000 * 15);
+}

@@ -1,4 +1,6 @@
 #include "photo/Form1.h"
+#include "designer/DesignerCore.h"
+#include "core/Random.h"
 #include "photo/PhotoSlots.h"
 #include "forms/Controls.h"
 #include "core/Random.h"
@@ -597,3 +599,65 @@ TEST_F(Form1SurfaceTest, FontAndColourDialogsDressTheNextStampsUntilTheNextDesig
 }
 
 } // namespace
+
+TEST_F(Form1SurfaceTest, SteppingBackTakesTheStampsAwayAndShowsEachDesignsPhoto)
+{
+    // Designs that differ: a window on a seeded source.
+    static lh::SeededRandom seeded(5);
+    services.random = &seeded;
+    window = std::make_unique<Form1>(services, navigator);
+    child<QCheckBox>("Check2")->click();   // paused
+    auto* image6 = child<ImageBox>("Image6");
+    click("Image7");
+    window->Timer1_Timer();
+    const QImage first = window->surface().image().copy();
+    click("Image9");
+    window->Timer1_Timer();
+    const QImage second = window->surface().image().copy();
+    ASSERT_NE(first, second);
+
+    QWidget* canvas = child<lh::SurfaceView>("Picture1")->canvas();
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(100, 200));
+    ASSERT_NE(window->surface().image(), second);
+
+    ASSERT_TRUE(window->core().stepHistory(-1));
+    EXPECT_EQ(window->surface().image(), first);
+    EXPECT_EQ(image6->picture(), child<ImageBox>("Image7")->picture());
+    EXPECT_TRUE(window->windowTitle().endsWith(QStringLiteral(" [历史 1/2]")));
+
+    // A stamp on the design stepped back to, then "重新设置" shows that design again.
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(100, 200));
+    ASSERT_NE(window->surface().image(), first);
+    click("Command21");
+    EXPECT_EQ(window->surface().image(), first);
+
+    ASSERT_TRUE(window->core().stepHistory(1));
+    EXPECT_EQ(window->surface().image(), second);   // without its stamp
+    EXPECT_EQ(image6->picture(), child<ImageBox>("Image9")->picture());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("蓝禾艺术照片设计"));
+}
+
+TEST_F(Form1SurfaceTest, ExportCarriesThePhotoAndItsRingWhereTheScreenShowsThem)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    child<QCheckBox>("Check2")->click();   // paused
+    click("Image8");
+    window->Timer1_Timer();
+    const QImage screen = child("Picture1")->grab().toImage();
+    const QPoint inner(2, 2);
+
+    const QString path = dir.filePath(QStringLiteral("photo.png"));
+    exports.exportAnswers.push_back(lh::ExportChoice{2, 300, path});
+    ASSERT_EQ(window->core().exportShownDesign().kind, lh::designer::ExportOutcome::Kind::Written);
+    const QImage exported(path);
+    ASSERT_EQ(exported.size(), QSize(1714, 1714));
+    // Inside the photo, on the ring, and on the design outside both.
+    for (const QPoint p : {QPoint(430, 430), QPoint(400, 380), QPoint(430, 352), QPoint(5, 845)}) {
+        const QColor a = screen.pixelColor(p + inner);
+        const QColor b = exported.pixelColor(p * 2 + QPoint(1, 1));
+        EXPECT_NEAR(a.red(), b.red(), 16) << p.x() << "," << p.y();
+        EXPECT_NEAR(a.green(), b.green(), 16) << p.x() << "," << p.y();
+        EXPECT_NEAR(a.blue(), b.blue(), 16) << p.x() << "," << p.y();
+    }
+}

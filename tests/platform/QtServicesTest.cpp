@@ -1,7 +1,12 @@
 #include "platform/QtServices.h"
+#include "platform/QtExportDialogs.h"
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QSpinBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
@@ -144,3 +149,56 @@ TEST(QtDialogs, OpenDialogShowsTheConvertedFilterAndReturnsTheFile)
 }
 
 } // namespace
+
+TEST(QtExportDialogs, OfferTheInitialChoiceAndReturnWhatWasSet)
+{
+    lh::QtExportDialogs dialogs;
+    whenModal<QDialog>([](QDialog* d) {
+        EXPECT_EQ(d->findChild<QComboBox*>(QStringLiteral("scale"))->currentData().toInt(), 4);
+        EXPECT_EQ(d->findChild<QSpinBox*>(QStringLiteral("resolution"))->value(), 300);
+        d->reject();
+    });
+    EXPECT_FALSE(dialogs.askExport(nullptr, lh::ExportChoice{}).has_value());
+
+    whenModal<QDialog>([](QDialog* d) {
+        auto* scale = d->findChild<QComboBox*>(QStringLiteral("scale"));
+        scale->setCurrentIndex(scale->findData(8));
+        d->findChild<QSpinBox*>(QStringLiteral("resolution"))->setValue(600);
+        d->findChild<QLineEdit*>(QStringLiteral("file"))->setText(QStringLiteral("/tmp/design"));
+        d->accept();
+    });
+    const auto chosen = dialogs.askExport(nullptr, lh::ExportChoice{});
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->scale, 8);
+    EXPECT_EQ(chosen->dotsPerInch, 600);
+    EXPECT_EQ(chosen->file, QStringLiteral("/tmp/design.png"));   // the extension added
+
+    whenModal<QDialog>([](QDialog* d) {
+        EXPECT_EQ(d->findChild<QSpinBox*>(QStringLiteral("category"))->value(), 7);
+        d->findChild<QSpinBox*>(QStringLiteral("count"))->setValue(25);
+        d->findChild<QLineEdit*>(QStringLiteral("folder"))->setText(QStringLiteral("/tmp"));
+        d->accept();
+    });
+    lh::BatchChoice initial;
+    initial.category = 7;
+    const auto batch = dialogs.askBatch(nullptr, initial);
+    ASSERT_TRUE(batch.has_value());
+    EXPECT_EQ(batch->category, 7);
+    EXPECT_EQ(batch->count, 25);
+    EXPECT_EQ(batch->scale, 2);
+    EXPECT_EQ(batch->folder, QStringLiteral("/tmp"));
+
+    // A progress that nobody cancels says so; a cancelled one too.
+    auto progress = dialogs.startProgress(nullptr, QStringLiteral("导出"), 3);
+    progress->setValue(1);
+    EXPECT_FALSE(progress->cancelled());
+    QProgressDialog* dialog = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* p = qobject_cast<QProgressDialog*>(w))
+            dialog = p;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->maximum(), 3);
+    EXPECT_EQ(dialog->minimumDuration(), 500);   // shown once the task has run half a second
+    dialog->cancel();
+    EXPECT_TRUE(progress->cancelled());
+}

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -166,6 +167,65 @@ public:
     bool isPlaying() const override { return playing; }
 };
 
+// Answers the export and batch dialogs from queues (empty: cancel) and
+// records every progress; a progress reports cancelled once cancelAt steps
+// are done (never when negative).
+class FakeExportDialogs : public ExportDialogs {
+public:
+    std::deque<std::optional<ExportChoice>> exportAnswers;
+    std::deque<std::optional<BatchChoice>> batchAnswers;
+    std::vector<ExportChoice> exportAsked;
+    std::vector<BatchChoice> batchAsked;
+    int cancelAt = -1;
+    struct ProgressLog {
+        QString label;
+        int total = 0;
+        std::vector<int> values;
+    };
+    std::vector<ProgressLog> progresses;
+
+    std::optional<ExportChoice> askExport(QWidget*, const ExportChoice& initial) override
+    {
+        exportAsked.push_back(initial);
+        return take(exportAnswers);
+    }
+    std::optional<BatchChoice> askBatch(QWidget*, const BatchChoice& initial) override
+    {
+        batchAsked.push_back(initial);
+        return take(batchAnswers);
+    }
+    std::unique_ptr<Progress> startProgress(QWidget*, const QString& label, int total) override
+    {
+        progresses.push_back({label, total, {}});
+        return std::make_unique<LoggedProgress>(*this, progresses.size() - 1);
+    }
+
+private:
+    class LoggedProgress : public Progress {
+    public:
+        LoggedProgress(FakeExportDialogs& owner, std::size_t index) : owner_(owner), index_(index) {}
+        void setValue(int done) override { owner_.progresses[index_].values.push_back(done); }
+        bool cancelled() override
+        {
+            const auto& values = owner_.progresses[index_].values;
+            return owner_.cancelAt >= 0 && !values.empty() && values.back() >= owner_.cancelAt;
+        }
+
+    private:
+        FakeExportDialogs& owner_;
+        std::size_t index_;
+    };
+    template <typename T>
+    static std::optional<T> take(std::deque<std::optional<T>>& q)
+    {
+        if (q.empty())
+            return std::nullopt;
+        auto v = q.front();
+        q.pop_front();
+        return v;
+    }
+};
+
 } // namespace lh::test
 
 #include "forms/Navigator.h"
@@ -206,6 +266,7 @@ struct FakeServices {
         services.clock = &clock;
         services.clipboard = &clipboard;
         services.printer = &printer;
+        services.exports = &exports;
         services.makeAudioPlayer = [this] {
             auto player = std::make_unique<FakeAudioPlayer>();
             lastPlayer = player.get();
@@ -222,6 +283,7 @@ struct FakeServices {
     FixedClock clock;
     MemoryClipboard clipboard;
     FakePrinter printer;
+    FakeExportDialogs exports;
     FakeAudioPlayer* lastPlayer = nullptr;
     PlatformServices services;
 };

@@ -157,6 +157,7 @@ public:
         record(Kind::BackgroundPicture);
     }
     bool hasBackgroundPicture() const override { return !background_.isNull(); }
+    QImage backgroundPicture() const override { return background_; }
     QImage image() const override
     {
         QImage img(8, 8, QImage::Format_RGB32);

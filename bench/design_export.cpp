@@ -1,0 +1,221 @@
+// Figures of the design history and the exports:
+//   - a design drawn the first time through the recorder, and drawn again
+//     from its record, per line width and drawing mode (ms per design);
+//   - bytes of the records of 1000 designs of one window (record fields and
+//     vectors, distinct text buffers, and what the heap grew by);
+//   - a photo design at scale 4: drawing, and drawing plus PNG file;
+//   - a batch of 100 designs at scale 2 into a temporary folder.
+//
+//   design_export [designs]      (default 200 per case)
+//   design_export --picture out.png
+//       writes a before-and-after picture instead: one place of a design on
+//       the screen surface (enlarged 4 times, pixel by pixel) beside the same
+//       place of its export at scale 4.
+
+#include "BenchHost.h"
+
+#include "core/Random.h"
+#include "design/DesignHistory.h"
+#include "designer/ExportDesign.h"
+#include "engine/RasterSurface.h"
+
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <malloc.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+class FixedClock : public lh::Clock {
+public:
+    QDateTime now() const override { return QDateTime(QDate(2011, 1, 1), QTime(12, 0, 0)); }
+};
+
+class NoProgress : public lh::Progress {
+public:
+    void setValue(int) override {}
+    bool cancelled() override { return false; }
+};
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    lh::bench::useOffscreenUnlessDisplayed();
+    QGuiApplication app(argc, argv);
+    FixedClock clock;
+    if (argc > 2 && QString::fromLocal8Bit(argv[1]) == QStringLiteral("--picture")) {
+        const lh::design::DesignRecipe recipe = lh::design::recipeForCategory(2);
+        lh::RasterSurface surface(857, 857);
+        lh::SeededRandom random(20110101u);
+        lh::bench::WindowTexts host(2);
+        host.set(QStringLiteral("Combo1"), QStringLiteral("6"));
+        lh::design::DesignRecorder recorder(random, host, clock);
+        lh::design::DesignTick tick(recipe, surface, recorder.random(), recorder.host(), recorder.clock());
+        recorder.begin(surface, 0);
+        tick.run();
+        const lh::design::DesignRecord record = recorder.finish();
+        const int k = 4;
+        const QImage big = lh::designer::renderDesign(recipe, record, k, std::nullopt);
+        const QRect place(330, 640, 200, 150);   // the lower ring of text over the star points
+        const QImage before = surface.image().copy(place).scaled(place.size() * k);
+        const QImage after = big.copy(QRect(place.topLeft() * k, place.size() * k));
+        QImage both(before.width() * 2 + 16, before.height(), QImage::Format_RGB32);
+        both.fill(Qt::white);
+        QPainter painter(&both);
+        painter.drawImage(0, 0, before);
+        painter.drawImage(before.width() + 16, 0, after);
+        painter.end();
+        return both.save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    }
+    const int designs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+
+    // First drawing through the recorder, and the same designs drawn again.
+    for (int width : {1, 20, 90}) {
+        for (int mode : {13, 8}) {
+            const lh::design::DesignRecipe recipe = lh::design::recipeForCategory(11);
+            lh::RasterSurface surface(857, 857);
+            lh::SeededRandom random(20110101u);
+            lh::bench::WindowTexts host(11);
+            host.set(QStringLiteral("Combo1"), QString::number(width));
+            host.set(QStringLiteral("Combo2"), QString::number(mode));
+            lh::design::DesignRecorder recorder(random, host, clock);
+            lh::design::DesignTick tick(recipe, surface, recorder.random(), recorder.host(), recorder.clock());
+            for (int i = 0; i < 5; ++i)   // warm the font and glyph caches
+                tick.run();
+            lh::design::DesignHistory history;
+            auto start = Clock::now();
+            for (int i = 0; i < designs; ++i) {
+                recorder.begin(surface, tick.designCount());
+                tick.run();
+                history.push(recorder.finish());
+            }
+            const double firstMs = msSince(start) / designs;
+
+            lh::RasterSurface again(857, 857);
+            for (int i = 0; i < 5; ++i)
+                lh::design::redrawDesign(recipe, history.at(static_cast<std::size_t>(i)), again);
+            start = Clock::now();
+            for (std::size_t i = 0; i < history.size(); ++i)
+                lh::design::redrawDesign(recipe, history.at(i), again);
+            const double againMs = msSince(start) / static_cast<double>(history.size());
+            std::printf("design_redraw width=%d mode=%d first_ms=%.3f redraw_ms=%.3f\n", width, mode, firstMs,
+                        againMs);
+            std::fflush(stdout);
+        }
+    }
+
+    // The records of 1000 designs of the photo window.
+    {
+        const lh::design::DesignRecipe recipe = lh::design::recipeForCategory(1);
+        lh::RasterSurface surface(857, 857);
+        lh::SeededRandom random(7);
+        lh::bench::WindowTexts host(1);
+        lh::design::DesignRecorder recorder(random, host, clock);
+        lh::design::DesignTick tick(recipe, surface, recorder.random(), recorder.host(), recorder.clock());
+        tick.run();
+        const std::size_t heapBefore = mallinfo2().uordblks;
+        auto history = std::make_unique<lh::design::DesignHistory>();
+        for (std::size_t i = 0; i < lh::design::DesignHistory::kDefaultCapacity; ++i) {
+            recorder.begin(surface, tick.designCount());
+            tick.run();
+            history->push(recorder.finish());
+        }
+        const std::size_t heapAfter = mallinfo2().uordblks;
+        const std::size_t bytes = history->textAndRecordBytes();
+        std::printf("design_history records=%zu draws_per_record=%zu texts_per_record=%zu bytes_per_record=%.0f "
+                    "bytes_per_window=%zu heap_growth_per_window=%zd\n",
+                    history->size(), history->newest().draws.size(), history->newest().texts.size(),
+                    static_cast<double>(bytes) / static_cast<double>(history->size()), bytes,
+                    static_cast<std::ptrdiff_t>(heapAfter) - static_cast<std::ptrdiff_t>(heapBefore));
+        std::fflush(stdout);
+    }
+
+    QTemporaryDir dir;
+    // A photo design at scale 4.
+    {
+        const lh::design::DesignRecipe recipe = lh::design::recipeForCategory(1);
+        lh::RasterSurface surface(857, 857);
+        lh::SeededRandom random(9);
+        lh::bench::WindowTexts host(1);
+        lh::design::DesignRecorder recorder(random, host, clock);
+        lh::design::DesignTick tick(recipe, surface, recorder.random(), recorder.host(), recorder.clock());
+        recorder.begin(surface, 0);
+        tick.run();
+        lh::design::DesignRecord record = recorder.finish();
+        QImage photo(169, 169, QImage::Format_RGB32);
+        photo.fill(QColor(200, 120, 40));
+        record.photo = photo;
+        const lh::designer::PhotoOverlay overlay{QRect(348, 348, 165, 165), QRect(346, 346, 168, 168),
+                                                 QColor(0xD7, 0x15, 0x7B), 23};
+        lh::designer::renderDesign(recipe, record, 4, overlay);   // warm the caches
+        const int rounds = 10;
+        auto start = Clock::now();
+        for (int i = 0; i < rounds; ++i)
+            lh::designer::renderDesign(recipe, record, 4, overlay);
+        const double drawMs = msSince(start) / rounds;
+        // The same on one surface kept from design to design: the drawing
+        // alone, without a fresh image's first touch of its memory.
+        lh::RasterSurface kept(857, 857, 4);
+        lh::design::redrawDesign(recipe, record, kept);
+        start = Clock::now();
+        for (int i = 0; i < rounds; ++i)
+            lh::design::redrawDesign(recipe, record, kept);
+        const double keptMs = msSince(start) / rounds;
+        NoProgress progress;
+        start = Clock::now();
+        const auto outcome = lh::designer::exportDesign(
+            recipe, record, {4, 300, dir.filePath(QStringLiteral("scale4.png"))}, overlay, progress);
+        const double fileMs = msSince(start);
+        std::printf("design_export scale=4 pixels=%d draw_ms=%.1f draw_on_kept_surface_ms=%.1f "
+                    "draw_and_png_file_ms=%.1f written=%d\n",
+                    857 * 4, drawMs, keptMs, fileMs, outcome.written);
+        start = Clock::now();
+        const auto largest = lh::designer::exportDesign(
+            recipe, record, {8, 300, dir.filePath(QStringLiteral("scale8.png"))}, overlay, progress);
+        std::printf("design_export scale=8 pixels=%d draw_and_png_file_ms=%.1f written=%d\n", 857 * 8,
+                    msSince(start), largest.written);
+        std::fflush(stdout);
+    }
+
+    // A batch of 100 at scale 2.
+    {
+        lh::designer::BatchSources sources;
+        sources.texts = lh::design::initialWindowTexts(5);
+        lh::SeededRandom random(11);
+        sources.random = &random;
+        sources.clock = &clock;
+        NoProgress progress;
+        // The drawing alone, at scale 2 on one surface.
+        {
+            lh::SeededRandom drawRandom(11);
+            lh::bench::WindowTexts host(5);
+            lh::RasterSurface surface(857, 857, 2);
+            lh::design::DesignTick tick(lh::design::recipeForCategory(5), surface, drawRandom, host, clock);
+            tick.run();
+            const auto start = Clock::now();
+            for (int i = 0; i < 20; ++i)
+                tick.run();
+            std::printf("design_batch_draw_only scale=2 per_design_ms=%.1f\n", msSince(start) / 20);
+        }
+        const auto start = Clock::now();
+        const auto outcome = lh::designer::exportBatch({5, 100, 2, 300, dir.path()}, sources, progress);
+        const double ms = msSince(start);
+        std::printf("design_batch count=100 scale=2 total_s=%.2f per_design_ms=%.1f written=%d\n", ms / 1000.0,
+                    ms / 100.0, outcome.written);
+    }
+    return 0;
+}

@@ -1,0 +1,195 @@
+#include "designer/ExportDesign.h"
+
+#include "engine/PictureFiles.h"
+#include "engine/RasterSurface.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace lh::designer {
+
+namespace {
+
+bool offeredScale(int scale) { return std::find(std::begin(kExportScales), std::end(kExportScales), scale) != std::end(kExportScales); }
+
+QString checkScaleAndResolution(int scale, int dotsPerInch)
+{
+    if (!offeredScale(scale))
+        return QStringLiteral("放大倍数只能是 1、2、4 或 8。");
+    if (dotsPerInch < kMinDotsPerInch || dotsPerInch > kMaxDotsPerInch)
+        return QStringLiteral("分辨率须在 %1 到 %2 点/英寸之间。").arg(kMinDotsPerInch).arg(kMaxDotsPerInch);
+    return {};
+}
+
+// The photo and its ring over a design drawn at `scale`.
+void paintOverlay(QImage& image, const QImage& photo, const PhotoOverlay& overlay, int scale)
+{
+    if (photo.isNull())
+        return;
+    QPainter painter(&image);
+    const QRect target(overlay.photo.topLeft() * scale, overlay.photo.size() * scale);
+    // From the original picture straight to the size it has in the export.
+    painter.drawImage(target, photo.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    if (overlay.frameWidth > 0) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const double width = static_cast<double>(overlay.frameWidth) * scale;
+        const QRectF frame(QPointF(overlay.frame.topLeft()) * scale, QSizeF(overlay.frame.size()) * scale);
+        QPen pen(overlay.frameColour, width);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(frame.adjusted(width / 2, width / 2, -width / 2, -width / 2));
+    }
+}
+
+// The window as the batch sees it: its texts, nothing shown.
+class BatchHost final : public design::DesignHost {
+public:
+    explicit BatchHost(const QHash<QString, QString>& texts) : texts_(texts) {}
+    QString text(const QString& control) const override
+    {
+        const auto it = texts_.constFind(control);
+        if (it == texts_.constEnd())
+            throw StepFailure("no such control: " + control.toStdString());
+        return *it;
+    }
+    void setCountCaption(const QString&) override {}
+
+private:
+    const QHash<QString, QString>& texts_;
+};
+
+ExportOutcome failed(const QString& why)
+{
+    return {ExportOutcome::Kind::Failed, why, 0};
+}
+
+} // namespace
+
+int dotsPerMetre(int dotsPerInch) { return static_cast<int>(std::lround(dotsPerInch / 0.0254)); }
+
+QString checkExportChoice(const ExportChoice& choice)
+{
+    const QString why = checkScaleAndResolution(choice.scale, choice.dotsPerInch);
+    if (!why.isEmpty())
+        return why;
+    if (choice.file.trimmed().isEmpty())
+        return QStringLiteral("没有文件名。");
+    return {};
+}
+
+QString checkBatchChoice(const BatchChoice& choice)
+{
+    const QString why = checkScaleAndResolution(choice.scale, choice.dotsPerInch);
+    if (!why.isEmpty())
+        return why;
+    if (choice.category < 1 || choice.category > 11)
+        return QStringLiteral("大类须在 1 到 11 之间。");
+    if (choice.count < 1 || choice.count > kMaxBatchCount)
+        return QStringLiteral("张数须在 1 到 %1 之间。").arg(kMaxBatchCount);
+    if (choice.folder.trimmed().isEmpty() || !QFileInfo(choice.folder).isDir())
+        return QStringLiteral("文件夹不存在：%1").arg(choice.folder);
+    return {};
+}
+
+QImage renderDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record, int scale,
+                    const std::optional<PhotoOverlay>& overlay, int surfacePixels)
+{
+    QImage image;
+    {
+        RasterSurface surface(surfacePixels, surfacePixels, scale);
+        if (!surface.isValid() || surface.scale() != scale)
+            return {};
+        design::redrawDesign(recipe, record, surface);
+        image = surface.image();
+    }
+    // The surface is gone: the image is this one's alone and is painted in place.
+    if (overlay)
+        paintOverlay(image, record.photo, *overlay, scale);
+    return image;
+}
+
+QString fileNameFromSerialLine(const QString& serialLine, const QString& prefix)
+{
+    QString rest = serialLine.startsWith(prefix) ? serialLine.mid(prefix.size()) : serialLine;
+    QString name;
+    for (const QChar c : rest.trimmed()) {
+        if (c == u' ')
+            name += u'_';
+        else if ((c.unicode() < 128 && c.isLetterOrNumber()) || c == u'.' || c == u'-' || c == u'_')
+            name += c;
+    }
+    return name.isEmpty() ? QStringLiteral("design") : name;
+}
+
+ExportOutcome exportDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record,
+                           const ExportChoice& choice, const std::optional<PhotoOverlay>& overlay,
+                           Progress& progress)
+{
+    if (const QString why = checkExportChoice(choice); !why.isEmpty())
+        return failed(why);
+    progress.setValue(0);
+    QImage image = renderDesign(recipe, record, choice.scale, overlay);
+    if (image.isNull())
+        return failed(QStringLiteral("内存不足，无法画出 %1 倍大小的图案。").arg(choice.scale));
+    progress.setValue(1);
+    if (progress.cancelled())
+        return {ExportOutcome::Kind::Cancelled, {}, 0};
+    image.setDotsPerMeterX(dotsPerMetre(choice.dotsPerInch));
+    image.setDotsPerMeterY(dotsPerMetre(choice.dotsPerInch));
+    QString error;
+    if (!writePng(image, choice.file, &error))
+        return failed(error);
+    progress.setValue(2);
+    return {ExportOutcome::Kind::Written, {}, 1};
+}
+
+ExportOutcome exportBatch(const BatchChoice& choice, const BatchSources& sources, Progress& progress)
+{
+    if (const QString why = checkBatchChoice(choice); !why.isEmpty())
+        return failed(why);
+    const design::DesignRecipe recipe = design::recipeForCategory(choice.category);
+    RasterSurface surface(kDesignPixels, kDesignPixels, choice.scale);
+    if (!surface.isValid() || surface.scale() != choice.scale)
+        return failed(QStringLiteral("内存不足，无法画出 %1 倍大小的图案。").arg(choice.scale));
+    surface.setBackColor(rgb(0x00, 0x00, 0x40));
+    BatchHost host(sources.texts);
+    design::DesignTick tick(recipe, surface, *sources.random, host, *sources.clock);
+    const QDir folder(choice.folder);
+    const int dpm = dotsPerMetre(choice.dotsPerInch);
+
+    ExportOutcome outcome{ExportOutcome::Kind::Written, {}, 0};
+    progress.setValue(0);
+    for (int i = 0; i < choice.count; ++i) {
+        if (progress.cancelled()) {
+            outcome.kind = ExportOutcome::Kind::Cancelled;
+            return outcome;
+        }
+        try {
+            tick.run();
+        } catch (const std::exception&) {
+            // Every step of a tick is skipped on failure, as on screen.
+        }
+        QImage image = surface.image();
+        if (sources.overlay && choice.category == 1)
+            paintOverlay(image, sources.photo, *sources.overlay, choice.scale);
+        image.setDotsPerMeterX(dpm);
+        image.setDotsPerMeterY(dpm);
+        // Serial lines of two designs may agree: the later file gets a number.
+        const QString base = fileNameFromSerialLine(tick.serialLine(), recipe.serial.prefix);
+        QString path = folder.filePath(base + QStringLiteral(".png"));
+        for (int n = 2; QFileInfo::exists(path); ++n)
+            path = folder.filePath(QStringLiteral("%1-%2.png").arg(base).arg(n));
+        QString error;
+        if (!writePng(image, path, &error))
+            return {ExportOutcome::Kind::Failed, error, outcome.written};
+        ++outcome.written;
+        progress.setValue(i + 1);
+    }
+    return outcome;
+}
+
+} // namespace lh::designer

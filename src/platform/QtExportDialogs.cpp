@@ -1,0 +1,150 @@
+#include "platform/QtExportDialogs.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <functional>
+
+namespace lh {
+
+namespace {
+
+constexpr int kSide = 857;
+
+QComboBox* scaleBox(int initial, QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QStringLiteral("scale"));
+    for (int k : {1, 2, 4, 8})
+        box->addItem(QStringLiteral("%1 倍（%2 × %2 像素）").arg(k).arg(kSide * k), k);
+    const int index = box->findData(initial);
+    box->setCurrentIndex(index >= 0 ? index : 2);
+    return box;
+}
+
+QSpinBox* resolutionBox(int initial, QWidget* parent)
+{
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(QStringLiteral("resolution"));
+    box->setRange(10, 4800);
+    box->setSuffix(QStringLiteral(" 点/英寸"));
+    box->setValue(initial);
+    return box;
+}
+
+// A line for a path with a button that opens the file or folder dialog.
+QWidget* pathRow(QLineEdit* edit, const std::function<QString()>& browse, QWidget* parent)
+{
+    auto* row = new QWidget(parent);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* button = new QPushButton(QStringLiteral("浏览…"), row);
+    layout->addWidget(edit, 1);
+    layout->addWidget(button);
+    QObject::connect(button, &QPushButton::clicked, row, [edit, browse] {
+        const QString chosen = browse();
+        if (!chosen.isEmpty())
+            edit->setText(chosen);
+    });
+    return row;
+}
+
+QDialogButtonBox* okCancel(QDialog* dialog)
+{
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
+
+class DialogProgress final : public Progress {
+public:
+    DialogProgress(QWidget* parent, const QString& label, int total)
+        : dialog_(label, QStringLiteral("取消"), 0, total, parent)
+    {
+        dialog_.setWindowTitle(QStringLiteral("导出"));
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(500);
+        dialog_.setAutoClose(false);
+        dialog_.setValue(0);
+    }
+    void setValue(int done) override { dialog_.setValue(done); }
+    bool cancelled() override { return dialog_.wasCanceled(); }
+
+private:
+    QProgressDialog dialog_;
+};
+
+} // namespace
+
+std::optional<ExportChoice> QtExportDialogs::askExport(QWidget* parent, const ExportChoice& initial)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("导出图案"));
+    auto* form = new QFormLayout(&dialog);
+    auto* scale = scaleBox(initial.scale, &dialog);
+    auto* dpi = resolutionBox(initial.dotsPerInch, &dialog);
+    auto* file = new QLineEdit(initial.file, &dialog);
+    file->setObjectName(QStringLiteral("file"));
+    form->addRow(QStringLiteral("放大倍数："), scale);
+    form->addRow(QStringLiteral("分辨率："), dpi);
+    form->addRow(QStringLiteral("文件："), pathRow(file, [&] {
+        return QFileDialog::getSaveFileName(&dialog, QStringLiteral("导出为"), file->text(),
+                                            QStringLiteral("PNG 图像 (*.png)"));
+    }, &dialog));
+    form->addRow(okCancel(&dialog));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    QString path = file->text().trimmed();
+    if (!path.isEmpty() && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        path += QStringLiteral(".png");
+    return ExportChoice{scale->currentData().toInt(), dpi->value(), path};
+}
+
+std::optional<BatchChoice> QtExportDialogs::askBatch(QWidget* parent, const BatchChoice& initial)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("批量导出新图案"));
+    auto* form = new QFormLayout(&dialog);
+    auto* category = new QSpinBox(&dialog);
+    category->setObjectName(QStringLiteral("category"));
+    category->setRange(1, 11);
+    category->setValue(initial.category);
+    auto* count = new QSpinBox(&dialog);
+    count->setObjectName(QStringLiteral("count"));
+    count->setRange(1, 10000);
+    count->setValue(initial.count);
+    auto* scale = scaleBox(initial.scale, &dialog);
+    auto* dpi = resolutionBox(initial.dotsPerInch, &dialog);
+    auto* folder = new QLineEdit(initial.folder, &dialog);
+    folder->setObjectName(QStringLiteral("folder"));
+    form->addRow(QStringLiteral("大类："), category);
+    form->addRow(QStringLiteral("张数："), count);
+    form->addRow(QStringLiteral("放大倍数："), scale);
+    form->addRow(QStringLiteral("分辨率："), dpi);
+    form->addRow(QStringLiteral("文件夹："), pathRow(folder, [&] {
+        return QFileDialog::getExistingDirectory(&dialog, QStringLiteral("导出到"), folder->text());
+    }, &dialog));
+    form->addRow(okCancel(&dialog));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return BatchChoice{category->value(), count->value(), scale->currentData().toInt(), dpi->value(),
+                       folder->text().trimmed()};
+}
+
+std::unique_ptr<Progress> QtExportDialogs::startProgress(QWidget* parent, const QString& label, int total)
+{
+    return std::make_unique<DialogProgress>(parent, label, total);
+}
+
+} // namespace lh

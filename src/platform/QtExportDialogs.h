@@ -1,0 +1,17 @@
+#pragma once
+// The export and batch dialogs of the designer windows and the progress of
+// long exports, on Qt's widgets.
+
+#include "platform/Services.h"
+
+namespace lh {
+
+class QtExportDialogs final : public ExportDialogs {
+public:
+    std::optional<ExportChoice> askExport(QWidget* parent, const ExportChoice& initial) override;
+    std::optional<BatchChoice> askBatch(QWidget* parent, const BatchChoice& initial) override;
+    // A progress dialog that shows itself after half a second.
+    std::unique_ptr<Progress> startProgress(QWidget* parent, const QString& label, int total) override;
+};
+
+} // namespace lh

@@ -1,0 +1,267 @@
+// Designs at print size: scale 1 is the surface itself, larger scales shrink
+// back to it closely; files carry their resolution; batches write new
+// designs under their serial numbers without touching the windows.
+
+#include "designer/ExportDesign.h"
+#include "designer/CategoryWindow.h"
+#include "designer/DesignerCore.h"
+
+#include "Fakes.h"
+#include "core/Random.h"
+#include "design/WindowTexts.h"
+#include "engine/RasterSurface.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace lh;
+using namespace lh::designer;
+
+namespace {
+
+class MapHost final : public design::DesignHost {
+public:
+    QHash<QString, QString> texts;
+    QString text(const QString& control) const override { return texts.value(control); }
+    void setCountCaption(const QString&) override {}
+};
+
+struct Drawn {
+    design::DesignRecord record;
+    QImage image;
+};
+
+// One design of the category on a screen-sized surface, with its record.
+Drawn drawOne(int category, const char* width, const char* mode, std::uint32_t seed)
+{
+    MapHost host;
+    host.texts = design::initialWindowTexts(category);
+    host.texts[QStringLiteral("Combo1")] = QString::fromLatin1(width);
+    host.texts[QStringLiteral("Combo2")] = QString::fromLatin1(mode);
+    SeededRandom random(seed);
+    test::FixedClock clock;
+    design::DesignRecorder recorder(random, host, clock);
+    RasterSurface surface(kDesignPixels, kDesignPixels);
+    design::DesignTick tick(design::recipeForCategory(category), surface, recorder.random(), recorder.host(),
+                            recorder.clock());
+    recorder.begin(surface, 0);
+    tick.run();
+    return {recorder.finish(), surface.image()};
+}
+
+// How far two pictures of one size lie apart: the mean difference of a
+// channel (0..255) and the share of pixels with a channel off by more than 96.
+struct Difference {
+    double meanChannel = 0;
+    double farPixels = 0;
+};
+
+Difference compare(const QImage& a, const QImage& b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    std::int64_t far = 0;
+    for (int r = 0; r < x.height(); ++r) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(r));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(r));
+        for (int c = 0; c < x.width(); ++c) {
+            const int d[] = {std::abs(qRed(p[c]) - qRed(q[c])), std::abs(qGreen(p[c]) - qGreen(q[c])),
+                             std::abs(qBlue(p[c]) - qBlue(q[c]))};
+            sum += d[0] + d[1] + d[2];
+            far += (d[0] > 96 || d[1] > 96 || d[2] > 96) ? 1 : 0;
+        }
+    }
+    const double pixels = static_cast<double>(x.width()) * x.height();
+    return {sum / (3 * pixels), far / pixels};
+}
+
+} // namespace
+
+TEST(ExportDesign, ScaleOneIsTheSurfacePixelForPixelAndLargerScalesShrinkBackToIt)
+{
+    const struct Case {
+        int category;
+        const char* width;
+        const char* mode;
+    } cases[] = {{1, "90", "8"}, {5, "1", "13"}, {9, "20", "6"}, {11, "47", "15"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.category);
+        const Drawn drawn = drawOne(c.category, c.width, c.mode, 77u + static_cast<std::uint32_t>(c.category));
+        const design::DesignRecipe recipe = design::recipeForCategory(c.category);
+        EXPECT_EQ(renderDesign(recipe, drawn.record, 1, std::nullopt), drawn.image);
+        for (int scale : {2, 4}) {
+            const QImage big = renderDesign(recipe, drawn.record, scale, std::nullopt);
+            ASSERT_EQ(big.size(), QSize(kDesignPixels * scale, kDesignPixels * scale));
+            const Difference d =
+                compare(big.scaled(kDesignPixels, kDesignPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+                        drawn.image);
+            // Edges of pens and glyphs fall a little differently at every
+            // scale; the design is the same: a mean channel difference under
+            // 6 of 255 and under 4 % of pixels off by more than 96 (measured:
+            // at most 3.6 and 2.2 %, the photo window's width-90 XOR pens).
+            EXPECT_LT(d.meanChannel, 6.0) << "scale " << scale;
+            EXPECT_LT(d.farPixels, 0.04) << "scale " << scale;
+        }
+    }
+}
+
+TEST(ExportDesign, PhotoIsDrawnFromItsPictureAtTheExportSize)
+{
+    Drawn drawn = drawOne(1, "90", "8", 5);
+    QImage photo(200, 200, QImage::Format_RGB32);
+    photo.fill(QColor(10, 200, 30));
+    drawn.record.photo = photo;
+    const PhotoOverlay overlay{QRect(348, 348, 165, 165), QRect(346, 346, 168, 168), QColor(0xD7, 0x15, 0x7B), 23};
+    const design::DesignRecipe recipe = design::recipeForCategory(1);
+    for (int scale : {1, 2}) {
+        const QImage image = renderDesign(recipe, drawn.record, scale, overlay);
+        // The middle of the photo, and the ring across its top.
+        EXPECT_EQ(image.pixelColor(430 * scale, 430 * scale), QColor(10, 200, 30)) << scale;
+        EXPECT_EQ(image.pixelColor(430 * scale, 352 * scale), QColor(0xD7, 0x15, 0x7B)) << scale;
+    }
+    // Without a photo in the record nothing is laid over the design.
+    drawn.record.photo = QImage();
+    EXPECT_EQ(renderDesign(recipe, drawn.record, 1, overlay), drawn.image);
+}
+
+TEST(ExportDesign, WritesAPngWithItsResolutionOrSaysWhyNot)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const Drawn drawn = drawOne(3, "20", "13", 9);
+    const design::DesignRecipe recipe = design::recipeForCategory(3);
+    test::FakeExportDialogs dialogs;
+
+    const QString path = dir.filePath(QStringLiteral("design.png"));
+    auto progress = dialogs.startProgress(nullptr, {}, 2);
+    const ExportOutcome written = exportDesign(recipe, drawn.record, {2, 300, path}, std::nullopt, *progress);
+    ASSERT_EQ(written.kind, ExportOutcome::Kind::Written) << written.error.toStdString();
+    QImageReader reader(path);
+    EXPECT_EQ(reader.format(), QByteArray("png"));
+    const QImage read = reader.read();
+    EXPECT_EQ(read.size(), QSize(1714, 1714));
+    EXPECT_NEAR(read.dotsPerMeterX() * 0.0254, 300.0, 0.5);
+    EXPECT_NEAR(read.dotsPerMeterY() * 0.0254, 300.0, 0.5);
+    EXPECT_EQ(dialogs.progresses.back().values, (std::vector<int>{0, 1, 2}));
+
+    const struct Failing {
+        ExportChoice choice;
+        const char* says;
+    } failing[] = {
+        {{3, 300, dir.filePath(QStringLiteral("a.png"))}, "放大倍数"},
+        {{2, 0, dir.filePath(QStringLiteral("b.png"))}, "分辨率"},
+        {{2, 300, QString()}, "没有文件名"},
+        {{1, 300, dir.filePath(QStringLiteral("no/such/folder/c.png"))}, "c.png"},
+    };
+    for (const Failing& f : failing) {
+        const ExportOutcome outcome = exportDesign(recipe, drawn.record, f.choice, std::nullopt, *progress);
+        EXPECT_EQ(outcome.kind, ExportOutcome::Kind::Failed) << f.says;
+        EXPECT_TRUE(outcome.error.contains(QString::fromUtf8(f.says))) << outcome.error.toStdString();
+    }
+
+    // Cancelled once the design is drawn: no file.
+    dialogs.cancelAt = 1;
+    const QString cancelled = dir.filePath(QStringLiteral("cancelled.png"));
+    auto cancelling = dialogs.startProgress(nullptr, {}, 2);
+    EXPECT_EQ(exportDesign(recipe, drawn.record, {2, 300, cancelled}, std::nullopt, *cancelling).kind,
+              ExportOutcome::Kind::Cancelled);
+    EXPECT_FALSE(QFileInfo::exists(cancelled));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("design.png")});
+}
+
+TEST(ExportDesign, FileNamesComeFromTheSerialLine)
+{
+    const struct Case {
+        const char* line;
+        const char* name;
+    } cases[] = {
+        {"NO: ZRV590535049.01231234567", "590535049.01231234567"},
+        {"NO: ZRV1/2:3", "123"},
+        {"NO: ZRV", "design"},
+        {"other 1", "other_1"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fileNameFromSerialLine(QString::fromLatin1(c.line), QStringLiteral("NO: ZRV")),
+                  QString::fromLatin1(c.name));
+}
+
+class ExportFromWindowTest : public ::testing::Test, protected test::FakeServices {
+protected:
+    test::RecordingNavigator navigator;
+};
+
+TEST_F(ExportFromWindowTest, CtrlEExportsTheDesignOnShowAndABatchLeavesTheWindowsSequenceAlone)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    SeededRandom seeded(21);
+    services.random = &seeded;
+    CategoryWindow window(services, navigator, 6);
+    window.findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(false);
+    DesignerCore& core = window.core();
+
+    // Nothing drawn yet: nothing to export.
+    EXPECT_EQ(core.exportShownDesign().kind, ExportOutcome::Kind::Cancelled);
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("还没有可以导出的图案。")});
+    EXPECT_TRUE(exports.exportAsked.empty());
+
+    core.Timer1_Timer();
+    const QImage first = core.surface().image().copy();
+    core.Timer1_Timer();
+    ASSERT_TRUE(core.stepHistory(-1));
+
+    const QString path = dir.filePath(QStringLiteral("shown.png"));
+    exports.exportAnswers.push_back(ExportChoice{1, 300, path});
+    EXPECT_EQ(core.exportShownDesign().kind, ExportOutcome::Kind::Written);
+    EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGB32), first);
+    EXPECT_EQ(exports.exportAsked.back().scale, 4);   // what the dialog offers first
+    EXPECT_EQ(exports.exportAsked.back().dotsPerInch, 300);
+
+    // A batch of three of another category, cancelled after two.
+    ASSERT_TRUE(core.stepHistory(1));
+    const QString batchDir = dir.filePath(QStringLiteral("batch"));
+    ASSERT_TRUE(QDir().mkpath(batchDir));
+    exports.batchAnswers.push_back(BatchChoice{5, 3, 1, 150, batchDir});
+    ExportOutcome batch = core.exportNewDesigns();
+    EXPECT_EQ(batch.kind, ExportOutcome::Kind::Written);
+    EXPECT_EQ(batch.written, 3);
+    EXPECT_EQ(exports.batchAsked.back().category, 6);   // the window's own category first
+    const QStringList files = QDir(batchDir).entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 3);
+    for (const QString& f : files) {
+        // Category 5, width 90, scheme 5, then "350": the serial number after "NO: ZRV".
+        EXPECT_TRUE(f.startsWith(QStringLiteral("5905350"))) << f.toStdString();
+        const QImage image(QDir(batchDir).filePath(f));
+        EXPECT_EQ(image.size(), QSize(857, 857));
+        EXPECT_NEAR(image.dotsPerMeterX() * 0.0254, 150.0, 0.5);
+    }
+    EXPECT_EQ(exports.progresses.back().values, (std::vector<int>{0, 1, 2, 3}));
+
+    exports.cancelAt = 2;
+    exports.batchAnswers.push_back(BatchChoice{2, 5, 1, 300, batchDir});
+    batch = core.exportNewDesigns();
+    EXPECT_EQ(batch.kind, ExportOutcome::Kind::Cancelled);
+    EXPECT_EQ(batch.written, 2);
+    EXPECT_EQ(QDir(batchDir).entryList(QDir::Files).size(), 5);
+
+    // The window's next design takes the draws that follow its own last one.
+    core.Timer1_Timer();
+    std::vector<float> expected(core.history().newest().draws.size());
+    lh::SeededRandom reference(21);
+    std::size_t skip = 0;
+    for (std::size_t i = 0; i + 1 < core.history().size(); ++i)
+        skip += core.history().at(i).draws.size();
+    for (std::size_t i = 0; i < skip; ++i)
+        reference.next();
+    for (float& u : expected)
+        u = reference.next();
+    EXPECT_EQ(core.history().newest().draws, expected);
+    services.random = &random;
+}
