@@ -118,6 +118,18 @@ QString implausibleSizeClaim(const QByteArray& head, qint64 fileSize)
                 .arg(fileSize).arg(qint64(w)).arg(qint64(h));
         return {};
     }
+    if (head.size() >= 10 && (head.startsWith("GIF87a") || head.startsWith("GIF89a"))) {
+        // The decoder sets aside the whole logical screen. LZW gives at most
+        // 4096 pixels per code once its table is full, about 2731 per byte;
+        // filling the table yields at most some 8 million. Twice that, and
+        // 4096 per byte, is a safe ceiling.
+        const double w = le16(6);
+        const double h = le16(8);
+        if (w * h > 16.0 * 1024 * 1024 + 4096.0 * double(fileSize))
+            return QStringLiteral("文件只有 %1 字节，容不下它声称的 %2 x %3 像素")
+                .arg(fileSize).arg(qint64(w)).arg(qint64(h));
+        return {};
+    }
     static const unsigned char pngStart[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
     if (head.size() >= 29 && std::memcmp(b, pngStart, 8) == 0 && std::memcmp(b + 12, pngStart + 12, 4) == 0) {
         const double w = be32(16);

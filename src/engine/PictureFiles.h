@@ -30,8 +30,8 @@ qint64 availableMemoryBytes();
 
 // A reason when the first bytes of a file (at least 64 where the file has
 // them) claim more pixels than a file of `fileSize` bytes can hold: an
-// uncompressed BMP with less than half its pixel rows, a PNG smaller than
-// the best compression could make its rows. Empty when the claim is plausible
+// uncompressed BMP with less than half its pixel rows, a PNG or GIF smaller
+// than the best compression could make its pixels. Empty when the claim is plausible
 // or the format does not tell.
 QString implausibleSizeClaim(const QByteArray& head, qint64 fileSize);
 

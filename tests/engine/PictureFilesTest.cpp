@@ -267,6 +267,11 @@ TEST(PictureLoading, TellsWhenAFileIsFarTooShortForThePixelsItClaims)
         {"grey PNG claiming 11000 x 11000 with ten rows", test::pngOfZeros(11000, 11000, 10), 0, true},
         {"grey PNG of zeros, complete", test::pngOfZeros(2000, 2000, 2000), 0, false},
         {"real RGBA PNG", test::encoded(rgba, "png"), 0, false},
+        // Found by fuzzing: a 29-byte GIF whose screen is 2052 x 33795 (277 MB).
+        {"29-byte GIF claiming 2052 x 33795",
+         QByteArray::fromHex("474946383961040803840000002c0000000004ff00000300000205c151"), 0, true},
+        {"GIF of 4000 x 4000 in 1 KB", QByteArray::fromHex("474946383961a00fa00f00"), 1024, false},
+        {"real GIF", QByteArray::fromHex("4749463839610400030000"), 60, false},
         {"JPEG does not tell", test::jpegClaiming(11000, 11000), 0, false},
         {"too short to tell", QByteArray("BM"), 2, false},
     };

@@ -40,10 +40,11 @@ public:
 private:
     static std::optional<QString> take(std::deque<std::optional<QString>>& q)
     {
-        if (q.empty())
-            return std::nullopt;
-        auto v = q.front();
-        q.pop_front();
+        std::optional<QString> v;
+        if (!q.empty()) {
+            v.swap(q.front());
+            q.pop_front();
+        }
         return v;
     }
 };
@@ -57,10 +58,11 @@ public:
     std::optional<FontChoice> chooseFont(QWidget*, const FontChoice&) override
     {
         ++fontCalls;
-        if (fontAnswers.empty())
-            return std::nullopt;
-        auto v = fontAnswers.front();
-        fontAnswers.pop_front();
+        std::optional<FontChoice> v;
+        if (!fontAnswers.empty()) {
+            v.swap(fontAnswers.front());
+            fontAnswers.pop_front();
+        }
         return v;
     }
     std::optional<Rgb> chooseColor(QWidget*, Rgb) override
