@@ -8,18 +8,18 @@
 
 namespace lh::app {
 
-ProgramServices::ProgramServices() : m_screen(makeScreenGrabber(QGuiApplication::platformName()))
+ProgramServices::ProgramServices() : screen_(makeScreenGrabber(QGuiApplication::platformName()))
 {
-    m_services.random = &programRandom();
-    m_services.files = &m_files;
-    m_services.fontColor = &m_fontColor;
-    m_services.messages = &m_messages;
-    m_services.clock = &m_clock;
-    m_services.clipboard = &m_clipboard;
-    m_services.screen = m_screen.get();
-    m_services.printer = &m_printer;
-    m_services.exports = &m_exports;
-    m_services.makeAudioPlayer = [] { return std::make_unique<music::QtAudioPlayer>(); };
+    services_.random = &programRandom();
+    services_.files = &files_;
+    services_.fontColor = &fontColor_;
+    services_.messages = &messages_;
+    services_.clock = &clock_;
+    services_.clipboard = &clipboard_;
+    services_.screen = screen_.get();
+    services_.printer = &printer_;
+    services_.exports = &exports_;
+    services_.makeAudioPlayer = [] { return std::make_unique<music::QtAudioPlayer>(); };
 }
 
 ProgramServices::~ProgramServices() = default;

@@ -20,18 +20,18 @@ public:
     ProgramServices(const ProgramServices&) = delete;
     ProgramServices& operator=(const ProgramServices&) = delete;
 
-    const PlatformServices& services() const { return m_services; }
+    const PlatformServices& services() const { return services_; }
 
 private:
-    QtFileDialogs m_files;
-    QtFontColorDialogs m_fontColor;
-    QtMessageBoxes m_messages;
-    SystemClock m_clock;
-    QtClipboard m_clipboard;
-    QtPicturePrinter m_printer;
-    QtExportDialogs m_exports;
-    std::unique_ptr<ScreenGrabber> m_screen;
-    PlatformServices m_services;
+    QtFileDialogs files_;
+    QtFontColorDialogs fontColor_;
+    QtMessageBoxes messages_;
+    SystemClock clock_;
+    QtClipboard clipboard_;
+    QtPicturePrinter printer_;
+    QtExportDialogs exports_;
+    std::unique_ptr<ScreenGrabber> screen_;
+    PlatformServices services_;
 };
 
 } // namespace lh::app

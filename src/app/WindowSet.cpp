@@ -26,45 +26,45 @@ WindowSet::WindowSet() = default;
 WindowSet::~WindowSet()
 {
     // The music first, so the sound ends before anything else goes.
-    delete m_music.data();
-    for (auto& t : m_tools)
+    delete music_.data();
+    for (auto& t : tools_)
         delete t.data();
-    for (auto& d : m_designers)
+    for (auto& d : designers_)
         delete d.data();
 }
 
 void WindowSet::setDesignerFactory(int window, DesignerFactory factory)
 {
     if (window >= 1 && window <= kDesignerWindows)
-        m_designerFactories[window] = std::move(factory);
+        designerFactories_[window] = std::move(factory);
 }
 
-void WindowSet::setToolFactory(Tool tool, ToolFactory factory) { m_toolFactories[toolIndex(tool)] = std::move(factory); }
+void WindowSet::setToolFactory(Tool tool, ToolFactory factory) { toolFactories_[toolIndex(tool)] = std::move(factory); }
 
-void WindowSet::setMusicFactory(MusicFactory factory) { m_musicFactory = std::move(factory); }
+void WindowSet::setMusicFactory(MusicFactory factory) { musicFactory_ = std::move(factory); }
 
-void WindowSet::setMainWindowClosedHandler(std::function<void()> handler) { m_mainWindowClosed = std::move(handler); }
+void WindowSet::setMainWindowClosedHandler(std::function<void()> handler) { mainWindowClosed_ = std::move(handler); }
 
 QWidget* WindowSet::designer(int window) const
 {
-    return window >= 1 && window <= kDesignerWindows ? m_designers[window].data() : nullptr;
+    return window >= 1 && window <= kDesignerWindows ? designers_[window].data() : nullptr;
 }
 
-QWidget* WindowSet::tool(Tool tool) const { return m_tools[toolIndex(tool)].data(); }
+QWidget* WindowSet::tool(Tool tool) const { return tools_[toolIndex(tool)].data(); }
 
-QWidget* WindowSet::musicWindow() const { return m_music.data(); }
+QWidget* WindowSet::musicWindow() const { return music_.data(); }
 
 QWidget* WindowSet::loadDesigner(int window)
 {
     if (window < 1 || window > kDesignerWindows)
         return nullptr;
-    if (!m_designers[window] && m_designerFactories[window]) {
-        QWidget* w = m_designerFactories[window](*this);
-        m_designers[window] = w;
+    if (!designers_[window] && designerFactories_[window]) {
+        QWidget* w = designerFactories_[window](*this);
+        designers_[window] = w;
         if (w)
             w->installEventFilter(this);
     }
-    return m_designers[window].data();
+    return designers_[window].data();
 }
 
 void WindowSet::showCategory(int category)
@@ -85,9 +85,9 @@ void WindowSet::showCategory(int category)
 
 void WindowSet::openTool(Tool tool, QWidget* owner)
 {
-    QPointer<QWidget>& slot = m_tools[toolIndex(tool)];
+    QPointer<QWidget>& slot = tools_[toolIndex(tool)];
     if (!slot) {
-        const ToolFactory& factory = m_toolFactories[toolIndex(tool)];
+        const ToolFactory& factory = toolFactories_[toolIndex(tool)];
         if (!factory)
             return;
         QWidget* w = factory(*this, owner);
@@ -114,12 +114,12 @@ void WindowSet::openWallpaper() { openTool(Tool::Wallpaper, nullptr); }
 
 void WindowSet::startMusic()
 {
-    if (m_music || !m_musicFactory)
+    if (music_ || !musicFactory_)
         return;
-    m_music = m_musicFactory(designer(1));
+    music_ = musicFactory_(designer(1));
 }
 
-void WindowSet::stopMusic() { delete m_music.data(); }
+void WindowSet::stopMusic() { delete music_.data(); }
 
 void WindowSet::showMainWindow()
 {
@@ -131,17 +131,17 @@ QWidget* WindowSet::mainWindow() { return loadDesigner(1); }
 
 bool WindowSet::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Close && m_mainWindowClosed) {
-        const auto designer = std::find(m_designers.begin(), m_designers.end(), watched);
-        if (designer != m_designers.end()) {
+    if (event->type() == QEvent::Close && mainWindowClosed_) {
+        const auto designer = std::find(designers_.begin(), designers_.end(), watched);
+        if (designer != designers_.end()) {
             // Decide once the window has handled the event: a close it refused
             // leaves it on screen and the program running. The program ends
             // when no designer window is left on screen.
             QTimer::singleShot(0, this, [this] {
-                for (const QPointer<QWidget>& w : m_designers)
+                for (const QPointer<QWidget>& w : designers_)
                     if (w && w->isVisible())
                         return;
-                m_mainWindowClosed();
+                mainWindowClosed_();
             });
         }
     }

@@ -67,13 +67,13 @@ private:
     void openTool(Tool tool, QWidget* owner);
     static int toolIndex(Tool tool) { return static_cast<int>(tool); }
 
-    std::array<DesignerFactory, kDesignerWindows + 1> m_designerFactories;
-    std::array<QPointer<QWidget>, kDesignerWindows + 1> m_designers;
-    std::array<ToolFactory, kTools> m_toolFactories;
-    std::array<QPointer<QWidget>, kTools> m_tools;
-    MusicFactory m_musicFactory;
-    QPointer<QWidget> m_music;
-    std::function<void()> m_mainWindowClosed;
+    std::array<DesignerFactory, kDesignerWindows + 1> designerFactories_;
+    std::array<QPointer<QWidget>, kDesignerWindows + 1> designers_;
+    std::array<ToolFactory, kTools> toolFactories_;
+    std::array<QPointer<QWidget>, kTools> tools_;
+    MusicFactory musicFactory_;
+    QPointer<QWidget> music_;
+    std::function<void()> mainWindowClosed_;
 };
 
 } // namespace lh::app

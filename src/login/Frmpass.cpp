@@ -45,7 +45,7 @@ constexpr int kHeightTwips = 1965;
 
 Frmpass::Frmpass(MessageBoxes& messages, const QString& storedPassword, const QString& passwordFilePath,
                  QWidget* parent)
-    : QDialog(parent), m_messages(messages), m_stored(storedPassword), m_path(passwordFilePath)
+    : QDialog(parent), messages_(messages), stored_(storedPassword), path_(passwordFilePath)
 {
     forms::applyWindowLook(this, kLook);
     setModal(true);
@@ -100,39 +100,39 @@ bool Frmpass::changeMode() const { return !Label3->isHidden(); }
 
 void Frmpass::Comok_Click()
 {
-    m_grzbpass = Text1->text();
+    grzbpass_ = Text1->text();
     if (changeMode()) {
         if (Text2->text() != Text3->text()) {
-            m_messages.inform(this, text::kMismatch, text::kNotice, MessageIcon::Exclamation);
+            messages_.inform(this, text::kMismatch, text::kNotice, MessageIcon::Exclamation);
             emptyNewFields();
             return;
         }
         if (!encodePasswordRecord(Text2->text())) {
-            m_messages.inform(this, text::kRefusedPassword, text::kNotice, MessageIcon::Exclamation);
+            messages_.inform(this, text::kRefusedPassword, text::kNotice, MessageIcon::Exclamation);
             emptyNewFields();
             return;
         }
         QString error;
-        if (!writePasswordFile(m_path, Text2->text(), &error)) {
-            m_messages.inform(this, text::kWriteFailed + QStringLiteral("\n") + error, text::kNotice,
+        if (!writePasswordFile(path_, Text2->text(), &error)) {
+            messages_.inform(this, text::kWriteFailed + QStringLiteral("\n") + error, text::kNotice,
                               MessageIcon::Exclamation);
         }
     }
-    m_confirmed = true;
+    confirmed_ = true;
     accept();
 }
 
 void Frmpass::Comca_Click()
 {
-    m_confirmed = false;
+    confirmed_ = false;
     reject();
 }
 
 bool Frmpass::requireCurrentPassword()
 {
-    if (Text1->text() == m_stored)
+    if (Text1->text() == stored_)
         return true;
-    m_messages.inform(this, text::kOldFirst, text::kNotice, MessageIcon::Exclamation);
+    messages_.inform(this, text::kOldFirst, text::kNotice, MessageIcon::Exclamation);
     Text1->setFocus();
     Text1->setSelection(0, kLoginLength);
     return false;

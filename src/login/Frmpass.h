@@ -24,9 +24,9 @@ public:
             QWidget* parent = nullptr);
 
     // The last entry confirmed with "确定" (empty if none).
-    QString grzbpass() const { return m_grzbpass; }
+    QString grzbpass() const { return grzbpass_; }
     // True once "确定" closed the window; "取消", the close box or Escape leave it false.
-    bool confirmed() const { return m_confirmed; }
+    bool confirmed() const { return confirmed_; }
     bool changeMode() const;
 
     QLabel* Label1;
@@ -53,11 +53,11 @@ private:
     void showChangeFields(bool withHint);
     void emptyNewFields();
 
-    MessageBoxes& m_messages;
-    QString m_stored;
-    QString m_path;
-    QString m_grzbpass;
-    bool m_confirmed = false;
+    MessageBoxes& messages_;
+    QString stored_;
+    QString path_;
+    QString grzbpass_;
+    bool confirmed_ = false;
 };
 
 // Messages of the login window and the gate.

@@ -10,13 +10,13 @@ Mp3Test::Mp3Test(const PlatformServices& services, QWidget* owner) : QWidget(own
 {
     setObjectName(QStringLiteral("mp3test"));
     setWindowTitle(QStringLiteral("MP3音乐播放"));
-    m_player = services.makeAudioPlayer();
-    m_player->play(songPath());
+    player_ = services.makeAudioPlayer();
+    player_->play(songPath());
 }
 
 Mp3Test::~Mp3Test()
 {
-    m_player->stop();
+    player_->stop();
 }
 
 void Mp3Test::setVisible(bool) { QWidget::setVisible(false); }

@@ -27,10 +27,10 @@ public:
 
     // The song file in the program's directory.
     static QString songPath();
-    AudioPlayer* MediaPlayer1() const { return m_player.get(); }
+    AudioPlayer* MediaPlayer1() const { return player_.get(); }
 
 private:
-    std::unique_ptr<AudioPlayer> m_player;
+    std::unique_ptr<AudioPlayer> player_;
 };
 
 } // namespace lh::music

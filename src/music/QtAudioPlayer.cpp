@@ -7,20 +7,20 @@
 namespace lh::music {
 
 QtAudioPlayer::QtAudioPlayer(QObject* parent)
-    : QObject(parent), m_player(new QMediaPlayer(this)), m_output(new QAudioOutput(this))
+    : QObject(parent), player_(new QMediaPlayer(this)), output_(new QAudioOutput(this))
 {
-    m_player->setAudioOutput(m_output);
-    connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString& text) {
+    player_->setAudioOutput(output_);
+    connect(player_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString& text) {
         if (error == QMediaPlayer::NoError)
             return;
-        m_failed = true;
-        m_errorText = text;
+        failed_ = true;
+        errorText_ = text;
     });
-    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+    connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
         if (status == QMediaPlayer::InvalidMedia) {
-            m_failed = true;
-            if (m_errorText.isEmpty())
-                m_errorText = m_player->errorString();
+            failed_ = true;
+            if (errorText_.isEmpty())
+                errorText_ = player_->errorString();
         }
     });
 }
@@ -28,24 +28,24 @@ QtAudioPlayer::QtAudioPlayer(QObject* parent)
 QtAudioPlayer::~QtAudioPlayer()
 {
     // The sound ends with the player, at once.
-    m_player->stop();
+    player_->stop();
 }
 
 void QtAudioPlayer::play(const QString& path)
 {
-    m_failed = false;
-    m_errorText.clear();
-    m_player->stop();
-    m_player->setSource(QUrl::fromLocalFile(path));
-    m_player->setPosition(0);
-    m_player->play();
+    failed_ = false;
+    errorText_.clear();
+    player_->stop();
+    player_->setSource(QUrl::fromLocalFile(path));
+    player_->setPosition(0);
+    player_->play();
 }
 
-void QtAudioPlayer::stop() { m_player->stop(); }
+void QtAudioPlayer::stop() { player_->stop(); }
 
 bool QtAudioPlayer::isPlaying() const
 {
-    return !m_failed && m_player->playbackState() == QMediaPlayer::PlayingState;
+    return !failed_ && player_->playbackState() == QMediaPlayer::PlayingState;
 }
 
 } // namespace lh::music

@@ -25,15 +25,15 @@ public:
     bool isPlaying() const override;
 
     // True once the player reported an error or invalid media for the file.
-    bool failed() const { return m_failed; }
-    QString errorText() const { return m_errorText; }
-    QMediaPlayer* mediaPlayer() const { return m_player; }
+    bool failed() const { return failed_; }
+    QString errorText() const { return errorText_; }
+    QMediaPlayer* mediaPlayer() const { return player_; }
 
 private:
-    QMediaPlayer* m_player;
-    QAudioOutput* m_output;
-    bool m_failed = false;
-    QString m_errorText;
+    QMediaPlayer* player_;
+    QAudioOutput* output_;
+    bool failed_ = false;
+    QString errorText_;
 };
 
 } // namespace lh::music

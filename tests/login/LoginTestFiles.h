@@ -32,33 +32,33 @@ inline QByteArray readBytes(const QString& path)
 // renamed in it, even by root, for whom permission bits stop nothing.
 class ImmutableDirectory {
 public:
-    explicit ImmutableDirectory(const QString& path) : m_path(QFile::encodeName(path))
+    explicit ImmutableDirectory(const QString& path) : path_(QFile::encodeName(path))
     {
-        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
+        const int fd = ::open(path_.constData(), O_RDONLY | O_DIRECTORY);
         if (fd < 0) {
-            m_reason = QString::fromLocal8Bit(std::strerror(errno));
+            reason_ = QString::fromLocal8Bit(std::strerror(errno));
             return;
         }
         int flags = 0;
         if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
             flags |= FS_IMMUTABLE_FL;
-            m_active = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+            active_ = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
         }
-        if (!m_active)
-            m_reason = QString::fromLocal8Bit(std::strerror(errno));
+        if (!active_)
+            reason_ = QString::fromLocal8Bit(std::strerror(errno));
         ::close(fd);
     }
     ~ImmutableDirectory() { release(); }
     ImmutableDirectory(const ImmutableDirectory&) = delete;
     ImmutableDirectory& operator=(const ImmutableDirectory&) = delete;
 
-    bool active() const { return m_active; }
-    QString reason() const { return m_reason; }
+    bool active() const { return active_; }
+    QString reason() const { return reason_; }
     void release()
     {
-        if (!m_active)
+        if (!active_)
             return;
-        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
+        const int fd = ::open(path_.constData(), O_RDONLY | O_DIRECTORY);
         if (fd >= 0) {
             int flags = 0;
             if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
@@ -67,13 +67,13 @@ public:
             }
             ::close(fd);
         }
-        m_active = false;
+        active_ = false;
     }
 
 private:
-    QByteArray m_path;
-    bool m_active = false;
-    QString m_reason;
+    QByteArray path_;
+    bool active_ = false;
+    QString reason_;
 };
 
 } // namespace lh::test

@@ -140,23 +140,23 @@ public:
 // "play <path>", "stop", "destroyed".
 class LoggingAudioPlayer : public AudioPlayer {
 public:
-    explicit LoggingAudioPlayer(QStringList& log) : m_log(log) {}
-    ~LoggingAudioPlayer() override { m_log << QStringLiteral("destroyed"); }
+    explicit LoggingAudioPlayer(QStringList& log) : log_(log) {}
+    ~LoggingAudioPlayer() override { log_ << QStringLiteral("destroyed"); }
     void play(const QString& path) override
     {
-        m_log << QStringLiteral("play ") + path;
-        m_playing = true;
+        log_ << QStringLiteral("play ") + path;
+        playing_ = true;
     }
     void stop() override
     {
-        m_log << QStringLiteral("stop");
-        m_playing = false;
+        log_ << QStringLiteral("stop");
+        playing_ = false;
     }
-    bool isPlaying() const override { return m_playing; }
+    bool isPlaying() const override { return playing_; }
 
 private:
-    QStringList& m_log;
-    bool m_playing = false;
+    QStringList& log_;
+    bool playing_ = false;
 };
 
 class FakeAudioPlayer : public AudioPlayer {

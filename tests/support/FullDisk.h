@@ -19,31 +19,31 @@ namespace lh::test {
 
 class FullTmpfs {
 public:
-    explicit FullTmpfs(const QString& mountPoint, const char* size = "200k") : m_path(QFile::encodeName(mountPoint))
+    explicit FullTmpfs(const QString& mountPoint, const char* size = "200k") : path_(QFile::encodeName(mountPoint))
     {
         if (::geteuid() != 0) {
-            m_reason = QStringLiteral("mounting a tmpfs needs root");
+            reason_ = QStringLiteral("mounting a tmpfs needs root");
             return;
         }
         const QByteArray options = QByteArray("size=") + size;
-        if (::mount("tmpfs", m_path.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) != 0) {
-            m_reason = QStringLiteral("mount tmpfs: ") + QString::fromLocal8Bit(std::strerror(errno));
+        if (::mount("tmpfs", path_.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) != 0) {
+            reason_ = QStringLiteral("mount tmpfs: ") + QString::fromLocal8Bit(std::strerror(errno));
             return;
         }
-        m_mounted = true;
+        mounted_ = true;
     }
     ~FullTmpfs() { unmount(); }
     FullTmpfs(const FullTmpfs&) = delete;
     FullTmpfs& operator=(const FullTmpfs&) = delete;
 
-    bool mounted() const { return m_mounted; }
-    QString reason() const { return m_reason; }
+    bool mounted() const { return mounted_; }
+    QString reason() const { return reason_; }
 
     // Writes a filler file until the file system has no byte left. True when
     // the disk ended up full (the last write failed with ENOSPC).
     bool fill()
     {
-        const QByteArray filler = m_path + "/filler";
+        const QByteArray filler = path_ + "/filler";
         const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (fd < 0)
             return false;
@@ -66,17 +66,17 @@ public:
 
     void unmount()
     {
-        if (!m_mounted)
+        if (!mounted_)
             return;
         // Lazy: a file still open in the test cannot keep the mount alive.
-        ::umount2(m_path.constData(), MNT_DETACH);
-        m_mounted = false;
+        ::umount2(path_.constData(), MNT_DETACH);
+        mounted_ = false;
     }
 
 private:
-    QByteArray m_path;
-    bool m_mounted = false;
-    QString m_reason;
+    QByteArray path_;
+    bool mounted_ = false;
+    QString reason_;
 };
 
 } // namespace lh::test
