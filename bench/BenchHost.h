@@ -25,4 +25,4 @@ private:
     QHash<QString, QString> texts_;
 };
 
-} // namespace lh::bench
+}   // namespace lh::bench

@@ -13,4 +13,4 @@ inline void useOffscreenUnlessDisplayed()
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-} // namespace lh::bench
+}   // namespace lh::bench

@@ -3,18 +3,18 @@
 // rotated characters with their width measurements. Prints milliseconds per
 // design; passes or fails nothing.
 #include "BenchPlatform.h"
+#include "core/Random.h"
+#include "design/TickRules.h"
 #include "drawing/RotatedText.h"
 #include "drawing/StarPolygon.h"
 #include "engine/RasterSurface.h"
-#include "core/Random.h"
-#include "design/TickRules.h"
 
 #include <QGuiApplication>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 using namespace lh;
@@ -34,10 +34,7 @@ struct Clock {
     }
 };
 
-double msSince(double t0)
-{
-    return Clock::now() - t0;
-}
+double msSince(double t0) { return Clock::now() - t0; }
 
 // Square boxes centred on (6450, 6450) twips.
 constexpr int kLayerWidths[] = {10000, 8000, 6000, 4000, 2000, 1000, 500};
@@ -52,7 +49,8 @@ std::vector<Layer> randomLayers(RandomSource& random)
     std::vector<Layer> layers;
     for (std::size_t i = 0; i < std::size(kLayerWidths); ++i) {
         const auto points = static_cast<std::int16_t>(roundHalfEven(99.0 * random.next()));
-        const int r = design::randomChannel(random.next()), g = design::randomChannel(random.next()), b = design::randomChannel(random.next());
+        const int r = design::randomChannel(random.next()), g = design::randomChannel(random.next()),
+                  b = design::randomChannel(random.next());
         layers.push_back({points, rgb(r, g, b)});
     }
     return layers;
@@ -67,7 +65,7 @@ void drawLayers(RasterSurface& s, const std::vector<Layer>& layers)
     }
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -155,7 +153,7 @@ int main(int argc, char** argv)
     std::printf("surface_bench text characters=%d rings_ms=%.4f of_which_measuring_ms=%.4f\n", characters,
                 textMs / rounds, measureMs / rounds);
     const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();
-    std::printf("surface_bench total wall_ms=%.0f cpu_ms=%.0f (thread CPU time is what the figures above count)\n", wall,
-                Clock::now() - cpuStart);
+    std::printf("surface_bench total wall_ms=%.0f cpu_ms=%.0f (thread CPU time is what the figures above count)\n",
+                wall, Clock::now() - cpuStart);
     return 0;
 }

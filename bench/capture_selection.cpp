@@ -20,7 +20,7 @@ public:
     QImage image() const override { return {}; }
 };
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

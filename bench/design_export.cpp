@@ -50,7 +50,7 @@ double msSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -112,8 +112,7 @@ int main(int argc, char** argv)
             for (std::size_t i = 0; i < history.size(); ++i)
                 lh::design::redrawDesign(recipe, history.at(i), again);
             const double againMs = msSince(start) / static_cast<double>(history.size());
-            std::printf("design_redraw width=%d mode=%d first_ms=%.3f redraw_ms=%.3f\n", width, mode, firstMs,
-                        againMs);
+            std::printf("design_redraw width=%d mode=%d first_ms=%.3f redraw_ms=%.3f\n", width, mode, firstMs, againMs);
             std::fflush(stdout);
         }
     }
@@ -186,8 +185,8 @@ int main(int argc, char** argv)
         start = Clock::now();
         const auto largest = lh::designer::exportDesign(
             recipe, record, {8, 300, dir.filePath(QStringLiteral("scale8.png"))}, overlay, progress);
-        std::printf("design_export scale=8 pixels=%d draw_and_png_file_ms=%.1f written=%d\n", 857 * 8,
-                    msSince(start), largest.written);
+        std::printf("design_export scale=8 pixels=%d draw_and_png_file_ms=%.1f written=%d\n", 857 * 8, msSince(start),
+                    largest.written);
         std::fflush(stdout);
     }
 

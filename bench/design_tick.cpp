@@ -6,9 +6,9 @@
 
 #include "BenchHost.h"
 
+#include "core/Random.h"
 #include "design/DesignTick.h"
 #include "engine/RasterSurface.h"
-#include "core/Random.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -24,7 +24,7 @@ public:
     QDateTime now() const override { return QDateTime(QDate(2011, 1, 1), QTime(12, 0, 0)); }
 };
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

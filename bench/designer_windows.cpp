@@ -52,7 +52,7 @@ void runFor(int seconds)
     loop.exec();
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -26,7 +26,7 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -7,9 +7,9 @@
 
 #include "BenchHost.h"
 
+#include "core/Random.h"
 #include "design/DesignTick.h"
 #include "engine/RasterSurface.h"
-#include "core/Random.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -27,7 +27,7 @@ public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

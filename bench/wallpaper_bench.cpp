@@ -44,7 +44,7 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -65,7 +65,10 @@ int main(int argc, char** argv)
     const QSize canvasSize(2863, 2196);
     const int cw = tile.width(), ch = tile.height();
 
-    struct Case { const char* name; const QImage* picture; };
+    struct Case {
+        const char* name;
+        const QImage* picture;
+    };
     const Case cases[] = {{"default_tile_382x383", &tile}, {"pattern_685", &pattern}};
     for (const Case& c : cases) {
         std::vector<double> make, tiling;
@@ -78,9 +81,10 @@ int main(int argc, char** argv)
             lh::tools::TileCanvas(canvas, *c.picture, cw, ch);
             tiling.push_back(t.nsecsElapsed() / 1e6);
         }
-        std::printf("wallpaper_bench canvas=%dx%d cell=%dx%d picture=%s(%dx%d) tile_ms=%.2f make_canvas_ms=%.2f rounds=%d\n",
-                    canvasSize.width(), canvasSize.height(), cw, ch, c.name, c.picture->width(), c.picture->height(),
-                    median(tiling), median(make), rounds);
+        std::printf(
+            "wallpaper_bench canvas=%dx%d cell=%dx%d picture=%s(%dx%d) tile_ms=%.2f make_canvas_ms=%.2f rounds=%d\n",
+            canvasSize.width(), canvasSize.height(), cw, ch, c.name, c.picture->width(), c.picture->height(),
+            median(tiling), median(make), rounds);
     }
 
     const QSize big(bigSide, bigSide);
@@ -112,9 +116,10 @@ int main(int argc, char** argv)
     const double saveS = t.nsecsElapsed() / 1e9;
     const double peak = peakResidentMb();
     const double fileMb = QFile(path).size() / (1024.0 * 1024.0);
-    std::printf("wallpaper_bench big canvas=%dx%d canvas_mb=%.0f make_s=%.2f tile_s=%.2f save_s=%.2f saved=%s file_mb=%.0f "
-                "peak_rss_mb_before=%.0f peak_rss_mb_after_tiling=%.0f peak_rss_mb=%.0f peak_over_canvas=%.2f%s%s\n",
-                big.width(), big.height(), canvasMb, makeS, tileS, saveS, saved ? "yes" : "no", fileMb, before,
-                afterTileMb, peak, peak / canvasMb, saved ? "" : " why=", saved ? "" : qPrintable(why));
+    std::printf(
+        "wallpaper_bench big canvas=%dx%d canvas_mb=%.0f make_s=%.2f tile_s=%.2f save_s=%.2f saved=%s file_mb=%.0f "
+        "peak_rss_mb_before=%.0f peak_rss_mb_after_tiling=%.0f peak_rss_mb=%.0f peak_over_canvas=%.2f%s%s\n",
+        big.width(), big.height(), canvasMb, makeS, tileS, saveS, saved ? "yes" : "no", fileMb, before, afterTileMb,
+        peak, peak / canvasMb, saved ? "" : " why=", saved ? "" : qPrintable(why));
     return 0;
 }

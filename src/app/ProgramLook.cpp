@@ -39,4 +39,4 @@ bool installProgramLook(QApplication& app)
     return loaded;
 }
 
-} // namespace lh::app
+}   // namespace lh::app

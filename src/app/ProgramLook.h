@@ -12,4 +12,4 @@ namespace lh::app {
 // dialogs then keep Qt's English button texts); everything else still applies.
 bool installProgramLook(QApplication& app);
 
-} // namespace lh::app
+}   // namespace lh::app

@@ -1,7 +1,7 @@
 #include "app/ProgramServices.h"
 
-#include "music/QtAudioPlayer.h"
 #include "core/Random.h"
+#include "music/QtAudioPlayer.h"
 #include "platform/ScreenGrabbers.h"
 
 #include <QGuiApplication>
@@ -24,4 +24,4 @@ ProgramServices::ProgramServices() : screen_(makeScreenGrabber(QGuiApplication::
 
 ProgramServices::~ProgramServices() = default;
 
-} // namespace lh::app
+}   // namespace lh::app

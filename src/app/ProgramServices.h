@@ -34,4 +34,4 @@ private:
     PlatformServices services_;
 };
 
-} // namespace lh::app
+}   // namespace lh::app

@@ -40,4 +40,4 @@ void installProgramWindows(WindowSet& windows, const PlatformServices& services)
     windows.setMusicFactory([&services](QWidget* owner) { return new music::Mp3Test(services, owner); });
 }
 
-} // namespace lh::app
+}   // namespace lh::app

@@ -3,7 +3,7 @@
 
 namespace lh {
 struct PlatformServices;
-}
+}   // namespace lh
 
 namespace lh::app {
 
@@ -12,4 +12,4 @@ class WindowSet;
 // `services` must outlive the window set.
 void installProgramWindows(WindowSet& windows, const PlatformServices& services);
 
-} // namespace lh::app
+}   // namespace lh::app

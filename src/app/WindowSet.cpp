@@ -19,7 +19,7 @@ void bringUp(QWidget* w)
     w->activateWindow();
 }
 
-} // namespace
+}   // namespace
 
 WindowSet::WindowSet() = default;
 
@@ -148,4 +148,4 @@ bool WindowSet::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-} // namespace lh::app
+}   // namespace lh::app

@@ -22,7 +22,13 @@ public:
     static constexpr int kDesignerWindows = 11;   // Form1 .. Form11
     static constexpr int kCategories = 10;        // category buttons "1" .. "10"
 
-    enum class Tool { Capture, Zoom, Printing, Grabber, Wallpaper };   // Form20, Form40, lhtdy, frmMain, Form30
+    enum class Tool {
+        Capture,
+        Zoom,
+        Printing,
+        Grabber,
+        Wallpaper
+    };   // Form20, Form40, lhtdy, frmMain, Form30
     static constexpr int kTools = 5;
 
     // A designer window: top-level, no owner.
@@ -76,4 +82,4 @@ private:
     std::function<void()> mainWindowClosed_;
 };
 
-} // namespace lh::app
+}   // namespace lh::app

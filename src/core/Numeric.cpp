@@ -1,11 +1,11 @@
 #include "core/Numeric.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <limits>
 
 namespace lh {
@@ -59,4 +59,4 @@ double parseNumber(const QString& text)
     return v;
 }
 
-} // namespace lh
+}   // namespace lh

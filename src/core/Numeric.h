@@ -39,4 +39,4 @@ std::int32_t toInt32(double value);
 // (" 0.34" reads 0.34); anything else that is not a number fails.
 double parseNumber(const QString& text);
 
-} // namespace lh
+}   // namespace lh

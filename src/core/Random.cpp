@@ -9,17 +9,14 @@ RandomSource* g_override = nullptr;
 
 SeededRandom& defaultSource()
 {
-    static SeededRandom source(static_cast<std::uint32_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count() ^
-        std::chrono::system_clock::now().time_since_epoch().count()));
+    static SeededRandom source(
+        static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()
+                                   ^ std::chrono::system_clock::now().time_since_epoch().count()));
     return source;
 }
-} // namespace
+}   // namespace
 
-RandomSource& programRandom()
-{
-    return g_override ? *g_override : defaultSource();
-}
+RandomSource& programRandom() { return g_override ? *g_override : defaultSource(); }
 
 RandomSource* replaceProgramRandom(RandomSource* source)
 {
@@ -28,4 +25,4 @@ RandomSource* replaceProgramRandom(RandomSource* source)
     return previous;
 }
 
-} // namespace lh
+}   // namespace lh

@@ -22,10 +22,7 @@ public:
 class SeededRandom final : public RandomSource {
 public:
     explicit SeededRandom(std::uint32_t seed) : engine_(seed) {}
-    float next() override
-    {
-        return static_cast<float>(engine_() >> 8) * (1.0f / 16777216.0f);
-    }
+    float next() override { return static_cast<float>(engine_() >> 8) * (1.0f / 16777216.0f); }
 
 private:
     std::mt19937 engine_;
@@ -54,4 +51,4 @@ private:
 RandomSource& programRandom();
 RandomSource* replaceProgramRandom(RandomSource* source);
 
-} // namespace lh
+}   // namespace lh

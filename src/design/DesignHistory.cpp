@@ -64,8 +64,8 @@ public:
         if (!open_)
             return host_.text(control);
         auto& texts = open_->texts;
-        const auto known = std::find_if(texts.begin(), texts.end(),
-                                        [&](const RecordedText& t) { return t.name == control; });
+        const auto known =
+            std::find_if(texts.begin(), texts.end(), [&](const RecordedText& t) { return t.name == control; });
         if (known != texts.end() && !known->missing)
             return known->value;
         try {
@@ -109,8 +109,7 @@ DesignRecorder::DesignRecorder(RandomSource& random, DesignHost& host, Clock& cl
     : random_(std::make_unique<Random>(random, open_)),
       host_(std::make_unique<Host>(host, open_)),
       clock_(std::make_unique<RecordingClock>(clock, open_))
-{
-}
+{}
 
 DesignRecorder::~DesignRecorder() = default;
 
@@ -189,7 +188,7 @@ private:
     const DesignRecord& record_;
 };
 
-} // namespace
+}   // namespace
 
 bool redrawDesign(const DesignRecipe& recipe, const DesignRecord& record, Surface& surface, DesignHost* echo)
 {
@@ -255,4 +254,4 @@ std::size_t DesignHistory::pictureBytes() const
     return bytes;
 }
 
-} // namespace lh::design
+}   // namespace lh::design

@@ -8,8 +8,8 @@
 // Texts are kept as QStrings, which share their characters with the window's
 // controls and with the records before: an unchanged text costs no copy.
 
-#include "design/DesignTick.h"
 #include "core/Random.h"
+#include "design/DesignTick.h"
 #include "platform/Services.h"
 
 #include <QDateTime>
@@ -34,7 +34,7 @@ struct SurfaceSettings {
     QString fontName;
     float fontSize = 9;
     bool fontBold = false;
-    QImage background;             // the background picture, null when none
+    QImage background;   // the background picture, null when none
 
     static SurfaceSettings of(const Surface& surface);
     // Puts the settings on a surface. The background colour and picture are
@@ -46,16 +46,16 @@ struct SurfaceSettings {
 struct RecordedText {
     QString name;
     QString value;
-    bool missing = false;          // the window has no such control
+    bool missing = false;   // the window has no such control
 };
 
 struct DesignRecord {
-    std::int32_t countBefore = 0;  // design count before the tick
+    std::int32_t countBefore = 0;   // design count before the tick
     SurfaceSettings before;
-    std::vector<float> draws;      // every draw, in order
+    std::vector<float> draws;          // every draw, in order
     std::vector<RecordedText> texts;   // each name once, in the order first read
-    std::optional<QDateTime> when; // the clock reading, when the tick read it
-    QImage photo;                  // the photo shown over the design (main window), null if none
+    std::optional<QDateTime> when;     // the clock reading, when the tick read it
+    QImage photo;                      // the photo shown over the design (main window), null if none
 
     // Bytes of the record and its vectors, without the characters of its
     // texts (those are shared; DesignHistory counts each buffer once).
@@ -95,8 +95,7 @@ private:
 // clock reading. The count, previews and date label go to `echo` when given
 // (a window showing the design again); the surface's random source is not
 // touched. Returns what DesignTick::run returned.
-bool redrawDesign(const DesignRecipe& recipe, const DesignRecord& record, Surface& surface,
-                  DesignHost* echo = nullptr);
+bool redrawDesign(const DesignRecipe& recipe, const DesignRecord& record, Surface& surface, DesignHost* echo = nullptr);
 
 // The last designs of a window, oldest first; the oldest goes when a new one
 // arrives at capacity.
@@ -122,4 +121,4 @@ private:
     std::deque<DesignRecord> records_;
 };
 
-} // namespace lh::design
+}   // namespace lh::design

@@ -1,11 +1,11 @@
 #include "design/DesignTick.h"
 #include "design/TickRules.h"
 
+#include "core/Random.h"
 #include "drawing/RotatedText.h"
 #include "drawing/StarPolygon.h"
-#include "core/Random.h"
-#include "platform/Services.h"
 #include "engine/Surface.h"
+#include "platform/Services.h"
 
 #include <chrono>
 #include <limits>
@@ -50,7 +50,7 @@ private:
     bool stopped_ = false;
 };
 
-} // namespace
+}   // namespace
 
 QString serialLineText(const DesignRecipe& recipe, const DesignHost& host, float u, Rgb colour)
 {
@@ -65,15 +65,11 @@ QString serialLineText(const DesignRecipe& recipe, const DesignHost& host, float
     return text;
 }
 
-QString generalDateText(const QDateTime& when)
-{
-    return when.toString(QStringLiteral("yyyy-M-d H:mm:ss"));
-}
+QString generalDateText(const QDateTime& when) { return when.toString(QStringLiteral("yyyy-M-d H:mm:ss")); }
 
 DesignTick::DesignTick(DesignRecipe recipe, Surface& surface, RandomSource& random, DesignHost& host, Clock& clock)
     : recipe_(std::move(recipe)), surface_(surface), random_(random), host_(host), clock_(clock)
-{
-}
+{}
 
 bool DesignTick::run()
 {
@@ -177,4 +173,4 @@ bool DesignTick::run()
     return !step.stopped();
 }
 
-} // namespace lh::design
+}   // namespace lh::design

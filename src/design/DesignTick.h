@@ -17,7 +17,7 @@ namespace lh {
 class Surface;
 class RandomSource;
 class Clock;
-}
+}   // namespace lh
 
 namespace lh::design {
 
@@ -34,12 +34,12 @@ struct LayerSpec {
 // surface's ScaleWidth/ScaleHeight; the radius factor may instead be read
 // from a host text on every tick (radiusSource, e.g. "Combo6").
 struct RingSpec {
-    QString textSource;            // host text holding the ring's text ("Text2", "Combo4")
-    double centreXFactor = 0.5;    // of ScaleWidth
-    double centreYFactor = 1.0;    // of ScaleHeight
-    double radiusFactor = 0.4;     // of ScaleHeight, when radiusSource is empty
-    QString radiusSource;          // host text read as the radius factor
-    double start = -1;             // DrawTextRing start angle or mode
+    QString textSource;           // host text holding the ring's text ("Text2", "Combo4")
+    double centreXFactor = 0.5;   // of ScaleWidth
+    double centreYFactor = 1.0;   // of ScaleHeight
+    double radiusFactor = 0.4;    // of ScaleHeight, when radiusSource is empty
+    QString radiusSource;         // host text read as the radius factor
+    double start = -1;            // DrawTextRing start angle or mode
 };
 
 // The line of design data at the top.
@@ -47,12 +47,12 @@ struct SerialLine {
     QString prefix = QStringLiteral("NO: ZRV");
     QString face = QStringLiteral("Arial");
     float size = 18;
-    int xDivisor = 20;             // x = round(ScaleWidth / xDivisor), y = 0
+    int xDivisor = 20;   // x = round(ScaleWidth / xDivisor), y = 0
 };
 
 enum class Background {
-    RandomDraw,                    // three draws before the layers
-    Setting,                       // host text "Text6" read as a colour value
+    RandomDraw,   // three draws before the layers
+    Setting,      // host text "Text6" read as a colour value
 };
 
 struct DesignRecipe {
@@ -64,11 +64,11 @@ struct DesignRecipe {
     SerialLine serial;
     Background background = Background::RandomDraw;
     QString backgroundSource = QStringLiteral("Text6");
-    QString categorySource = QStringLiteral("Label7"); // host text with the category number
-    bool categoryFlag = true;      // serial line carries the category number
-    bool previewFlag = true;       // Image1..Image5 receive the design
-    bool skipFlag = true;          // a failing step is skipped (else it ends the tick)
-    bool dateLabel = false;        // Label24 gets date, time and a random colour
+    QString categorySource = QStringLiteral("Label7");   // host text with the category number
+    bool categoryFlag = true;                            // serial line carries the category number
+    bool previewFlag = true;                             // Image1..Image5 receive the design
+    bool skipFlag = true;                                // a failing step is skipped (else it ends the tick)
+    bool dateLabel = false;                              // Label24 gets date, time and a random colour
 };
 
 class DesignHost;
@@ -97,7 +97,11 @@ public:
     // Caption of Label11.
     virtual void setCountCaption(const QString& caption) = 0;
     // Picture of Image1..Image5 (index 1..5).
-    virtual void setPreview(int index, const QImage& picture) { (void)index; (void)picture; }
+    virtual void setPreview(int index, const QImage& picture)
+    {
+        (void)index;
+        (void)picture;
+    }
     // Label24 caption and text colour.
     virtual void setDateCaption(const QString& caption) { (void)caption; }
     virtual void setDateColor(Rgb colour) { (void)colour; }
@@ -140,4 +144,4 @@ private:
     QString serialLine_;
 };
 
-} // namespace lh::design
+}   // namespace lh::design

@@ -12,24 +12,27 @@ const std::vector<LayerSpec>& standardLayers()
 {
     // Squares centred on (6450, 6450); L1..L5 shrink by 2000 twips, L6 and L7 halve.
     static const std::vector<LayerSpec> layers = {
-        {1450, 1450, 10000, 10000}, // L1
-        {2450, 2450, 8000, 8000},   // L2
-        {3450, 3450, 6000, 6000},   // L3
-        {4450, 4450, 4000, 4000},   // L4
-        {5450, 5450, 2000, 2000},   // L5
-        {5950, 5950, 1000, 1000},   // L6
-        {6200, 6200, 500, 500},     // L7
+        {1450, 1450, 10000, 10000},   // L1
+        {2450, 2450, 8000, 8000},     // L2
+        {3450, 3450, 6000, 6000},     // L3
+        {4450, 4450, 4000, 4000},     // L4
+        {5450, 5450, 2000, 2000},     // L5
+        {5950, 5950, 1000, 1000},     // L6
+        {6200, 6200, 500, 500},       // L7
     };
     return layers;
 }
 
 namespace {
 
-enum class Rings { Category, Photo };
+enum class Rings {
+    Category,
+    Photo
+};
 
 struct RecipeRow {
     int category;
-    std::vector<int> layers;      // standard layer numbers, drawing order
+    std::vector<int> layers;   // standard layer numbers, drawing order
     Rings rings;
     float ringSize;
     Background background;
@@ -45,17 +48,17 @@ const std::vector<RecipeRow>& recipeTable()
     using B = Background;
     static const std::vector<RecipeRow> rows = {
         // cat  layers                  rings          size  background     category    cat    prev   skip   date
-        {1,  {1, 2, 3, 4, 5, 6, 7}, Rings::Photo,    30, B::Setting,    "Label14", true,  false, true,  true},
-        {2,  {1, 2, 6, 7},          Rings::Category, 20, B::RandomDraw, "Label7",  true,  true,  true,  false},
-        {3,  {1, 3, 6, 7},          Rings::Category, 20, B::RandomDraw, "Label7",  true,  true,  true,  false},
-        {4,  {1, 4, 6, 7},          Rings::Category, 20, B::RandomDraw, "Label7",  true,  true,  true,  false},
-        {5,  {1, 5, 6, 7},          Rings::Category, 20, B::RandomDraw, "Label7",  true,  true,  true,  false},
-        {6,  {2, 3, 4, 5, 6, 7},    Rings::Category, 20, B::RandomDraw, "Label7",  true,  true,  true,  false},
-        {7,  {3, 4, 5, 6, 7},       Rings::Category, 20, B::RandomDraw, "Label7",  true,  true,  true,  false},
-        {8,  {4, 5, 6, 7},          Rings::Category, 20, B::RandomDraw, "Label7",  true,  true,  true,  false},
-        {9,  {5, 6, 7},             Rings::Category, 20, B::RandomDraw, "Label7",  true,  true,  true,  false},
-        {10, {1, 6, 7},             Rings::Category, 20, B::RandomDraw, "Label7",  true,  true,  true,  false},
-        {11, {1, 2, 3, 4, 5, 6, 7}, Rings::Category, 20, B::RandomDraw, "Label7",  false, false, false, false},
+        {1, {1, 2, 3, 4, 5, 6, 7}, Rings::Photo, 30, B::Setting, "Label14", true, false, true, true},
+        {2, {1, 2, 6, 7}, Rings::Category, 20, B::RandomDraw, "Label7", true, true, true, false},
+        {3, {1, 3, 6, 7}, Rings::Category, 20, B::RandomDraw, "Label7", true, true, true, false},
+        {4, {1, 4, 6, 7}, Rings::Category, 20, B::RandomDraw, "Label7", true, true, true, false},
+        {5, {1, 5, 6, 7}, Rings::Category, 20, B::RandomDraw, "Label7", true, true, true, false},
+        {6, {2, 3, 4, 5, 6, 7}, Rings::Category, 20, B::RandomDraw, "Label7", true, true, true, false},
+        {7, {3, 4, 5, 6, 7}, Rings::Category, 20, B::RandomDraw, "Label7", true, true, true, false},
+        {8, {4, 5, 6, 7}, Rings::Category, 20, B::RandomDraw, "Label7", true, true, true, false},
+        {9, {5, 6, 7}, Rings::Category, 20, B::RandomDraw, "Label7", true, true, true, false},
+        {10, {1, 6, 7}, Rings::Category, 20, B::RandomDraw, "Label7", true, true, true, false},
+        {11, {1, 2, 3, 4, 5, 6, 7}, Rings::Category, 20, B::RandomDraw, "Label7", false, false, false, false},
     };
     return rows;
 }
@@ -76,7 +79,7 @@ std::vector<RingSpec> ringsOf(Rings set)
     };
 }
 
-} // namespace
+}   // namespace
 
 DesignRecipe recipeForCategory(int category)
 {
@@ -101,4 +104,4 @@ DesignRecipe recipeForCategory(int category)
     throw std::out_of_range("no design recipe for this category");
 }
 
-} // namespace lh::design
+}   // namespace lh::design

@@ -37,9 +37,12 @@ QString singleToText(float value)
             if (mant.endsWith(u'.'))
                 mant.chop(1);
         }
-        out = mant + QStringLiteral("E%1%2").arg(QChar(exponent < 0 ? u'-' : u'+')).arg(std::abs(exponent), 2, 10, QChar(u'0'));
+        out = mant
+              + QStringLiteral("E%1%2")
+                    .arg(QChar(exponent < 0 ? u'-' : u'+'))
+                    .arg(std::abs(exponent), 2, 10, QChar(u'0'));
     }
     return out;
 }
 
-} // namespace lh::design
+}   // namespace lh::design

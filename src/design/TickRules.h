@@ -16,4 +16,4 @@ inline int randomChannel(float u) { return static_cast<int>(roundHalfEven(230.0 
 // scientific form ("1.234567E-05") for very small or large magnitudes.
 QString singleToText(float value);
 
-} // namespace lh::design
+}   // namespace lh::design

@@ -32,4 +32,4 @@ QHash<QString, QString> initialWindowTexts(int category)
     return texts;
 }
 
-} // namespace lh::design
+}   // namespace lh::design

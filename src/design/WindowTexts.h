@@ -12,4 +12,4 @@ namespace lh::design {
 // full-recipe window.
 QHash<QString, QString> initialWindowTexts(int category);
 
-} // namespace lh::design
+}   // namespace lh::design

@@ -16,12 +16,9 @@ constexpr forms::FontSpec kStrip{"Arial", 9, false};
 
 constexpr int kCategoryLefts[] = {13740, 14490, 15240, 15990, 16740};
 
-} // namespace
+}   // namespace
 
-QString categoryCaption(int category)
-{
-    return QStringLiteral("蓝禾艺术图案设计 第%1大类").arg(category);
-}
+QString categoryCaption(int category) { return QStringLiteral("蓝禾艺术图案设计 第%1大类").arg(category); }
 
 QString informationText()
 {
@@ -46,8 +43,8 @@ QSize categoryLayoutSize() { return QSize(forms::twipsToPixels(21435), forms::tw
 
 std::vector<Row> categoryControls(int category)
 {
-    const bool hidden = category == 11;   // the full-recipe window nobody sees
-    const bool coloured = category == 2;  // Form2 dresses its save, print, crop and speed buttons
+    const bool hidden = category == 11;    // the full-recipe window nobody sees
+    const bool coloured = category == 2;   // Form2 dresses its save, print, crop and speed buttons
     auto face = [coloured](const char* colour) { return coloured ? colour : nullptr; };
 
     std::vector<Row> rows = {
@@ -63,7 +60,8 @@ std::vector<Row> categoryControls(int category)
 
     // Decorative frames around the previews, the speed group and the category group.
     if (!hidden)
-        rows.push_back({"Shape1", Kind::Rectangle, "", {12990, 60, 8385, 5955}, "#C0C0FF", nullptr, kPlain, true, -1, 2});
+        rows.push_back(
+            {"Shape1", Kind::Rectangle, "", {12990, 60, 8385, 5955}, "#C0C0FF", nullptr, kPlain, true, -1, 2});
     rows.push_back({"Shape2", Kind::Rectangle, "", {13200, 9540, 4455, 1410}, "#8080FF", nullptr, kPlain, true, -1, 2});
     rows.push_back({"Shape3", Kind::Rectangle, "", {13620, 7800, 3735, 1620}, "#00C000", nullptr, kPlain, true, -1, 2});
 
@@ -80,36 +78,71 @@ std::vector<Row> categoryControls(int category)
     rows.push_back({"Command3", Kind::Button, "打印图案", {13260, 7350, 1245, 375}, nullptr, face("#C0C0FF")});
     if (!hidden)
         rows.push_back({"Command18", Kind::Button, "剪裁保存", {20010, 5490, 1245, 375}, nullptr, face("#C0C0FF")});
-    rows.push_back({"Label3", Kind::Label, hidden ? "宽度选择" : "宽度方案选择", {14730, 6990, 1425, 345}, "#FFFF80", nullptr, kBold});
+    rows.push_back({"Label3",
+                    Kind::Label,
+                    hidden ? "宽度选择" : "宽度方案选择",
+                    {14730, 6990, 1425, 345},
+                    "#FFFF80",
+                    nullptr,
+                    kBold});
     rows.push_back({"Combo1", Kind::EditableList, "", {14730, 7410, 1455, 300}, "#0000FF", "#C0FFFF"});
-    rows.push_back({"Label4", Kind::Label, hidden ? "类别选择" : "配色方案选择", {16350, 6990, 1455, 315}, "#FFFF80", nullptr, kBold});
+    rows.push_back({"Label4",
+                    Kind::Label,
+                    hidden ? "类别选择" : "配色方案选择",
+                    {16350, 6990, 1455, 315},
+                    "#FFFF80",
+                    nullptr,
+                    kBold});
     rows.push_back({"Combo2", Kind::EditableList, "", {16350, 7410, 1455, 300}, "#0000FF", "#C0FFFF"});
-    rows.push_back({"Label6", Kind::Label, hidden ? "大类选择" : "大类选择 已选择", {13740, 7860, 1725, 375}, "#FF8000", nullptr, kBold});
+    rows.push_back({"Label6",
+                    Kind::Label,
+                    hidden ? "大类选择" : "大类选择 已选择",
+                    {13740, 7860, 1725, 375},
+                    "#FF8000",
+                    nullptr,
+                    kBold});
     rows.push_back({"Label8", Kind::Label, "", {15450, 7860, 1275, 285}, "#00FF00", nullptr, kBold});
     rows.push_back({"Label7", Kind::Label, "", {17280, 7890, 315, 315}, nullptr, nullptr, kPlain, false});
-    static const char* const kCategoryNames[] = {"Command8", "Command9", "Command10", "Command11", "Command12",
+    static const char* const kCategoryNames[] = {"Command8",  "Command9",  "Command10", "Command11", "Command12",
                                                  "Command13", "Command14", "Command15", "Command16", "Command17"};
     static const char* const kCategoryCaptions[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
     for (int k = 0; k < 10; ++k)
-        rows.push_back({kCategoryNames[k], Kind::Button, kCategoryCaptions[k],
-                        {kCategoryLefts[k % 5], k < 5 ? 8250 : 8850, 495, 495}, nullptr, "#00C000", kHeading});
+        rows.push_back({kCategoryNames[k],
+                        Kind::Button,
+                        kCategoryCaptions[k],
+                        {kCategoryLefts[k % 5], k < 5 ? 8250 : 8850, 495, 495},
+                        nullptr,
+                        "#00C000",
+                        kHeading});
     rows.push_back({"Label10", Kind::Label, "设计速度控制", {13350, 9600, 1725, 315}, "#80FFFF", nullptr, kBig});
     rows.push_back({"Label9", Kind::Label, "设计总量", {13320, 9900, 885, 375}, "#FF8080", nullptr, kBold});
     rows.push_back({"Label11", Kind::Label, "", {14160, 9900, 2565, 285}, "#000080", "#C0FFC0"});
-    rows.push_back({"Command4", Kind::Button, hidden ? "Command4" : "正常", {13350, 10470, 915, 375}, nullptr, face("#8080FF")});
-    rows.push_back({"Command5", Kind::Button, hidden ? "Command5" : "快速", {14430, 10470, 945, 375}, nullptr, face("#FF80FF")});
-    rows.push_back({"Command6", Kind::Button, hidden ? "Command6" : "高速", {15540, 10470, 915, 375}, nullptr, face("#FF8000")});
-    rows.push_back({"Command7", Kind::Button, hidden ? "Command7" : "慢速", {16620, 10470, 915, 375}, nullptr, face("#008080")});
-    rows.push_back({"Text2", Kind::TextBox, "", {13230, 11220, 4575, 345}, "#0000C0", "#C0FFC0", kPlain, category == 8});
-    rows.push_back({"Text3", Kind::TextBox, "", {13230, 11670, 4575, 345}, "#0000C0", "#C0FFC0", kPlain,
+    rows.push_back(
+        {"Command4", Kind::Button, hidden ? "Command4" : "正常", {13350, 10470, 915, 375}, nullptr, face("#8080FF")});
+    rows.push_back(
+        {"Command5", Kind::Button, hidden ? "Command5" : "快速", {14430, 10470, 945, 375}, nullptr, face("#FF80FF")});
+    rows.push_back(
+        {"Command6", Kind::Button, hidden ? "Command6" : "高速", {15540, 10470, 915, 375}, nullptr, face("#FF8000")});
+    rows.push_back(
+        {"Command7", Kind::Button, hidden ? "Command7" : "慢速", {16620, 10470, 915, 375}, nullptr, face("#008080")});
+    rows.push_back(
+        {"Text2", Kind::TextBox, "", {13230, 11220, 4575, 345}, "#0000C0", "#C0FFC0", kPlain, category == 8});
+    rows.push_back({"Text3",
+                    Kind::TextBox,
+                    "",
+                    {13230, 11670, 4575, 345},
+                    "#0000C0",
+                    "#C0FFC0",
+                    kPlain,
                     category != 5 && !hidden});
     rows.push_back({"Text4", Kind::TextBox, "", {13230, 12120, 4575, 345}, "#800080", "#FFC0FF"});
     if (!hidden)
         rows.push_back({"Label12", Kind::Label, "", {18030, 7170, 3225, 3885}, "#C0C0FF"});
     else
         for (const char* name : {"Check3", "Check4", "Check5"})
-            rows.push_back({name, Kind::CheckBox, name, {18030, 7170 + 400 * (name[5] - '3'), 1335, 255}, "#FFFFFF", "#004040"});
+            rows.push_back(
+                {name, Kind::CheckBox, name, {18030, 7170 + 400 * (name[5] - '3'), 1335, 255}, "#FFFFFF", "#004040"});
     return rows;
 }
 
-} // namespace lh::designer
+}   // namespace lh::designer

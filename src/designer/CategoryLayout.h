@@ -20,4 +20,4 @@ QString informationText();
 // The client size that shows the whole layout (21435 x 12990 twips).
 QSize categoryLayoutSize();
 
-} // namespace lh::designer
+}   // namespace lh::designer

@@ -25,12 +25,12 @@ namespace {
 
 constexpr int kSurfacePixels = 857;
 
-const char* const kWindowNames[] = {"", "", "Form2", "Form3", "Form4", "Form5", "Form6",
-                                    "Form7", "Form8", "Form9", "Form10", "Form11"};
+const char* const kWindowNames[] = {"",      "",      "Form2", "Form3", "Form4",  "Form5",
+                                    "Form6", "Form7", "Form8", "Form9", "Form10", "Form11"};
 
 int clampedCategory(int category) { return category < 2 || category > 11 ? 2 : category; }
 
-} // namespace
+}   // namespace
 
 void drawTestStar(Surface& surface, const QString& pointsText)
 {
@@ -45,8 +45,7 @@ void drawTestStar(Surface& surface, const QString& pointsText)
 CategoryWindow::CategoryWindow(const PlatformServices& services, Navigator& navigator, int category, QWidget* parent)
     : CategoryWindow(services, navigator, category, std::make_unique<RasterSurface>(kSurfacePixels, kSurfacePixels),
                      parent)
-{
-}
+{}
 
 CategoryWindow::CategoryWindow(const PlatformServices& services, Navigator& navigator, int category,
                                std::unique_ptr<Surface> surface, QWidget* parent)
@@ -57,8 +56,9 @@ CategoryWindow::CategoryWindow(const PlatformServices& services, Navigator& navi
     forms::applyWindowLook(this, {kWindowNames[category_], caption.constData(), "#004040", {"宋体", 9, false}});
 
     const char* ownButton = hidden ? "Command17" : nullptr;
-    static const char* const kOwnButtons[] = {"", "", "Command9", "Command10", "Command11", "Command12",
-                                              "Command13", "Command14", "Command15", "Command16", "Command17"};
+    static const char* const kOwnButtons[] = {"",          "",          "Command9",  "Command10",
+                                              "Command11", "Command12", "Command13", "Command14",
+                                              "Command15", "Command16", "Command17"};
     if (!ownButton)
         ownButton = kOwnButtons[category_];
     core_ = new DesignerCore(*this, services, navigator, {category_, ownButton, "Label7"}, std::move(surface));
@@ -100,7 +100,8 @@ void CategoryWindow::Form_Load()
     if (category_ != 11) {
         std::array<forms::ImageBox*, 5> previews{};
         for (int i = 0; i < 5; ++i)
-            previews[i] = forms::control<forms::ImageBox>(this, QByteArray("Image" + QByteArray::number(i + 1)).constData());
+            previews[i] =
+                forms::control<forms::ImageBox>(this, QByteArray("Image" + QByteArray::number(i + 1)).constData());
         core_->setPreviews(previews);
     }
 
@@ -128,4 +129,4 @@ SaveOutcome CategoryWindow::Command2_Click()
     return SaveDesignAsBitmap(this, services_, saveDialog_, [this] { return core_->surface().image(); });
 }
 
-} // namespace lh::designer
+}   // namespace lh::designer

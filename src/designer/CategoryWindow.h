@@ -14,7 +14,7 @@ namespace lh {
 class Navigator;
 class Surface;
 struct PlatformServices;
-}
+}   // namespace lh
 
 namespace lh::designer {
 
@@ -24,8 +24,7 @@ class CategoryWindow : public QWidget {
     Q_OBJECT
 public:
     // category: 2..10 for Form2..Form10, 11 for Form11.
-    CategoryWindow(const PlatformServices& services, Navigator& navigator, int category,
-                   QWidget* parent = nullptr);
+    CategoryWindow(const PlatformServices& services, Navigator& navigator, int category, QWidget* parent = nullptr);
     // The same window over a given 857 x 857 drawing surface.
     CategoryWindow(const PlatformServices& services, Navigator& navigator, int category,
                    std::unique_ptr<Surface> surface, QWidget* parent = nullptr);
@@ -56,4 +55,4 @@ private:
 // clear. A text that is not a 16-bit number leaves the surface cleared.
 void drawTestStar(Surface& surface, const QString& pointsText);
 
-} // namespace lh::designer
+}   // namespace lh::designer

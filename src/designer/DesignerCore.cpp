@@ -94,8 +94,8 @@ private:
     mutable QHash<QString, QWidget*> controls_;
 };
 
-DesignerCore::DesignerCore(QWidget& window, const PlatformServices& services, Navigator& navigator,
-                           DesignerSetup setup, std::unique_ptr<Surface> surface)
+DesignerCore::DesignerCore(QWidget& window, const PlatformServices& services, Navigator& navigator, DesignerSetup setup,
+                           std::unique_ptr<Surface> surface)
     : QObject(&window),
       window_(window),
       services_(services),
@@ -149,8 +149,10 @@ void DesignerCore::load()
     check2_->setText(pauseCaption(true));
     connect(check2_, &QCheckBox::toggled, this, &DesignerCore::Check2_Click);
 
-    const std::pair<const char*, int> speeds[] = {
-        {"Command4", kNormalInterval}, {"Command5", kFastInterval}, {"Command6", kTopInterval}, {"Command7", kSlowInterval}};
+    const std::pair<const char*, int> speeds[] = {{"Command4", kNormalInterval},
+                                                  {"Command5", kFastInterval},
+                                                  {"Command6", kTopInterval},
+                                                  {"Command7", kSlowInterval}};
     for (const auto& [name, interval] : speeds)
         if (auto* b = forms::control<QPushButton>(&window_, name))
             connect(b, &QPushButton::clicked, this, [this, interval = interval] { timer_->setInterval(interval); });
@@ -316,8 +318,8 @@ ExportOutcome DesignerCore::exportNewDesigns()
             sources.overlay = overlay_();
     }
     // A source of the batch's own: the windows' sequences are not touched.
-    SeededRandom random(static_cast<std::uint32_t>(services_.clock->now().toMSecsSinceEpoch()) ^
-                        static_cast<std::uint32_t>(history_.size() * 2654435761u));
+    SeededRandom random(static_cast<std::uint32_t>(services_.clock->now().toMSecsSinceEpoch())
+                        ^ static_cast<std::uint32_t>(history_.size() * 2654435761u));
     sources.random = &random;
     sources.clock = services_.clock;
     ExportOutcome outcome;
@@ -397,4 +399,4 @@ void DesignerCore::Check2_Click()
     present();
 }
 
-} // namespace lh::designer
+}   // namespace lh::designer

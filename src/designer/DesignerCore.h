@@ -32,11 +32,11 @@ namespace lh {
 class Navigator;
 class SurfaceView;
 struct PlatformServices;
-}
+}   // namespace lh
 
 namespace lh::forms {
 class ImageBox;
-}
+}   // namespace lh::forms
 
 namespace lh::designer {
 
@@ -152,9 +152,9 @@ private:
     std::function<std::optional<PhotoOverlay>()> overlay_;
     ExportChoice lastExport_;
     BatchChoice lastBatch_;
-    std::optional<std::size_t> shown_;     // history index on show while stepping
-    design::SurfaceSettings liveSettings_; // the surface's settings when stepping began
-    QString liveTitle_;                    // the caption when stepping began
+    std::optional<std::size_t> shown_;       // history index on show while stepping
+    design::SurfaceSettings liveSettings_;   // the surface's settings when stepping began
+    QString liveTitle_;                      // the caption when stepping began
     QTimer* timer_ = nullptr;
     QTimer* frame_ = nullptr;   // at top speed the screen is refreshed once a frame
     QCheckBox* check2_ = nullptr;
@@ -169,4 +169,4 @@ private:
     } pending_;
 };
 
-} // namespace lh::designer
+}   // namespace lh::designer

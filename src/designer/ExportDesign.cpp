@@ -14,7 +14,10 @@ namespace lh::designer {
 
 namespace {
 
-bool offeredScale(int scale) { return std::find(std::begin(kExportScales), std::end(kExportScales), scale) != std::end(kExportScales); }
+bool offeredScale(int scale)
+{
+    return std::find(std::begin(kExportScales), std::end(kExportScales), scale) != std::end(kExportScales);
+}
 
 QString checkScaleAndResolution(int scale, int dotsPerInch)
 {
@@ -62,12 +65,9 @@ private:
     const QHash<QString, QString>& texts_;
 };
 
-ExportOutcome failed(const QString& why)
-{
-    return {ExportOutcome::Kind::Failed, why, 0};
-}
+ExportOutcome failed(const QString& why) { return {ExportOutcome::Kind::Failed, why, 0}; }
 
-} // namespace
+}   // namespace
 
 int dotsPerMetre(int dotsPerInch) { return static_cast<int>(std::lround(dotsPerInch / 0.0254)); }
 
@@ -126,8 +126,7 @@ QString fileNameFromSerialLine(const QString& serialLine, const QString& prefix)
 }
 
 ExportOutcome exportDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record,
-                           const ExportChoice& choice, const std::optional<PhotoOverlay>& overlay,
-                           Progress& progress)
+                           const ExportChoice& choice, const std::optional<PhotoOverlay>& overlay, Progress& progress)
 {
     if (const QString why = checkExportChoice(choice); !why.isEmpty())
         return failed(why);
@@ -192,4 +191,4 @@ ExportOutcome exportBatch(const BatchChoice& choice, const BatchSources& sources
     return outcome;
 }
 
-} // namespace lh::designer
+}   // namespace lh::designer

@@ -56,16 +56,19 @@ QImage renderDesign(const design::DesignRecipe& recipe, const design::DesignReco
 QString fileNameFromSerialLine(const QString& serialLine, const QString& prefix);
 
 struct ExportOutcome {
-    enum class Kind { Written, Cancelled, Failed } kind = Kind::Failed;
-    QString error;      // for Failed
-    int written = 0;    // files written
+    enum class Kind {
+        Written,
+        Cancelled,
+        Failed
+    } kind = Kind::Failed;
+    QString error;     // for Failed
+    int written = 0;   // files written
 };
 
 // Draws the record at the chosen scale and writes it; progress in three
 // steps (drawing, encoding, written), cancellable between them.
 ExportOutcome exportDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record,
-                           const ExportChoice& choice, const std::optional<PhotoOverlay>& overlay,
-                           Progress& progress);
+                           const ExportChoice& choice, const std::optional<PhotoOverlay>& overlay, Progress& progress);
 
 // What a batch draws with: the window texts, the random source and clock of
 // its own, and the photo shown in the middle (main window's recipe only).
@@ -82,4 +85,4 @@ struct BatchSources {
 // files written so far stay).
 ExportOutcome exportBatch(const BatchChoice& choice, const BatchSources& sources, Progress& progress);
 
-} // namespace lh::designer
+}   // namespace lh::designer

@@ -33,4 +33,4 @@ SaveOutcome SaveDesignAsBitmap(QWidget* window, const PlatformServices& services
     return SaveOutcome::Saved;
 }
 
-} // namespace lh::designer
+}   // namespace lh::designer

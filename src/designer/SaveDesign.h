@@ -10,7 +10,7 @@ class QWidget;
 
 namespace lh {
 struct PlatformServices;
-}
+}   // namespace lh
 
 namespace lh::designer {
 
@@ -22,7 +22,12 @@ struct SaveDialogState {
     QString lastName;
 };
 
-enum class SaveOutcome { Cancelled, Declined, Saved, Failed };
+enum class SaveOutcome {
+    Cancelled,
+    Declined,
+    Saved,
+    Failed
+};
 
 // Asks for a file name (in the program's directory, or the name last chosen
 // on this window), asks "文件已经存在，是否覆盖文件？" before replacing an
@@ -33,4 +38,4 @@ enum class SaveOutcome { Cancelled, Declined, Saved, Failed };
 SaveOutcome SaveDesignAsBitmap(QWidget* window, const PlatformServices& services, SaveDialogState& state,
                                const std::function<QImage()>& current);
 
-} // namespace lh::designer
+}   // namespace lh::designer

@@ -1,7 +1,7 @@
 #include "drawing/CLogFont.h"
 
-#include "drawing/RotatedText.h"
 #include "core/Numeric.h"
+#include "drawing/RotatedText.h"
 
 #include <atomic>
 
@@ -19,12 +19,9 @@ std::uint32_t nextHandleId()
 }
 
 // Sizes are kept to four decimal places.
-double toFourPlaces(double v)
-{
-    return static_cast<double>(roundHalfEven(v * 10000.0)) / 10000.0;
-}
+double toFourPlaces(double v) { return static_cast<double>(roundHalfEven(v * 10000.0)) / 10000.0; }
 
-} // namespace
+}   // namespace
 
 LogFontRecord rotatedFontRecord(const FontDescription& font, float rotation, int pixelsPerInchY)
 {
@@ -95,4 +92,4 @@ void CLogFont::setRotation(float degrees)
         makeFontHandle();
 }
 
-} // namespace lh::drawing
+}   // namespace lh::drawing

@@ -18,12 +18,12 @@ namespace lh::drawing {
 // An ordinary font description: face, size, styles.
 struct FontDescription {
     QString name;
-    double size = 0;          // points, kept to four decimal places
+    double size = 0;   // points, kept to four decimal places
     bool bold = false;
     bool italic = false;
     bool underline = false;
     bool strikethrough = false;
-    std::int16_t weight = 400; // 400 normal, 700 bold
+    std::int16_t weight = 400;   // 400 normal, 700 bold
     std::int16_t charset = 0;
     friend bool operator==(const FontDescription&, const FontDescription&) = default;
 };
@@ -66,4 +66,4 @@ private:
     float rotation_ = 0;
 };
 
-} // namespace lh::drawing
+}   // namespace lh::drawing

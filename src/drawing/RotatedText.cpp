@@ -6,8 +6,7 @@
 
 namespace lh::drawing {
 
-LogFontRecord rotatedTextFont(std::int16_t angle, const QString& face, float size, bool bold,
-                              double twipsPerPixelY)
+LogFontRecord rotatedTextFont(std::int16_t angle, const QString& face, float size, bool bold, double twipsPerPixelY)
 {
     LogFontRecord r;
     r.escapement = toInt16(static_cast<double>(angle) * 10.0);
@@ -32,10 +31,7 @@ void DrawRotatedText(std::int16_t angle, Surface& surface, const QString& face, 
 
 namespace {
 
-std::int32_t arcPerDegree(std::int32_t radius)
-{
-    return toInt32(radius * kRingPi * 2.0 / 360.0);
-}
+std::int32_t arcPerDegree(std::int32_t radius) { return toInt32(radius * kRingPi * 2.0 / 360.0); }
 
 // The integer division of the ring arithmetic: a zero d fails.
 double perDegree(double width, std::int32_t d)
@@ -45,7 +41,7 @@ double perDegree(double width, std::int32_t d)
     return width / d;
 }
 
-} // namespace
+}   // namespace
 
 RingLayout layoutTextRing(const TextMeasure& textWidth, const QString& text, std::int32_t cx, std::int32_t cy,
                           std::int32_t radius, double start)
@@ -91,8 +87,8 @@ RingLayout layoutTextRing(const TextMeasure& textWidth, const QString& text, std
 RingFit DrawTextRing(Surface& surface, const QString& text, std::int32_t cx, std::int32_t cy, std::int32_t radius,
                      double start)
 {
-    const RingLayout layout = layoutTextRing([&surface](const QString& s) { return surface.textWidth(s); }, text,
-                                             cx, cy, radius, start);
+    const RingLayout layout =
+        layoutTextRing([&surface](const QString& s) { return surface.textWidth(s); }, text, cx, cy, radius, start);
     for (const RingGlyph& g : layout.glyphs) {
         // The surface's font is read per character, as the ring is printed.
         DrawRotatedText(g.rotation, surface, surface.fontName(), surface.fontSize(), g.x, g.y, g.text);
@@ -102,4 +98,4 @@ RingFit DrawTextRing(Surface& surface, const QString& text, std::int32_t cx, std
     return {layout.radius, layout.start};
 }
 
-} // namespace lh::drawing
+}   // namespace lh::drawing

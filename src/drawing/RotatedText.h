@@ -25,8 +25,7 @@ inline constexpr int kMaxFaceNameLength = 31;
 // The temporary font of DrawRotatedText: height from the size in points and
 // the screen's twips per pixel, escapement angle * 10 (checked in 16 bits:
 // angles beyond -3276..3276 fail), weight 800 when bold, else 400.
-LogFontRecord rotatedTextFont(std::int16_t angle, const QString& face, float size, bool bold,
-                              double twipsPerPixelY);
+LogFontRecord rotatedTextFont(std::int16_t angle, const QString& face, float size, bool bold, double twipsPerPixelY);
 
 // Prints `text` with its reference point (top-left of the first character
 // cell) at (x, y) twips, turned counter-clockwise by `angle` degrees, in the
@@ -36,12 +35,12 @@ void DrawRotatedText(std::int16_t angle, Surface& surface, const QString& face, 
 
 // One character of a ring.
 struct RingGlyph {
-    QString text;             // the character (one UTF-16 unit)
-    double leadingAngle = 0;  // theta: angle of the leading edge, degrees clockwise from up
-    double middleAngle = 0;   // phi: angle of the character's middle
-    std::int16_t x = 0;       // top-left corner on the circle, twips
+    QString text;              // the character (one UTF-16 unit)
+    double leadingAngle = 0;   // theta: angle of the leading edge, degrees clockwise from up
+    double middleAngle = 0;    // phi: angle of the character's middle
+    std::int16_t x = 0;        // top-left corner on the circle, twips
     std::int16_t y = 0;
-    std::int16_t rotation = 0; // round(360 - phi), counter-clockwise text direction
+    std::int16_t rotation = 0;   // round(360 - phi), counter-clockwise text direction
 };
 
 // Where the characters of a ring go.
@@ -77,4 +76,4 @@ struct RingFit {
 RingFit DrawTextRing(Surface& surface, const QString& text, std::int32_t cx, std::int32_t cy, std::int32_t radius,
                      double start);
 
-} // namespace lh::drawing
+}   // namespace lh::drawing

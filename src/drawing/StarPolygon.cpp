@@ -5,8 +5,8 @@
 
 namespace lh::drawing {
 
-void PointOnEllipse(std::int32_t cx, std::int32_t cy, double angle, std::int32_t rx, std::int32_t ry,
-                    std::int32_t& X, std::int32_t& Y)
+void PointOnEllipse(std::int32_t cx, std::int32_t cy, double angle, std::int32_t rx, std::int32_t ry, std::int32_t& X,
+                    std::int32_t& Y)
 {
     const double k = kStarDegToRad;
     const std::int32_t x = toInt32(cx - rx * std::sin(-angle * k));
@@ -33,8 +33,8 @@ StarShape starShape(int points)
     return {f, (f - 1) / 2, h};
 }
 
-StarGeometry starGeometry(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
-                          int points, double twipsPerPixelX, double twipsPerPixelY)
+StarGeometry starGeometry(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height, int points,
+                          double twipsPerPixelX, double twipsPerPixelY)
 {
     StarGeometry g;
     g.shape = starShape(points);
@@ -110,4 +110,4 @@ std::int16_t DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t t
     return StarPoints;
 }
 
-} // namespace lh::drawing
+}   // namespace lh::drawing

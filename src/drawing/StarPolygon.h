@@ -20,8 +20,8 @@ inline constexpr double kStarDegToRad = 3.141593 / 180.0;
 // The point at `angle` degrees on the ellipse around (cx, cy) with radii rx,
 // ry: 0 is straight above the centre, angles grow clockwise on screen.
 // Results are rounded half-to-even; a result beyond 32 bits fails.
-void PointOnEllipse(std::int32_t cx, std::int32_t cy, double angle, std::int32_t rx, std::int32_t ry,
-                    std::int32_t& X, std::int32_t& Y);
+void PointOnEllipse(std::int32_t cx, std::int32_t cy, double angle, std::int32_t rx, std::int32_t ry, std::int32_t& X,
+                    std::int32_t& Y);
 
 // How a point count is drawn: 2^h turned copies of a base polygon that visits
 // its b vertices with step s.
@@ -45,8 +45,8 @@ struct StarGeometry {
 
 // Fails (StepFailure) when the box's centre or radii do not fit 32 bits or a
 // twips-per-pixel value rounds to zero.
-StarGeometry starGeometry(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
-                          int points, double twipsPerPixelX, double twipsPerPixelY);
+StarGeometry starGeometry(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height, int points,
+                          double twipsPerPixelX, double twipsPerPixelY);
 
 // Device points of polygon k (0 is the base polygon) into `out` (resized to
 // b). The vertex index is kept in 16 bits: for odd counts above 21845 it
@@ -55,8 +55,8 @@ void starPolygon(const StarGeometry& g, int k, std::vector<DevicePoint>& out);
 
 // All 2^h polygons of a box and count, in drawing order.
 std::vector<std::vector<DevicePoint>> starPolygons(std::int32_t left, std::int32_t top, std::int32_t width,
-                                                   std::int32_t height, int points,
-                                                   double twipsPerPixelX = 15, double twipsPerPixelY = 15);
+                                                   std::int32_t height, int points, double twipsPerPixelX = 15,
+                                                   double twipsPerPixelY = 15);
 
 // Draws the star of `StarPoints` points inscribed in the box (twips) with the
 // surface's pen (DrawWidth, DrawMode) in `colour`; with `fill` non-zero every
@@ -66,4 +66,4 @@ std::vector<std::vector<DevicePoint>> starPolygons(std::int32_t left, std::int32
 std::int16_t DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t top, std::int32_t width,
                              std::int32_t height, std::int16_t StarPoints, std::int16_t fill, Rgb colour);
 
-} // namespace lh::drawing
+}   // namespace lh::drawing

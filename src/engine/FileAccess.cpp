@@ -16,21 +16,14 @@ namespace lh {
 QString systemErrorReason(int errorNumber)
 {
     switch (errorNumber) {
-    case ENOSPC:
-        return QStringLiteral("磁盘已满");
-    case EDQUOT:
-        return QStringLiteral("超出磁盘配额");
+    case ENOSPC: return QStringLiteral("磁盘已满");
+    case EDQUOT: return QStringLiteral("超出磁盘配额");
     case EACCES:
-    case EPERM:
-        return QStringLiteral("没有权限");
-    case EROFS:
-        return QStringLiteral("文件系统只读");
-    case EIO:
-        return QStringLiteral("磁盘读写出错");
-    case EFBIG:
-        return QStringLiteral("文件太大");
-    default:
-        return QString::fromLocal8Bit(std::strerror(errorNumber));
+    case EPERM: return QStringLiteral("没有权限");
+    case EROFS: return QStringLiteral("文件系统只读");
+    case EIO: return QStringLiteral("磁盘读写出错");
+    case EFBIG: return QStringLiteral("文件太大");
+    default: return QString::fromLocal8Bit(std::strerror(errorNumber));
     }
 }
 
@@ -107,4 +100,4 @@ bool saveFileAtomically(const QString& path, const QByteArray& bytes, QString* r
     return true;
 }
 
-} // namespace lh
+}   // namespace lh

@@ -27,4 +27,4 @@ bool saveFileAtomically(const QString& path, const QByteArray& bytes, QString* r
 // A system error number as a reason for the user.
 QString systemErrorReason(int errorNumber);
 
-} // namespace lh
+}   // namespace lh

@@ -14,7 +14,7 @@ const QString kSerifSC = QStringLiteral("Noto Serif CJK SC");
 
 constexpr int kDefaultPixelSize = 16;   // the character height of a record of height 0
 
-} // namespace
+}   // namespace
 
 QStringList fontFamiliesFor(const QString& face)
 {
@@ -47,10 +47,10 @@ int pointsToPixels(double points)
 void installFontSubstitutions()
 {
     static const bool done = [] {
-        for (const QString& face : {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("新宋体"),
-                                    QStringLiteral("黑体"), QStringLiteral("SimHei"), QStringLiteral("Arial"),
-                                    QStringLiteral("arial"), QStringLiteral("Times New Roman"),
-                                    QStringLiteral("Courier New")})
+        for (const QString& face :
+             {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("新宋体"), QStringLiteral("黑体"),
+              QStringLiteral("SimHei"), QStringLiteral("Arial"), QStringLiteral("arial"),
+              QStringLiteral("Times New Roman"), QStringLiteral("Courier New")})
             QFont::insertSubstitutions(face, fontFamiliesFor(face));
         return true;
     }();
@@ -91,9 +91,10 @@ QFont fontForRecord(const LogFontRecord& record)
     QFont probe = resolvePixelFont(record.faceName, 100, record.weight, italic, underline, strike);
     const QFontMetricsF m(probe);
     const double cell = m.ascent() + m.descent();
-    const double px = cell > 0 ? static_cast<double>(std::min<std::int64_t>(h, 4000)) * 100.0 / cell : static_cast<double>(h);
+    const double px =
+        cell > 0 ? static_cast<double>(std::min<std::int64_t>(h, 4000)) * 100.0 / cell : static_cast<double>(h);
     probe.setPixelSize(std::max(1, static_cast<int>(std::nearbyint(px))));
     return probe;
 }
 
-} // namespace lh
+}   // namespace lh

@@ -27,8 +27,8 @@ QFont resolveFont(const QString& face, double pointSize, bool bold);
 
 // A font of a given character height in pixels and weight (400 normal,
 // 700 bold, 800 extra bold).
-QFont resolvePixelFont(const QString& face, int pixelSize, int weight, bool italic = false,
-                       bool underline = false, bool strikeOut = false);
+QFont resolvePixelFont(const QString& face, int pixelSize, int weight, bool italic = false, bool underline = false,
+                       bool strikeOut = false);
 
 // The font a platform font record stands for: a negative height is the
 // character height in pixels, a positive one the cell height (ascent plus
@@ -38,4 +38,4 @@ QFont fontForRecord(const LogFontRecord& record);
 // Character height in pixels of a size in points: round(points * 20 / 15).
 int pointsToPixels(double points);
 
-} // namespace lh
+}   // namespace lh

@@ -2,11 +2,11 @@
 
 #include "engine/FileAccess.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QBuffer>
 #include <QImageWriter>
 #include <QtEndian>
 
@@ -22,15 +22,12 @@ namespace lh {
 namespace {
 
 // The dots per metre a fresh QImage gets when a file carries none.
-int defaultDotsPerMetre()
-{
-    return QImage(1, 1, QImage::Format_RGB32).dotsPerMeterX();
-}
+int defaultDotsPerMetre() { return QImage(1, 1, QImage::Format_RGB32).dotsPerMeterX(); }
 
 void put16(char* p, uint16_t v) { qToLittleEndian(v, p); }
 void put32(char* p, uint32_t v) { qToLittleEndian(v, p); }
 
-} // namespace
+}   // namespace
 
 qint64 fullPictureLimitBytes(qint64 availableBytes)
 {
@@ -58,14 +55,15 @@ qint64 controlGroupRoom()
         const QString group = QStringLiteral("/sys/fs/cgroup") + QString::fromLocal8Bit(line.mid(3).trimmed());
         bool maxOk = false, currentOk = false;
         const qint64 max = readSmallFile(group + QStringLiteral("/memory.max")).trimmed().toLongLong(&maxOk);
-        const qint64 current = readSmallFile(group + QStringLiteral("/memory.current")).trimmed().toLongLong(&currentOk);
+        const qint64 current =
+            readSmallFile(group + QStringLiteral("/memory.current")).trimmed().toLongLong(&currentOk);
         if (maxOk && currentOk)
             return std::max<qint64>(1, max - current);
     }
     return 0;
 }
 
-} // namespace
+}   // namespace
 
 qint64 availableMemoryBytes()
 {
@@ -115,7 +113,9 @@ QString implausibleSizeClaim(const QByteArray& head, qint64 fileSize)
         const double present = std::max<double>(0, double(fileSize) - offset);
         if (present * 2 < pixelBytes)
             return QStringLiteral("文件只有 %1 字节，容不下它声称的 %2 x %3 像素")
-                .arg(fileSize).arg(qint64(w)).arg(qint64(h));
+                .arg(fileSize)
+                .arg(qint64(w))
+                .arg(qint64(h));
         return {};
     }
     if (head.size() >= 10 && (head.startsWith("GIF87a") || head.startsWith("GIF89a"))) {
@@ -127,10 +127,13 @@ QString implausibleSizeClaim(const QByteArray& head, qint64 fileSize)
         const double h = le16(8);
         if (w * h > 16.0 * 1024 * 1024 + 4096.0 * double(fileSize))
             return QStringLiteral("文件只有 %1 字节，容不下它声称的 %2 x %3 像素")
-                .arg(fileSize).arg(qint64(w)).arg(qint64(h));
+                .arg(fileSize)
+                .arg(qint64(w))
+                .arg(qint64(h));
         return {};
     }
-    static const unsigned char pngStart[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    static const unsigned char pngStart[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n',
+                                               0,    0,   0,   13,  'I',  'H',  'D',  'R'};
     if (head.size() >= 29 && std::memcmp(b, pngStart, 8) == 0 && std::memcmp(b + 12, pngStart + 12, 4) == 0) {
         const double w = be32(16);
         const double h = be32(20);
@@ -150,7 +153,9 @@ QString implausibleSizeClaim(const QByteArray& head, qint64 fileSize)
         const double rawBytes = h * (1 + std::ceil(w * channels * depth / 8));
         if (double(fileSize) * 1032 < rawBytes)
             return QStringLiteral("文件只有 %1 字节，容不下它声称的 %2 x %3 像素")
-                .arg(fileSize).arg(qint64(w)).arg(qint64(h));
+                .arg(fileSize)
+                .arg(qint64(w))
+                .arg(qint64(h));
     }
     return {};
 }
@@ -163,11 +168,10 @@ constexpr qint64 kMegabyte = 1024 * 1024;
 // by 1/2, 1/4 or 1/8 in the decoder and the rest afterwards.
 QSize jpegDecodeSize(QSize claimed, QSize target)
 {
-    const int ratio = std::min(claimed.width() / std::max(1, target.width()),
-                               claimed.height() / std::max(1, target.height()));
+    const int ratio =
+        std::min(claimed.width() / std::max(1, target.width()), claimed.height() / std::max(1, target.height()));
     const int denominator = ratio >= 8 ? 8 : ratio >= 4 ? 4 : ratio >= 2 ? 2 : 1;
-    return QSize((claimed.width() + denominator - 1) / denominator,
-                 (claimed.height() + denominator - 1) / denominator);
+    return QSize((claimed.width() + denominator - 1) / denominator, (claimed.height() + denominator - 1) / denominator);
 }
 
 // A PNG chunk whose length runs past the end of the file: the decoder would
@@ -249,12 +253,9 @@ QImage readPicture(const QString& path, const std::optional<QSize>& bound, QStri
     return image;
 }
 
-} // namespace
+}   // namespace
 
-QImage loadPicture(const QString& path, QString* error)
-{
-    return readPicture(path, std::nullopt, error);
-}
+QImage loadPicture(const QString& path, QString* error) { return readPicture(path, std::nullopt, error); }
 
 QImage loadPictureWithin(const QString& path, QSize bound, QString* error)
 {
@@ -351,4 +352,4 @@ bool writePng(const QImage& picture, const QString& path, QString* error)
     return true;
 }
 
-} // namespace lh
+}   // namespace lh

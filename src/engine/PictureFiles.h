@@ -60,4 +60,4 @@ bool writeBmp24(const QImage& picture, const QString& path, QString* error = nul
 // writeBmp24.
 bool writePng(const QImage& picture, const QString& path, QString* error = nullptr);
 
-} // namespace lh
+}   // namespace lh

@@ -30,7 +30,7 @@ int fittingScale(int width, int height, int scale)
     return k;
 }
 
-} // namespace
+}   // namespace
 
 struct RasterSurface::Measure {
     QFont font;
@@ -78,8 +78,8 @@ std::span<const DevicePoint> RasterSurface::toImage(std::span<const DevicePoint>
     // point goes to the middle of its square.
     const std::int64_t half = scale_ / 2;
     auto to = [&](std::int32_t v) {
-        return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{v} * scale_ + half, INT32_MIN / 2,
-                                                                  INT32_MAX / 2));
+        return static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(std::int64_t{v} * scale_ + half, INT32_MIN / 2, INT32_MAX / 2));
     };
     scaled_.resize(points.size());
     for (std::size_t i = 0; i < points.size(); ++i)
@@ -210,15 +210,9 @@ void RasterSurface::fontChanged()
     measure_->widths.clear();
 }
 
-int RasterSurface::scaleWidth() const
-{
-    return static_cast<int>(image_.width() / scale_ * kTwipsPerPixel);
-}
+int RasterSurface::scaleWidth() const { return static_cast<int>(image_.width() / scale_ * kTwipsPerPixel); }
 
-int RasterSurface::scaleHeight() const
-{
-    return static_cast<int>(image_.height() / scale_ * kTwipsPerPixel);
-}
+int RasterSurface::scaleHeight() const { return static_cast<int>(image_.height() / scale_ * kTwipsPerPixel); }
 
 float RasterSurface::textWidth(const QString& text) const
 {
@@ -292,7 +286,8 @@ void RasterSurface::textOut(const QString& text, const LogFontRecord& record)
     if (text.isEmpty())
         return;
     LogFontRecord font = record;
-    font.height = static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{font.height} * scale_, -65535, 65535));
+    font.height =
+        static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{font.height} * scale_, -65535, 65535));
     font.width = static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{font.width} * scale_, -65535, 65535));
     RecordFont& rf = *recordFont_;
     // The turn is applied when drawing, so records that differ only in it
@@ -354,4 +349,4 @@ QRect RasterSurface::takeDirtyRect()
     return r;
 }
 
-} // namespace lh
+}   // namespace lh

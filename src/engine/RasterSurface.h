@@ -18,7 +18,7 @@ namespace lh {
 
 namespace raster {
 class TextMaskCache;
-}
+}   // namespace raster
 
 class RasterSurface final : public Surface {
 public:
@@ -126,4 +126,4 @@ private:
     std::unique_ptr<raster::TextMaskCache> masks_;
 };
 
-} // namespace lh
+}   // namespace lh

@@ -29,11 +29,11 @@ struct DevicePoint {
 // weight and styles. Built by plain functions (DrawRotatedText, CLogFont)
 // and handed to the surface, which maps it onto a real font.
 struct LogFontRecord {
-    std::int32_t height = 0;        // negative: character height in pixels
-    std::int32_t width = 0;         // 0: the face's own proportions
-    std::int32_t escapement = 0;    // tenths of a degree, counter-clockwise
+    std::int32_t height = 0;       // negative: character height in pixels
+    std::int32_t width = 0;        // 0: the face's own proportions
+    std::int32_t escapement = 0;   // tenths of a degree, counter-clockwise
     std::int32_t orientation = 0;
-    std::int32_t weight = 0;        // 400 normal, 700 bold, 800 extra bold
+    std::int32_t weight = 0;   // 400 normal, 700 bold, 800 extra bold
     std::uint8_t italic = 0;
     std::uint8_t underline = 0;
     std::uint8_t strikeOut = 0;
@@ -42,7 +42,7 @@ struct LogFontRecord {
     std::uint8_t clipPrecision = 0;
     std::uint8_t quality = 0;
     std::uint8_t pitchAndFamily = 0;
-    QString faceName;               // at most 31 characters
+    QString faceName;   // at most 31 characters
     friend bool operator==(const LogFontRecord&, const LogFontRecord&) = default;
 };
 
@@ -72,7 +72,7 @@ public:
     // The surface's current font (used by textWidth and print).
     virtual QString fontName() const = 0;
     virtual void setFontName(const QString& face) = 0;
-    virtual float fontSize() const = 0;        // points
+    virtual float fontSize() const = 0;   // points
     virtual void setFontSize(float points) = 0;
     virtual bool fontBold() const = 0;
     virtual void setFontBold(bool bold) = 0;
@@ -130,4 +130,4 @@ public:
     virtual QRect takeDirtyRect() = 0;
 };
 
-} // namespace lh
+}   // namespace lh

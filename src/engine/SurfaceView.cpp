@@ -52,10 +52,7 @@ SurfaceView::SurfaceView(Surface& surface, QWidget* parent) : QFrame(parent), su
     surface_.takeDirtyRect();   // the first paint shows everything
 }
 
-QWidget* SurfaceView::canvas() const
-{
-    return canvas_;
-}
+QWidget* SurfaceView::canvas() const { return canvas_; }
 
 void SurfaceView::refresh()
 {
@@ -64,4 +61,4 @@ void SurfaceView::refresh()
         canvas_->update(r);
 }
 
-} // namespace lh
+}   // namespace lh

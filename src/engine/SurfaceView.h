@@ -39,4 +39,4 @@ private:
     Canvas* canvas_ = nullptr;
 };
 
-} // namespace lh
+}   // namespace lh

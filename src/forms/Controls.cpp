@@ -1,16 +1,14 @@
 #include "forms/Controls.h"
 
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include <algorithm>
 
 namespace lh::forms {
 
-ImageBox::ImageBox(QWidget* parent) : QWidget(parent)
-{
-}
+ImageBox::ImageBox(QWidget* parent) : QWidget(parent) {}
 
 void ImageBox::setPicture(const QImage& picture)
 {
@@ -36,8 +34,7 @@ void ImageBox::rescale()
     if (picture_.isNull() || size().isEmpty())
         shown_ = QPixmap();
     else
-        shown_ = QPixmap::fromImage(
-            picture_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        shown_ = QPixmap::fromImage(picture_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 void ImageBox::resizeEvent(QResizeEvent*)
@@ -89,10 +86,7 @@ QSize PicturePane::innerSize() const
     return QSize(std::max(0, width() - 2 * border_), std::max(0, height() - 2 * border_));
 }
 
-void PicturePane::resizeInner(QSize inner)
-{
-    resize(inner.width() + 2 * border_, inner.height() + 2 * border_);
-}
+void PicturePane::resizeInner(QSize inner) { resize(inner.width() + 2 * border_, inner.height() + 2 * border_); }
 
 void PicturePane::paintEvent(QPaintEvent* event)
 {
@@ -149,4 +143,4 @@ void ShapeBox::paintEvent(QPaintEvent*)
     }
 }
 
-} // namespace lh::forms
+}   // namespace lh::forms

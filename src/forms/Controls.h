@@ -37,8 +37,8 @@ private:
     void rescale();
 
     QImage picture_;
-    QPixmap shown_;       // the picture stretched to the box, made once per picture and size
-    bool stale_ = false;  // a picture arrived while hidden: scale it when shown
+    QPixmap shown_;        // the picture stretched to the box, made once per picture and size
+    bool stale_ = false;   // a picture arrived while hidden: scale it when shown
     bool pressed_ = false;
 };
 
@@ -76,7 +76,11 @@ private:
 class ShapeBox : public QWidget {
     Q_OBJECT
 public:
-    enum class Form { Rectangle, RoundedRectangle, Oval };
+    enum class Form {
+        Rectangle,
+        RoundedRectangle,
+        Oval
+    };
     ShapeBox(Form form, QColor border, int borderWidth, std::optional<QColor> fill, QWidget* parent = nullptr);
 
     Form form() const { return form_; }
@@ -94,4 +98,4 @@ private:
     std::optional<QColor> fill_;
 };
 
-} // namespace lh::forms
+}   // namespace lh::forms

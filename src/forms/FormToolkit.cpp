@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyleOptionButton>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -105,7 +104,8 @@ QWidget* makeWidget(QWidget* parent, const Row& row)
     }
     case Kind::Button:
     case Kind::FlatButton: {
-        auto* button = row.kind == Kind::FlatButton ? new FlatButton(caption, parent) : new QPushButton(caption, parent);
+        auto* button =
+            row.kind == Kind::FlatButton ? new FlatButton(caption, parent) : new QPushButton(caption, parent);
         button->setFocusPolicy(Qt::TabFocus);
         button->setAutoDefault(false);
         return button;
@@ -130,8 +130,7 @@ QWidget* makeWidget(QWidget* parent, const Row& row)
             list->setEditText(caption);
         return list;
     }
-    case Kind::TextBox:
-        return new QLineEdit(caption, parent);
+    case Kind::TextBox: return new QLineEdit(caption, parent);
     case Kind::PasswordBox: {
         auto* box = new QLineEdit(parent);
         box->setEchoMode(QLineEdit::Password);
@@ -146,16 +145,11 @@ QWidget* makeWidget(QWidget* parent, const Row& row)
         box->setStyleSheet(sheet + QStringLiteral(" }"));
         return box;
     }
-    case Kind::HScrollBar:
-        return new QScrollBar(Qt::Horizontal, parent);
-    case Kind::VScrollBar:
-        return new QScrollBar(Qt::Vertical, parent);
-    case Kind::Image:
-        return new ImageBox(parent);
-    case Kind::PictureBox:
-        return new PicturePane(row.lineWidth, parent);
-    case Kind::Panel:
-        return new QFrame(parent);
+    case Kind::HScrollBar: return new QScrollBar(Qt::Horizontal, parent);
+    case Kind::VScrollBar: return new QScrollBar(Qt::Vertical, parent);
+    case Kind::Image: return new ImageBox(parent);
+    case Kind::PictureBox: return new PicturePane(row.lineWidth, parent);
+    case Kind::Panel: return new QFrame(parent);
     case Kind::Rectangle:
     case Kind::RoundedRectangle:
     case Kind::Oval: {
@@ -171,7 +165,7 @@ QWidget* makeWidget(QWidget* parent, const Row& row)
 
 bool isShape(Kind kind) { return kind == Kind::Rectangle || kind == Kind::RoundedRectangle || kind == Kind::Oval; }
 
-} // namespace
+}   // namespace
 
 QColor hexColour(const char* text) { return QColor(QString::fromLatin1(text)); }
 
@@ -288,4 +282,4 @@ void buildControls(QWidget* parent, std::span<const Row> rows)
 
 QCheckBox* checkBox(const QWidget* window, const char* name) { return control<QCheckBox>(window, name); }
 
-} // namespace lh::forms
+}   // namespace lh::forms

@@ -21,19 +21,19 @@ class QPushButton;
 namespace lh::forms {
 
 enum class Kind {
-    Label,         // QLabel, text at the top left
-    Button,        // QPushButton; back is the face colour (none: the style's, not the window's)
-    FlatButton,    // push button drawn flat in its face colour with a thin darker border
-    CheckBox,      // QCheckBox on a panel of its face colour
-    EditableList,  // editable QComboBox whose open list shows every item whole
-    TextBox,       // QLineEdit
-    PasswordBox,   // QLineEdit showing '*' for every character, in a thin sunken frame
-    HScrollBar,    // horizontal QScrollBar
-    VScrollBar,    // vertical QScrollBar
-    Image,         // ImageBox
-    PictureBox,    // PicturePane; lineWidth is its sunken border in pixels (0: none)
-    Panel,         // QFrame filled with back
-    Rectangle,     // ShapeBox: border fore (lineWidth pixels), fill back or none
+    Label,          // QLabel, text at the top left
+    Button,         // QPushButton; back is the face colour (none: the style's, not the window's)
+    FlatButton,     // push button drawn flat in its face colour with a thin darker border
+    CheckBox,       // QCheckBox on a panel of its face colour
+    EditableList,   // editable QComboBox whose open list shows every item whole
+    TextBox,        // QLineEdit
+    PasswordBox,    // QLineEdit showing '*' for every character, in a thin sunken frame
+    HScrollBar,     // horizontal QScrollBar
+    VScrollBar,     // vertical QScrollBar
+    Image,          // ImageBox
+    PictureBox,     // PicturePane; lineWidth is its sunken border in pixels (0: none)
+    Panel,          // QFrame filled with back
+    Rectangle,      // ShapeBox: border fore (lineWidth pixels), fill back or none
     RoundedRectangle,
     Oval,
 };
@@ -55,14 +55,14 @@ inline constexpr FontSpec kInheritBold{nullptr, 0, true};
 struct Row {
     const char* name;
     Kind kind;
-    const char* caption = "";      // UTF-8; a text box's initial text
+    const char* caption = "";   // UTF-8; a text box's initial text
     TwipsBox box{};
-    const char* fore = nullptr;    // "#RRGGBB"; null keeps the style's
+    const char* fore = nullptr;   // "#RRGGBB"; null keeps the style's
     const char* back = nullptr;
     FontSpec font{};
     bool visible = true;
-    int tabIndex = -1;             // rows with an index take the first tab places, in its order
-    int lineWidth = 1;             // shapes and picture boxes: border width in pixels
+    int tabIndex = -1;   // rows with an index take the first tab places, in its order
+    int lineWidth = 1;   // shapes and picture boxes: border width in pixels
 };
 
 // The window itself: objectName, caption, background and default font.
@@ -99,4 +99,4 @@ W* control(const QWidget* window, const char* name)
 // A check box made by the table, with the panel that shows its face colour.
 QCheckBox* checkBox(const QWidget* window, const char* name);
 
-} // namespace lh::forms
+}   // namespace lh::forms

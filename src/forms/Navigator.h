@@ -13,9 +13,9 @@ public:
     // hide every other window of the designer set, loading each first.
     virtual void showCategory(int category) = 0;
     // Tool windows, shown non-modal; owner may be null (no owner).
-    virtual void openCapture(QWidget* owner) = 0;   // Form20
-    virtual void openZoom(QWidget* owner) = 0;      // Form40
-    virtual void openPrinting(QWidget* owner) = 0;  // lhtdy
+    virtual void openCapture(QWidget* owner) = 0;    // Form20
+    virtual void openZoom(QWidget* owner) = 0;       // Form40
+    virtual void openPrinting(QWidget* owner) = 0;   // lhtdy
     // The window grabber frmMain and the wallpaper maker Form30: non-modal,
     // owned by no window; when one is open it comes to the front instead.
     virtual void openGrabber() = 0;
@@ -30,4 +30,4 @@ public:
     virtual QWidget* mainWindow() = 0;
 };
 
-} // namespace lh
+}   // namespace lh

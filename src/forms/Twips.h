@@ -16,4 +16,4 @@ int twipsToPixels(double twips);
 // own, so a 285-twip button is 19 pixels high wherever it lies.
 QRect twipsRect(int left, int top, int width, int height);
 
-} // namespace lh::forms
+}   // namespace lh::forms

@@ -41,7 +41,7 @@ const forms::Row kControls[] = {
 constexpr int kWidthTwips = 4905;
 constexpr int kHeightTwips = 1965;
 
-} // namespace
+}   // namespace
 
 Frmpass::Frmpass(MessageBoxes& messages, const QString& storedPassword, const QString& passwordFilePath,
                  QWidget* parent)
@@ -115,7 +115,7 @@ void Frmpass::Comok_Click()
         QString error;
         if (!writePasswordFile(path_, Text2->text(), &error)) {
             messages_.inform(this, text::kWriteFailed + QStringLiteral("\n") + error, text::kNotice,
-                              MessageIcon::Exclamation);
+                             MessageIcon::Exclamation);
         }
     }
     confirmed_ = true;
@@ -168,4 +168,4 @@ void Frmpass::emptyNewFields()
     Text2->setFocus();
 }
 
-} // namespace lh::login
+}   // namespace lh::login

@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace lh {
 class MessageBoxes;
-}
+}   // namespace lh
 
 namespace lh::login {
 
@@ -74,6 +74,6 @@ inline const QString kDamagedFile = QStringLiteral("保存密码的文件zrvcom.
 inline const QString kRefusedPassword =
     QStringLiteral("新密码无法保存：最多31个字符，只能用英文字母、数字和键盘符号。请重输。");
 inline const QString kWriteFailed = QStringLiteral("新密码没有保存成功，原密码仍然有效。");
-} // namespace text
+}   // namespace text
 
-} // namespace lh::login
+}   // namespace lh::login

@@ -23,8 +23,7 @@ GateOutcome RunLoginGate(const PlatformServices& services, const QString& direct
     case ReadStatus::Damaged:
         messages.inform(nullptr, text::kDamagedFile, text::kNotice, MessageIcon::Critical);
         return GateOutcome::FileUnreadable;
-    case ReadStatus::Ok:
-        break;
+    case ReadStatus::Ok: break;
     }
 
     const QString path = QDir(directory).filePath(kPasswordFileName);
@@ -48,4 +47,4 @@ GateOutcome RunLoginGate(const PlatformServices& services, const QString& direct
 
 void execLoginWindow(Frmpass& window) { window.exec(); }
 
-} // namespace lh::login
+}   // namespace lh::login

@@ -8,18 +8,18 @@
 
 namespace lh {
 struct PlatformServices;
-}
+}   // namespace lh
 
 namespace lh::login {
 
 class Frmpass;
 
 enum class GateOutcome {
-    Granted,        // the password matched: open the main window
-    Cancelled,      // "取消", the close box or Escape
-    Refused,        // three wrong entries
-    FileMissing,    // no "zrvcom.cct" in the program's directory
-    FileUnreadable, // the file is there but cannot be opened or holds no password
+    Granted,          // the password matched: open the main window
+    Cancelled,        // "取消", the close box or Escape
+    Refused,          // three wrong entries
+    FileMissing,      // no "zrvcom.cct" in the program's directory
+    FileUnreadable,   // the file is there but cannot be opened or holds no password
 };
 
 // Shows the login window and returns once it has closed. The program passes
@@ -34,4 +34,4 @@ GateOutcome RunLoginGate(const PlatformServices& services, const QString& direct
 // Shows the window modally (the program's way).
 void execLoginWindow(Frmpass& window);
 
-} // namespace lh::login
+}   // namespace lh::login

@@ -15,7 +15,7 @@ constexpr qint64 kReadLimit = 64 * 1024;
 
 int shiftAt(int position) { return 2 * position + 50; }
 
-} // namespace
+}   // namespace
 
 std::optional<QByteArray> encodePasswordRecord(const QString& password)
 {
@@ -76,8 +76,8 @@ QString loginPart(const QString& decoded) { return decoded.left(kLoginLength); }
 bool hasExactEntry(const QString& directory, const QString& name)
 {
     const QDir dir(directory);
-    const QStringList found = dir.entryList(QStringList{name},
-                                            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList found =
+        dir.entryList(QStringList{name}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     return found.contains(name, Qt::CaseSensitive);
 }
 
@@ -125,4 +125,4 @@ bool writePasswordFile(const QString& path, const QString& password, QString* er
     return saveFileAtomically(path, *record, error);
 }
 
-} // namespace lh::login
+}   // namespace lh::login

@@ -37,7 +37,12 @@ std::optional<QString> decodeField(const QByteArray& field);
 // The password as the login compares it: its first 8 characters.
 QString loginPart(const QString& decoded);
 
-enum class ReadStatus { Ok, Missing, Unreadable, Damaged };
+enum class ReadStatus {
+    Ok,
+    Missing,
+    Unreadable,
+    Damaged
+};
 
 struct StoredPasswordRead {
     ReadStatus status = ReadStatus::Missing;
@@ -57,4 +62,4 @@ StoredPasswordRead readStoredPassword(const QString& directory);
 // False with a reason when the password cannot be stored or the write failed.
 bool writePasswordFile(const QString& path, const QString& password, QString* error);
 
-} // namespace lh::login
+}   // namespace lh::login

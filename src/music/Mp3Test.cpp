@@ -14,13 +14,10 @@ Mp3Test::Mp3Test(const PlatformServices& services, QWidget* owner) : QWidget(own
     player_->play(songPath());
 }
 
-Mp3Test::~Mp3Test()
-{
-    player_->stop();
-}
+Mp3Test::~Mp3Test() { player_->stop(); }
 
 void Mp3Test::setVisible(bool) { QWidget::setVisible(false); }
 
 QString Mp3Test::songPath() { return QDir(programDirectory()).filePath(kSongFileName); }
 
-} // namespace lh::music
+}   // namespace lh::music

@@ -10,7 +10,7 @@
 namespace lh {
 class AudioPlayer;
 struct PlatformServices;
-} // namespace lh
+}   // namespace lh
 
 namespace lh::music {
 
@@ -33,4 +33,4 @@ private:
     std::unique_ptr<AudioPlayer> player_;
 };
 
-} // namespace lh::music
+}   // namespace lh::music

@@ -43,9 +43,6 @@ void QtAudioPlayer::play(const QString& path)
 
 void QtAudioPlayer::stop() { player_->stop(); }
 
-bool QtAudioPlayer::isPlaying() const
-{
-    return !failed_ && player_->playbackState() == QMediaPlayer::PlayingState;
-}
+bool QtAudioPlayer::isPlaying() const { return !failed_ && player_->playbackState() == QMediaPlayer::PlayingState; }
 
-} // namespace lh::music
+}   // namespace lh::music

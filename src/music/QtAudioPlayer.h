@@ -36,4 +36,4 @@ private:
     QString errorText_;
 };
 
-} // namespace lh::music
+}   // namespace lh::music

@@ -26,10 +26,7 @@
 
 // The sample photos are compiled into this library; a static library must
 // register its resources itself.
-static void initPhotoResources()
-{
-    Q_INIT_RESOURCE(photo);
-}
+static void initPhotoResources() { Q_INIT_RESOURCE(photo); }
 
 namespace lh::photo {
 
@@ -66,7 +63,7 @@ void fill(QComboBox* combo, const QStringList& items, const QString& text)
     combo->lineEdit()->setCursorPosition(0);
 }
 
-} // namespace
+}   // namespace
 
 struct Form1::Stamp {
     drawing::CLogFont rotatedFont;
@@ -74,12 +71,13 @@ struct Form1::Stamp {
 
 Form1::Form1(const PlatformServices& services, Navigator& navigator, QWidget* parent)
     : Form1(services, navigator, std::make_unique<RasterSurface>(kSurfacePixels, kSurfacePixels), parent)
-{
-}
+{}
 
-Form1::Form1(const PlatformServices& services, Navigator& navigator, std::unique_ptr<Surface> surface,
-             QWidget* parent)
-    : QWidget(parent), services_(services), navigator_(navigator), stamp_(std::make_unique<Stamp>()),
+Form1::Form1(const PlatformServices& services, Navigator& navigator, std::unique_ptr<Surface> surface, QWidget* parent)
+    : QWidget(parent),
+      services_(services),
+      navigator_(navigator),
+      stamp_(std::make_unique<Stamp>()),
       slots_(samplePhotos())
 {
     forms::applyWindowLook(this, {"Form1", "蓝禾艺术照片设计", "#004040", {"宋体", 9, false}});
@@ -162,8 +160,9 @@ void Form1::wire()
     connect(timer2_, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(core_, &designer::DesignerCore::runningChanged, this, &Form1::runningChanged);
     connect(core_, &designer::DesignerCore::historyStepped, this, &Form1::historyStepped);
-    connect(&core_->view(), &SurfaceView::mouseReleased, this,
-            [this](Qt::MouseButton b, Qt::KeyboardModifiers, QPointF twips) { Picture1_MouseUp(b, twips.x(), twips.y()); });
+    connect(
+        &core_->view(), &SurfaceView::mouseReleased, this,
+        [this](Qt::MouseButton b, Qt::KeyboardModifiers, QPointF twips) { Picture1_MouseUp(b, twips.x(), twips.y()); });
     connect(check5_, &QCheckBox::toggled, this, &Form1::Check5_Click);
     connect(hscroll1_, &QScrollBar::valueChanged, this, &Form1::HScroll1_Change);
     connect(hscroll1_, &QScrollBar::sliderMoved, this, &Form1::HScroll1_Scroll);
@@ -326,4 +325,4 @@ void Form1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-} // namespace lh::photo
+}   // namespace lh::photo

@@ -27,11 +27,11 @@ namespace lh {
 struct PlatformServices;
 class Navigator;
 class Surface;
-}
+}   // namespace lh
 
 namespace lh::designer {
 class DesignerCore;
-}
+}   // namespace lh::designer
 
 namespace lh::photo {
 
@@ -111,4 +111,4 @@ private:
     ImageBox* thumbnails_[PhotoSlots::kCount] = {};
 };
 
-} // namespace lh::photo
+}   // namespace lh::photo

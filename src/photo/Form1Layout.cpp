@@ -108,7 +108,7 @@ QStringList fromUtf8(std::initializer_list<const char*> items)
     return out;
 }
 
-} // namespace
+}   // namespace
 
 std::span<const forms::Row> form1Controls() { return kForm1; }
 std::span<const forms::Row> photoPanelControls() { return kPhotoPanel; }
@@ -151,4 +151,4 @@ QStringList quickTextItems()
 
 QStringList radiusItems() { return fromUtf8({" 0.2", " 0.27", " 0.34"}); }
 
-} // namespace lh::photo
+}   // namespace lh::photo

@@ -22,4 +22,4 @@ QStringList lowerArcItems();
 QStringList quickTextItems();
 QStringList radiusItems();
 
-} // namespace lh::photo
+}   // namespace lh::photo

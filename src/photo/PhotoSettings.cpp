@@ -12,15 +12,9 @@ QString elapsedMinutesCaption(std::int32_t seconds)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString elapsedHoursCaption(std::int32_t seconds)
-{
-    return QString::number(seconds / 3600) + QStringLiteral("小时");
-}
+QString elapsedHoursCaption(std::int32_t seconds) { return QString::number(seconds / 3600) + QStringLiteral("小时"); }
 
-QString angleCaption(int degrees)
-{
-    return QString::number(degrees) + QStringLiteral("度");
-}
+QString angleCaption(int degrees) { return QString::number(degrees) + QStringLiteral("度"); }
 
 QString randomBackgroundText(RandomSource& random)
 {
@@ -30,19 +24,10 @@ QString randomBackgroundText(RandomSource& random)
     return backgroundText(rgb(r, g, b));
 }
 
-QString backgroundText(Rgb colour)
-{
-    return QString::number(colour);
-}
+QString backgroundText(Rgb colour) { return QString::number(colour); }
 
-QString pauseCaption(bool running)
-{
-    return running ? QStringLiteral("暂停") : QStringLiteral("播放");
-}
+QString pauseCaption(bool running) { return running ? QStringLiteral("暂停") : QStringLiteral("播放"); }
 
-QString musicCaption(bool playing)
-{
-    return playing ? QStringLiteral("关闭音乐") : QStringLiteral("播放音乐");
-}
+QString musicCaption(bool playing) { return playing ? QStringLiteral("关闭音乐") : QStringLiteral("播放音乐"); }
 
-} // namespace lh::photo
+}   // namespace lh::photo

@@ -11,7 +11,7 @@
 
 namespace lh {
 class RandomSource;
-}
+}   // namespace lh
 
 namespace lh::photo {
 
@@ -33,4 +33,4 @@ QString backgroundText(Rgb colour);
 // Music toggle caption for its state (checked means playing).
 QString musicCaption(bool playing);
 
-} // namespace lh::photo
+}   // namespace lh::photo

@@ -16,8 +16,7 @@ std::optional<QImage> loadPictureFile(const QString& path)
 
 PhotoSlots::PhotoSlots(std::array<QImage, kCount> samples, Loader loader)
     : pictures_(std::move(samples)), loader_(std::move(loader))
-{
-}
+{}
 
 bool PhotoSlots::replace(int slot, const std::optional<QString>& chosen)
 {
@@ -42,4 +41,4 @@ bool PhotoSlots::replace(int slot, const std::optional<QString>& chosen)
     return true;
 }
 
-} // namespace lh::photo
+}   // namespace lh::photo

@@ -13,8 +13,8 @@
 namespace lh::photo {
 
 // Filter of the slots' open dialog.
-inline const QString kPictureFilter = QStringLiteral(
-    "All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp");
+inline const QString kPictureFilter =
+    QStringLiteral("All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp");
 
 // The largest copy of a picture a slot keeps. The slots (91 pixels) and the
 // centre photo (165 pixels) stretch it to their boxes, so a larger picture is
@@ -51,4 +51,4 @@ private:
     QString dialogFileName_;
 };
 
-} // namespace lh::photo
+}   // namespace lh::photo

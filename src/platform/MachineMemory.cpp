@@ -41,7 +41,7 @@ std::int64_t usedAddressSpace()
     return ok ? pages * sysconf(_SC_PAGESIZE) : 0;
 }
 
-} // namespace
+}   // namespace
 
 std::int64_t freeMemoryBytes()
 {
@@ -61,4 +61,4 @@ std::int64_t freeMemoryBytes()
     return free;
 }
 
-} // namespace lh
+}   // namespace lh

@@ -10,4 +10,4 @@ namespace lh {
 // still allows. A generous guess where the system says nothing.
 std::int64_t freeMemoryBytes();
 
-} // namespace lh
+}   // namespace lh

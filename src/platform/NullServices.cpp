@@ -52,7 +52,7 @@ public:
     bool isPlaying() const override { return false; }
 };
 
-} // namespace
+}   // namespace
 
 FileDialogs& nullFileDialogs()
 {
@@ -108,7 +108,7 @@ public:
     }
 };
 
-} // namespace
+}   // namespace
 
 ExportDialogs& nullExportDialogs()
 {
@@ -135,7 +135,6 @@ PlatformServices::PlatformServices()
       printer(&nullPicturePrinter()),
       exports(&nullExportDialogs()),
       makeAudioPlayer(&makeSilentAudioPlayer)
-{
-}
+{}
 
-} // namespace lh
+}   // namespace lh

@@ -21,4 +21,4 @@ Clock& systemClockService();
 // A player that never plays.
 std::unique_ptr<AudioPlayer> makeSilentAudioPlayer();
 
-} // namespace lh
+}   // namespace lh

@@ -14,4 +14,4 @@ QString programDirectory()
     return QCoreApplication::applicationDirPath();
 }
 
-} // namespace lh
+}   // namespace lh

@@ -22,4 +22,4 @@ QImage QtClipboard::image() const
     return cb ? cb->image() : QImage();
 }
 
-} // namespace lh
+}   // namespace lh

@@ -12,4 +12,4 @@ public:
     QImage image() const override;
 };
 
-} // namespace lh
+}   // namespace lh

@@ -85,7 +85,7 @@ private:
     QProgressDialog dialog_;
 };
 
-} // namespace
+}   // namespace
 
 std::optional<ExportChoice> QtExportDialogs::askExport(QWidget* parent, const ExportChoice& initial)
 {
@@ -98,10 +98,14 @@ std::optional<ExportChoice> QtExportDialogs::askExport(QWidget* parent, const Ex
     file->setObjectName(QStringLiteral("file"));
     form->addRow(QStringLiteral("放大倍数："), scale);
     form->addRow(QStringLiteral("分辨率："), dpi);
-    form->addRow(QStringLiteral("文件："), pathRow(file, [&] {
-        return QFileDialog::getSaveFileName(&dialog, QStringLiteral("导出为"), file->text(),
-                                            QStringLiteral("PNG 图像 (*.png)"));
-    }, &dialog));
+    form->addRow(QStringLiteral("文件："),
+                 pathRow(
+                     file,
+                     [&] {
+                         return QFileDialog::getSaveFileName(&dialog, QStringLiteral("导出为"), file->text(),
+                                                             QStringLiteral("PNG 图像 (*.png)"));
+                     },
+                     &dialog));
     form->addRow(okCancel(&dialog));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -132,9 +136,12 @@ std::optional<BatchChoice> QtExportDialogs::askBatch(QWidget* parent, const Batc
     form->addRow(QStringLiteral("张数："), count);
     form->addRow(QStringLiteral("放大倍数："), scale);
     form->addRow(QStringLiteral("分辨率："), dpi);
-    form->addRow(QStringLiteral("文件夹："), pathRow(folder, [&] {
-        return QFileDialog::getExistingDirectory(&dialog, QStringLiteral("导出到"), folder->text());
-    }, &dialog));
+    form->addRow(
+        QStringLiteral("文件夹："),
+        pathRow(
+            folder,
+            [&] { return QFileDialog::getExistingDirectory(&dialog, QStringLiteral("导出到"), folder->text()); },
+            &dialog));
     form->addRow(okCancel(&dialog));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -147,4 +154,4 @@ std::unique_ptr<Progress> QtExportDialogs::startProgress(QWidget* parent, const 
     return std::make_unique<DialogProgress>(parent, label, total);
 }
 
-} // namespace lh
+}   // namespace lh

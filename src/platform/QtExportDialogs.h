@@ -14,4 +14,4 @@ public:
     std::unique_ptr<Progress> startProgress(QWidget* parent, const QString& label, int total) override;
 };
 
-} // namespace lh
+}   // namespace lh

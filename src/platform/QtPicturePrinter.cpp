@@ -19,10 +19,7 @@ QSize physicalTargetSize(const QImage& picture, int deviceDpiX, int deviceDpiY)
     return QSize(int(std::lround(w)), int(std::lround(h)));
 }
 
-QtPicturePrinter::QtPicturePrinter(QString pdfPath)
-    : pdfPath_(std::move(pdfPath))
-{
-}
+QtPicturePrinter::QtPicturePrinter(QString pdfPath) : pdfPath_(std::move(pdfPath)) {}
 
 bool QtPicturePrinter::printPicture(const QImage& picture, QString* error)
 {
@@ -65,4 +62,4 @@ bool QtPicturePrinter::printPicture(const QImage& picture, QString* error)
     return true;
 }
 
-} // namespace lh
+}   // namespace lh

@@ -24,4 +24,4 @@ private:
     QString pdfPath_;
 };
 
-} // namespace lh
+}   // namespace lh

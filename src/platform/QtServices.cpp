@@ -107,15 +107,9 @@ bool QtMessageBoxes::ask(QWidget* parent, const QString& text, const QString& ti
     return box.exec() == QMessageBox::Yes;
 }
 
-QDateTime SystemClock::now() const
-{
-    return QDateTime::currentDateTime();
-}
+QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
 
-QColor colorFromRgb(Rgb value)
-{
-    return QColor(redOf(value), greenOf(value), blueOf(value));
-}
+QColor colorFromRgb(Rgb value) { return QColor(redOf(value), greenOf(value), blueOf(value)); }
 
 Rgb rgbFromColor(const QColor& colour)
 {
@@ -123,4 +117,4 @@ Rgb rgbFromColor(const QColor& colour)
     return rgb(c.red(), c.green(), c.blue());
 }
 
-} // namespace lh
+}   // namespace lh

@@ -48,4 +48,4 @@ public:
 QColor colorFromRgb(Rgb value);
 Rgb rgbFromColor(const QColor& colour);
 
-} // namespace lh
+}   // namespace lh

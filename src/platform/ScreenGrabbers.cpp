@@ -6,10 +6,10 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QWidget>
 
 #include <cmath>
 
@@ -21,11 +21,11 @@ QRect deviceRect(const QScreen* s)
 {
     const QRect g = s->geometry();
     const qreal dpr = s->devicePixelRatio();
-    return QRect(int(std::lround(g.x() * dpr)), int(std::lround(g.y() * dpr)),
-                 int(std::lround(g.width() * dpr)), int(std::lround(g.height() * dpr)));
+    return QRect(int(std::lround(g.x() * dpr)), int(std::lround(g.y() * dpr)), int(std::lround(g.width() * dpr)),
+                 int(std::lround(g.height() * dpr)));
 }
 
-} // namespace
+}   // namespace
 
 QRect virtualDesktopDeviceRect()
 {
@@ -79,7 +79,7 @@ QPoint globalToDesktopDevice(QPointF global)
     const QPointF local = global - QPointF(geo.topLeft());
     const QPoint screenDeviceOrigin(int(std::lround(geo.x() * dpr)), int(std::lround(geo.y() * dpr)));
     return screenDeviceOrigin + QPoint(int(roundHalfEven(local.x() * dpr)), int(roundHalfEven(local.y() * dpr)))
-        - origin;
+           - origin;
 }
 
 QImage ScreenGrabber::grabDesktopOrOwnWindows(const QWidget* leaveOut, bool* fellBack)
@@ -123,4 +123,4 @@ std::unique_ptr<ScreenGrabber> makeScreenGrabber(const QString& platformName)
     return std::make_unique<NullScreenGrabber>();
 }
 
-} // namespace lh
+}   // namespace lh

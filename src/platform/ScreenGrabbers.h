@@ -32,4 +32,4 @@ public:
 // screen; anything else gets the null grabber).
 std::unique_ptr<ScreenGrabber> makeScreenGrabber(const QString& platformName);
 
-} // namespace lh
+}   // namespace lh

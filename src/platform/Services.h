@@ -46,7 +46,12 @@ public:
     virtual std::optional<Rgb> chooseColor(QWidget* parent, Rgb initial) = 0;
 };
 
-enum class MessageIcon { Information, Question, Exclamation, Critical };
+enum class MessageIcon {
+    Information,
+    Question,
+    Exclamation,
+    Critical
+};
 
 class MessageBoxes {
 public:
@@ -174,4 +179,4 @@ struct PlatformServices {
 // The program's directory (where the password file and the song live).
 QString programDirectory();
 
-} // namespace lh
+}   // namespace lh

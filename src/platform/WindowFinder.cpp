@@ -89,7 +89,7 @@ public:
     std::optional<FoundWindow> windowAt(QPoint, const std::vector<std::uint64_t>&) override { return std::nullopt; }
 };
 
-} // namespace
+}   // namespace
 
 std::unique_ptr<WindowFinder> makeWindowFinder(const QString& platformName)
 {
@@ -101,4 +101,4 @@ std::unique_ptr<WindowFinder> makeWindowFinder(const QString& platformName)
     return std::make_unique<BlindWindowFinder>();
 }
 
-} // namespace lh
+}   // namespace lh

@@ -33,4 +33,4 @@ public:
 // a finder that sees nothing.
 std::unique_ptr<WindowFinder> makeWindowFinder(const QString& platformName);
 
-} // namespace lh
+}   // namespace lh

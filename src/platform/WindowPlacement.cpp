@@ -15,7 +15,8 @@ namespace {
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name)
 {
-    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(std::strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t* r =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(std::strlen(name)), name), nullptr);
     if (!r)
         return XCB_ATOM_NONE;
     const xcb_atom_t a = r->atom;
@@ -23,7 +24,7 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name)
     return a;
 }
 
-} // namespace
+}   // namespace
 
 bool windowManagerPresent()
 {
@@ -37,9 +38,10 @@ bool windowManagerPresent()
     if (check == XCB_ATOM_NONE)
         return false;
     bool present = false;
-    for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem && !present; xcb_screen_next(&it)) {
-        xcb_get_property_reply_t* r = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, it.data->root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem && !present;
+         xcb_screen_next(&it)) {
+        xcb_get_property_reply_t* r =
+            xcb_get_property_reply(c, xcb_get_property(c, 0, it.data->root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
         if (r) {
             present = xcb_get_property_value_length(r) >= 4;
             std::free(r);
@@ -66,7 +68,8 @@ void placeIfNobodyPlaces(QWidget* window)
         return;
     const QRect avail = screen->availableGeometry();
     const QSize size = window->frameGeometry().size();
-    window->move(qMax(avail.left(), avail.right() + 1 - size.width()), qMax(avail.top(), avail.bottom() + 1 - size.height()));
+    window->move(qMax(avail.left(), avail.right() + 1 - size.width()),
+                 qMax(avail.top(), avail.bottom() + 1 - size.height()));
 }
 
-} // namespace lh
+}   // namespace lh

@@ -17,4 +17,4 @@ void fillScreenIfNobodyMaximizes(QWidget* window);
 // covering the top-left corner, where the main window stands.
 void placeIfNobodyPlaces(QWidget* window);
 
-} // namespace lh
+}   // namespace lh

@@ -1,7 +1,7 @@
 #include "tools/Form20.h"
 
-#include "forms/Navigator.h"
 #include "engine/PictureFiles.h"
+#include "forms/Navigator.h"
 #include "platform/ScreenGrabbers.h"
 #include "platform/WindowPlacement.h"
 #include "tools/PictureBox.h"
@@ -45,7 +45,7 @@ void resetPointer()
         QGuiApplication::restoreOverrideCursor();
 }
 
-} // namespace
+}   // namespace
 
 // Frameless full-screen view of the held screen, above every window, on
 // which the selection frame is drawn.
@@ -53,8 +53,8 @@ class SelectionOverlay : public QWidget {
 public:
     explicit SelectionOverlay(const QImage& screen)
         : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                               | Qt::X11BypassWindowManagerHint | Qt::Tool)
-        , screen_(screen)
+                               | Qt::X11BypassWindowManagerHint | Qt::Tool),
+          screen_(screen)
     {
         setObjectName(QStringLiteral("SelectionOverlay"));
         setAttribute(Qt::WA_ShowWithoutActivating);
@@ -71,7 +71,8 @@ public:
         const double s = double(width()) / screen_.width();
         QRegion logical;
         for (const QRect& r : area)
-            logical |= QRectF(r.x() * s, r.y() * s, r.width() * s, r.height() * s).toAlignedRect().adjusted(-1, -1, 1, 1);
+            logical |=
+                QRectF(r.x() * s, r.y() * s, r.width() * s, r.height() * s).toAlignedRect().adjusted(-1, -1, 1, 1);
         update(logical);
     }
 
@@ -94,9 +95,7 @@ private:
 };
 
 Form20::Form20(const PlatformServices& services, Navigator& navigator, QWidget* owner)
-    : QMainWindow(owner, Qt::Window)
-    , services_(services)
-    , navigator_(navigator)
+    : QMainWindow(owner, Qt::Window), services_(services), navigator_(navigator)
 {
     setObjectName(QStringLiteral("Form20"));
     setWindowTitle(QStringLiteral("蓝禾剪裁抓图"));
@@ -137,10 +136,7 @@ Form20::~Form20()
     }
 }
 
-QWidget* Form20::overlay() const
-{
-    return overlay_.data();
-}
+QWidget* Form20::overlay() const { return overlay_.data(); }
 
 void Form20::grabPointer()
 {
@@ -175,7 +171,7 @@ void Form20::tellOwnWindowsOnly()
     if (!services_.screen->ownWindowsNoticeDue(objectName()))
         return;
     services_.messages->inform(this, QStringLiteral("本系统不能读取整个屏幕，剪裁抓图只能剪取本程序窗口中显示的图像。"),
-                                   kTitleNotice, MessageIcon::Information);
+                               kTitleNotice, MessageIcon::Information);
 }
 
 void Form20::beginSelection(QPoint anchor)
@@ -292,8 +288,8 @@ void Form20::hideEvent(QHideEvent* e)
 
 void Form20::mnuFileSave_Click()
 {
-    const std::optional<QString> name = services_.files->saveFile(this, QStringLiteral("保存"),
-                                                                  QStringLiteral("位图文件(*.bmp)|*.bmp"), QString(), true);
+    const std::optional<QString> name = services_.files->saveFile(
+        this, QStringLiteral("保存"), QStringLiteral("位图文件(*.bmp)|*.bmp"), QString(), true);
     if (!name || name->isEmpty())
         return;
     QString why;
@@ -308,4 +304,4 @@ void Form20::mnuFileExit_Click()
     navigator_.showMainWindow();
 }
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -16,7 +16,7 @@ class QMenu;
 
 namespace lh {
 class Navigator;
-}
+}   // namespace lh
 
 namespace lh::tools {
 
@@ -26,7 +26,12 @@ class SelectionOverlay;
 class Form20 : public QMainWindow {
     Q_OBJECT
 public:
-    enum class State { Loaded, Armed, Selecting, Captured };
+    enum class State {
+        Loaded,
+        Armed,
+        Selecting,
+        Captured
+    };
 
     Form20(const PlatformServices& services, Navigator& navigator, QWidget* owner);
     ~Form20() override;
@@ -75,10 +80,10 @@ private:
     bool pointerGrabbed_ = false;
     bool placed_ = false;
     State state_ = State::Loaded;
-    QImage held_;                        // the screen as it was at the press
+    QImage held_;   // the screen as it was at the press
     std::optional<SelectScreenRegion> selection_;
     QPointer<SelectionOverlay> overlay_;
     SelRect lastRect_;
 };
 
-} // namespace lh::tools
+}   // namespace lh::tools

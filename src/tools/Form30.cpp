@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +19,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <chrono>
@@ -31,10 +31,7 @@
 
 // The stored pictures are compiled into this library; a static library must
 // register its resources itself.
-static void initWallpaperResources()
-{
-    Q_INIT_RESOURCE(wallpaper);
-}
+static void initWallpaperResources() { Q_INIT_RESOURCE(wallpaper); }
 
 namespace lh::tools {
 
@@ -48,7 +45,16 @@ const QString kNoticeTitle = QStringLiteral("蓝禾提示");
 // Client coordinates, twips.
 const forms::Row kWindowRows[] = {
     {"Picture3", Kind::Panel, "", {0, 0, 21420, 495}, nullptr, "#D7157B"},
-    {"Picture1", Kind::PictureBox, "", {0, 480, 16000, 12000}, nullptr, "#FFFFFF", kPlain, true, -1, Form30::kCanvasBorder},
+    {"Picture1",
+     Kind::PictureBox,
+     "",
+     {0, 480, 16000, 12000},
+     nullptr,
+     "#FFFFFF",
+     kPlain,
+     true,
+     -1,
+     Form30::kCanvasBorder},
     {"Picture2", Kind::PictureBox, "", {0, 0, 5760, 5775}, nullptr, nullptr, kPlain, false, -1, Form30::kCanvasBorder},
 };
 
@@ -76,8 +82,13 @@ const forms::Row kToolbarRows[] = {
     {"Command18", Kind::Button, "壁纸10", {10950, 30, 495, 465}, nullptr, "#FFC0FF"},
     {"Command19", Kind::Button, "壁纸11", {11460, 30, 495, 465}, nullptr, "#FFC0FF"},
     {"Command20", Kind::Button, "壁纸12", {11970, 30, 495, 465}, nullptr, "#FFC0FF"},
-    {"Label1", Kind::Label, "壁纸最大尺寸根据本机内存大小而定 尽量关闭其他应用程序", {13350, 60, 3135, 405},
-     "#008080", "#D7157B", kHint},
+    {"Label1",
+     Kind::Label,
+     "壁纸最大尺寸根据本机内存大小而定 尽量关闭其他应用程序",
+     {13350, 60, 3135, 405},
+     "#008080",
+     "#D7157B",
+     kHint},
 };
 
 const forms::WindowLook kLook{"Form30", "蓝禾壁纸排版", nullptr, kPlain};
@@ -98,7 +109,7 @@ QImage screenPicture(const QImage& picture)
     return p;
 }
 
-} // namespace
+}   // namespace
 
 QImage Form30::storedPicture(int index)
 {
@@ -173,8 +184,8 @@ Form30::Form30(const PlatformServices& services, Navigator& navigator, QWidget* 
     layoutStrip();
 
     // The canvas at the text boxes' size, tiled with the default tile.
-    const CanvasSizeCheck start = checkCanvasSize(twipsOfText(text2_->text()), twipsOfText(text1_->text()),
-                                                  kCanvasBorder, freeMemory_());
+    const CanvasSizeCheck start =
+        checkCanvasSize(twipsOfText(text2_->text()), twipsOfText(text1_->text()), kCanvasBorder, freeMemory_());
     if (start.verdict == CanvasVerdict::Ok)
         tileNewCanvas(start.inner, tile());
     setWindowState(Qt::WindowMaximized);
@@ -252,10 +263,7 @@ bool Form30::tileNewCanvas(QSize inner, const QImage& picture)
 
 std::optional<double> Form30::currentWidthTwips() const { return double(picture1_->width() * forms::kTwipsPerPixel); }
 
-std::optional<double> Form30::currentHeightTwips() const
-{
-    return double(picture1_->height() * forms::kTwipsPerPixel);
-}
+std::optional<double> Form30::currentHeightTwips() const { return double(picture1_->height() * forms::kTwipsPerPixel); }
 
 void Form30::applySize(std::optional<double> widthTwips, std::optional<double> heightTwips)
 {
@@ -428,8 +436,8 @@ bool Form30::eventFilter(QObject* watched, QEvent* event)
         if (!dragging_)
             return false;
         auto* e = static_cast<QMouseEvent*>(event);
-        picture1_->move(dragCanvasTo(dragStart_, dragPress_, e->globalPosition().toPoint(), picture1_->size(),
-                                     client_->size()));
+        picture1_->move(
+            dragCanvasTo(dragStart_, dragPress_, e->globalPosition().toPoint(), picture1_->size(), client_->size()));
         return true;
     }
     case QEvent::MouseButtonRelease: {
@@ -438,9 +446,8 @@ bool Form30::eventFilter(QObject* watched, QEvent* event)
             dragging_ = false;
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
-} // namespace lh::tools
+}   // namespace lh::tools

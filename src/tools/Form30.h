@@ -20,10 +20,10 @@ class QWidget;
 
 namespace lh {
 class Navigator;
-}
+}   // namespace lh
 namespace lh::forms {
 class PicturePane;
-}
+}   // namespace lh::forms
 
 namespace lh::tools {
 
@@ -51,16 +51,16 @@ public:
     // How long a tiling or a save runs before its progress dialog shows (500 ms).
     void setProgressDelay(int ms) { progressDelayMs_ = ms; }
 
-    void Command1_Click();   // "高度"
-    void Command2_Click();   // "宽度"
-    void Command3_Click();   // "新建"
-    void Command4_Click();   // "打开"
-    void Command5_Click();   // "保存"
-    void Command6_Click();   // "打印"
-    void Command7_Click();   // "缩放"
-    void Command8_Click();   // "剪裁"
+    void Command1_Click();      // "高度"
+    void Command2_Click();      // "宽度"
+    void Command3_Click();      // "新建"
+    void Command4_Click();      // "打开"
+    void Command5_Click();      // "保存"
+    void Command6_Click();      // "打印"
+    void Command7_Click();      // "缩放"
+    void Command8_Click();      // "剪裁"
     void patternClick(int k);   // "壁纸k"
-    void mnuExit_Click();    // "退出"
+    void mnuExit_Click();       // "退出"
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -78,7 +78,11 @@ private:
     std::optional<double> currentHeightTwips() const;
     void layoutStrip();
     void tell(const QString& text);
-    enum class SaveResult { Saved, Cancelled, Failed };
+    enum class SaveResult {
+        Saved,
+        Cancelled,
+        Failed
+    };
     // Writes the canvas as a BMP file, with a progress dialog that can
     // cancel it when it takes long.
     SaveResult saveCanvas(const QString& path, QString* why);
@@ -101,4 +105,4 @@ private:
     QPoint dragPress_;
 };
 
-} // namespace lh::tools
+}   // namespace lh::tools

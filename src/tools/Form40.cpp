@@ -1,7 +1,7 @@
 #include "tools/Form40.h"
 
-#include "forms/Navigator.h"
 #include "forms/FormToolkit.h"
+#include "forms/Navigator.h"
 #include "tools/PictureBox.h"
 
 #include <QPushButton>
@@ -19,12 +19,11 @@ const forms::Row kButtons[] = {
     {"Command3", Kind::FlatButton, "剪裁保存", {13530, 30, 1005, 285}, nullptr, "#C0C0FF", forms::kInheritFont},
 };
 
-} // namespace
+}   // namespace
 
 Form40::Form40(const PlatformServices& services, Navigator& navigator, QWidget* owner)
     : PictureToolWindow(services, navigator, owner, "Form40", "蓝禾图像缩放剪裁", 14580, 8475)
 {
-
     image1_ = new StretchImage(this);
     image1_->setObjectName(QStringLiteral("Image1"));
     image1_->move(twipsToPixels(30), twipsToPixels(30));
@@ -43,10 +42,7 @@ Form40::Form40(const PlatformServices& services, Navigator& navigator, QWidget* 
     setWindowState(Qt::WindowMaximized);
 }
 
-void Form40::applySize()
-{
-    image1_->resize(twipsToPixels(size_.width), twipsToPixels(size_.height));
-}
+void Form40::applySize() { image1_->resize(twipsToPixels(size_.width), twipsToPixels(size_.height)); }
 
 void Form40::layoutButtons()
 {
@@ -87,9 +83,6 @@ void Form40::Command2_Click()
                                    MessageIcon::Information);
 }
 
-void Form40::Command3_Click()
-{
-    navigator_.openCapture(nullptr);
-}
+void Form40::Command3_Click() { navigator_.openCapture(nullptr); }
 
-} // namespace lh::tools
+}   // namespace lh::tools

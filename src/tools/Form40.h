@@ -41,4 +41,4 @@ private:
     ZoomSize size_{9195.0f, 8505.0f};
 };
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -79,16 +79,16 @@ QImage withScreenResolution(QImage img)
     return img;
 }
 
-} // namespace
+}   // namespace
 
 FrmMain::FrmMain(const PlatformServices& services, Navigator& navigator, QWidget* owner)
-    : QWidget(owner, Qt::Window)
-    , services_(services)
-    , navigator_(navigator)
-    , finder_(makeWindowFinder(QGuiApplication::platformName()))
-    , pointer_([] { return QCursor::pos(); })
-    , frame_(std::make_unique<GrabFrame>())
-    , holder_(std::make_unique<PointerHolder>([this](Qt::MouseButton b) { picSnap_MouseUp(b); }))
+    : QWidget(owner, Qt::Window),
+      services_(services),
+      navigator_(navigator),
+      finder_(makeWindowFinder(QGuiApplication::platformName())),
+      pointer_([] { return QCursor::pos(); }),
+      frame_(std::make_unique<GrabFrame>()),
+      holder_(std::make_unique<PointerHolder>([this](Qt::MouseButton b) { picSnap_MouseUp(b); }))
 {
     forms::applyWindowLook(this, kLook);
     forms::buildControls(this, kRows);
@@ -145,10 +145,7 @@ FrmMain::~FrmMain()
 
 QList<QWidget*> FrmMain::frameWindows() const { return frame_->windows(); }
 
-bool FrmMain::seesEverything() const
-{
-    return services_.screen->canGrabScreen() && finder_->seesForeignWindows();
-}
+bool FrmMain::seesEverything() const { return services_.screen->canGrabScreen() && finder_->seesForeignWindows(); }
 
 void FrmMain::tellOwnWindowsOnly()
 {
@@ -387,7 +384,8 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 void FrmMain::cmdSave_Click()
 {
     if (!grabbed_) {
-        services_.messages->inform(this, QStringLiteral("还没有抓到图像：请在左边的小图上按住左键，拖到要抓的窗口上再放开。"),
+        services_.messages->inform(this,
+                                   QStringLiteral("还没有抓到图像：请在左边的小图上按住左键，拖到要抓的窗口上再放开。"),
                                    kNoticeTitle, MessageIcon::Exclamation);
         return;
     }
@@ -404,4 +402,4 @@ void FrmMain::cmdSave_Click()
                                    MessageIcon::Exclamation);
 }
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -22,10 +22,10 @@ class QTimer;
 
 namespace lh {
 class Navigator;
-}
+}   // namespace lh
 namespace lh::forms {
 class PicturePane;
-}
+}   // namespace lh::forms
 
 namespace lh::tools {
 
@@ -118,4 +118,4 @@ private:
     Qt::WindowStates lastState_ = Qt::WindowNoState;
 };
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -17,4 +17,4 @@ QRect deviceToLogical(const QRect& device)
         .toAlignedRect();
 }
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -7,9 +7,9 @@
 #include "tools/GrabberLayout.h"
 
 #include <QImage>
+#include <QList>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QList>
 #include <QWidget>
 
 #include <array>
@@ -35,7 +35,11 @@ public:
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
-    void setPixels(const QImage& pixels) { pixels_ = pixels; update(); }
+    void setPixels(const QImage& pixels)
+    {
+        pixels_ = pixels;
+        update();
+    }
     const QImage& pixels() const { return pixels_; }
 
 protected:
@@ -101,8 +105,8 @@ class PointerHolder : public QWidget {
 public:
     explicit PointerHolder(std::function<void(Qt::MouseButton)> onRelease)
         : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                               | Qt::X11BypassWindowManagerHint | Qt::Tool)
-        , onRelease_(std::move(onRelease))
+                               | Qt::X11BypassWindowManagerHint | Qt::Tool),
+          onRelease_(std::move(onRelease))
     {
         setObjectName(QStringLiteral("GrabPointerHolder"));
         setAttribute(Qt::WA_ShowWithoutActivating);
@@ -134,5 +138,4 @@ private:
     bool held_ = false;
 };
 
-
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -67,4 +67,4 @@ GrabberLayout layoutGrabber(int clientWidth, int clientHeight, int scrollLeft, i
     return l;
 }
 
-} // namespace lh::tools
+}   // namespace lh::tools

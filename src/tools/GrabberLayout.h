@@ -40,8 +40,8 @@ struct GrabberLayout {
     // The viewport picScroll; unset where its length would be negative (the
     // window is too small): it keeps its length.
     std::optional<int> scrollWidth, scrollHeight;
-    int hScrollTop = 0, hScrollWidth = 0;      // HScroll1, under the viewport
-    int vScrollLeft = 0, vScrollHeight = 0;    // VScroll1, right of it
+    int hScrollTop = 0, hScrollWidth = 0;     // HScroll1, under the viewport
+    int vScrollLeft = 0, vScrollHeight = 0;   // VScroll1, right of it
     ScrollSetup horizontal, vertical;
 };
 
@@ -50,4 +50,4 @@ struct GrabberLayout {
 GrabberLayout layoutGrabber(int clientWidth, int clientHeight, int scrollLeft, int currentScrollWidth,
                             int currentScrollHeight, int pictureWidth, int pictureHeight, int twipsPerPixel);
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -5,8 +5,8 @@
 #include "tools/ToolGeometry.h"
 
 #include <QGuiApplication>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 
 namespace lh::tools {
 
@@ -19,7 +19,7 @@ const forms::Row kButtons[] = {
     {"Command2", Kind::FlatButton, "打印", {10830, 480, 1275, 375}, nullptr, "#C0C0FF", forms::kInheritFont},
 };
 
-} // namespace
+}   // namespace
 
 Lhtdy::Lhtdy(const PlatformServices& services, Navigator& navigator, QWidget* owner)
     : PictureToolWindow(services, navigator, owner, "lhtdy", "蓝禾图像打印", 12255, 7020)
@@ -63,7 +63,7 @@ void Lhtdy::Command2_Click()
     const QString title = QStringLiteral("蓝禾提示");
     if (picture1_->picture().isNull()) {
         services_.messages->inform(this, QStringLiteral("没有可打印的图像，请先取图。"), title,
-                                       MessageIcon::Exclamation);
+                                   MessageIcon::Exclamation);
         return;
     }
     QString why;
@@ -73,4 +73,4 @@ void Lhtdy::Command2_Click()
     }
 }
 
-} // namespace lh::tools
+}   // namespace lh::tools

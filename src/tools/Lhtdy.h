@@ -29,4 +29,4 @@ private:
     QPushButton* command2_ = nullptr;
 };
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -10,10 +10,7 @@
 
 namespace lh::tools {
 
-void SwapLongs(int32_t& a, int32_t& b)
-{
-    std::swap(a, b);
-}
+void SwapLongs(int32_t& a, int32_t& b) { std::swap(a, b); }
 
 void NormalizeRect(SelRect& r)
 {
@@ -36,10 +33,7 @@ std::vector<QRect> SelectionFrameBars(const SelRect& r)
     };
 }
 
-QString SelectionLabelText(const SelRect& r)
-{
-    return QStringLiteral("%1x%2").arg(r.width()).arg(r.height());
-}
+QString SelectionLabelText(const SelRect& r) { return QStringLiteral("%1x%2").arg(r.width()).arg(r.height()); }
 
 QPoint SelectionLabelOrigin(const SelRect& r, int w, int h)
 {
@@ -69,7 +63,7 @@ void invertArea(QImage& img, const QRect& area)
     }
 }
 
-} // namespace
+}   // namespace
 
 QRegion DrawSelectionFrame(QImage& screen, const SelRect& r)
 {
@@ -140,9 +134,7 @@ QImage CopyScreenToClipboard(const QImage& screen, int32_t left, int32_t top, in
 }
 
 SelectScreenRegion::SelectScreenRegion(QImage& screen, QPoint anchor)
-    : screen_(screen)
-    , anchor_(anchor)
-    , rect_{anchor.x(), anchor.y(), anchor.x(), anchor.y()}
+    : screen_(screen), anchor_(anchor), rect_{anchor.x(), anchor.y(), anchor.x(), anchor.y()}
 {
     DrawSelectionFrame(screen_, rect_);
 }
@@ -171,4 +163,4 @@ SelRect SelectScreenRegion::finish(QPoint position, QRegion* changed)
     return rect_;
 }
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -75,4 +75,4 @@ private:
     bool done_ = false;
 };
 
-} // namespace lh::tools
+}   // namespace lh::tools

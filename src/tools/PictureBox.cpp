@@ -7,9 +7,7 @@
 
 namespace lh::tools {
 
-PictureBox::PictureBox(const QColor& background, QWidget* parent)
-    : QWidget(parent)
-    , background_(background)
+PictureBox::PictureBox(const QColor& background, QWidget* parent) : QWidget(parent), background_(background)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -44,10 +42,7 @@ void PictureBox::paintEvent(QPaintEvent* e)
     p.drawImage(QRectF(area), picture_, QRectF(source));
 }
 
-StretchImage::StretchImage(QWidget* parent)
-    : QWidget(parent)
-{
-}
+StretchImage::StretchImage(QWidget* parent) : QWidget(parent) {}
 
 void StretchImage::setPicture(const QImage& picture)
 {
@@ -69,4 +64,4 @@ void StretchImage::paintEvent(QPaintEvent* e)
     p.drawImage(QRectF(visible), picture_, source);
 }
 
-} // namespace lh::tools
+}   // namespace lh::tools

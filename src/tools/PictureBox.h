@@ -39,4 +39,4 @@ private:
     QImage picture_;
 };
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -1,9 +1,9 @@
 #include "tools/PictureToolWindow.h"
 
-#include "forms/Navigator.h"
 #include "engine/PictureFiles.h"
-#include "platform/WindowPlacement.h"
 #include "forms/FormToolkit.h"
+#include "forms/Navigator.h"
+#include "platform/WindowPlacement.h"
 #include "tools/ToolGeometry.h"
 
 #include <QCloseEvent>
@@ -14,14 +14,13 @@ namespace lh::tools {
 
 QString pictureOpenFilter()
 {
-    return QStringLiteral("All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp");
+    return QStringLiteral(
+        "All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp");
 }
 
 PictureToolWindow::PictureToolWindow(const PlatformServices& services, Navigator& navigator, QWidget* owner,
                                      const char* name, const char* caption, int widthTwips, int heightTwips)
-    : QWidget(owner, Qt::Window)
-    , services_(services)
-    , navigator_(navigator)
+    : QWidget(owner, Qt::Window), services_(services), navigator_(navigator)
 {
     forms::applyWindowLook(this, {name, caption, "#C0FFFF", forms::kInheritFont});
     setAttribute(Qt::WA_DeleteOnClose);
@@ -63,4 +62,4 @@ void PictureToolWindow::closeEvent(QCloseEvent* e)
         navigator_.showMainWindow();
 }
 
-} // namespace lh::tools
+}   // namespace lh::tools

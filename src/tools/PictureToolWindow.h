@@ -12,7 +12,7 @@ class QPushButton;
 
 namespace lh {
 class Navigator;
-}
+}   // namespace lh
 
 namespace lh::tools {
 
@@ -42,4 +42,4 @@ protected:
 // The filter of the open dialogs of the zoom and printing windows.
 QString pictureOpenFilter();
 
-} // namespace lh::tools
+}   // namespace lh::tools

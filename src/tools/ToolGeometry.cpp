@@ -27,10 +27,7 @@ ZoomSize reduce(ZoomSize s)
     return s;
 }
 
-bool tooSmall(ZoomSize s)
-{
-    return s.width < 50.0f;
-}
+bool tooSmall(ZoomSize s) { return s.width < 50.0f; }
 
 std::array<int, 4> zoomButtonLefts(int outerWidthTwips, const std::array<int, 4>& w)
 {
@@ -42,9 +39,6 @@ std::array<int, 4> zoomButtonLefts(int outerWidthTwips, const std::array<int, 4>
     };
 }
 
-int printButtonLeft(int outerWidthTwips, int widthTwips)
-{
-    return outerWidthTwips - widthTwips - 200;
-}
+int printButtonLeft(int outerWidthTwips, int widthTwips) { return outerWidthTwips - widthTwips - 200; }
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -36,4 +36,4 @@ std::array<int, 4> zoomButtonLefts(int outerWidthTwips, const std::array<int, 4>
 // window's outer right edge.
 int printButtonLeft(int outerWidthTwips, int widthTwips);
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -142,12 +142,9 @@ CanvasSizeCheck checkCanvasSize(std::optional<double> widthTwips, std::optional<
 QString canvasRefusal(CanvasVerdict verdict, std::int64_t freeBytes)
 {
     switch (verdict) {
-    case CanvasVerdict::Ok:
-        return {};
-    case CanvasVerdict::NotANumber:
-        return QStringLiteral("请输入数字（单位：缇，15 缇为 1 像素）。壁纸保持不变。");
-    case CanvasVerdict::TooSmall:
-        return QStringLiteral("壁纸尺寸太小，不到 1 像素。壁纸保持不变。");
+    case CanvasVerdict::Ok: return {};
+    case CanvasVerdict::NotANumber: return QStringLiteral("请输入数字（单位：缇，15 缇为 1 像素）。壁纸保持不变。");
+    case CanvasVerdict::TooSmall: return QStringLiteral("壁纸尺寸太小，不到 1 像素。壁纸保持不变。");
     case CanvasVerdict::TooLarge: {
         const std::int64_t pixels = largestCanvasPixels(freeBytes);
         const std::int64_t side = std::int64_t(std::sqrt(double(pixels)));
@@ -161,7 +158,7 @@ QString canvasRefusal(CanvasVerdict verdict, std::int64_t freeBytes)
     return {};
 }
 
-} // namespace lh::tools
+}   // namespace lh::tools
 
 namespace lh::tools {
 
@@ -175,4 +172,4 @@ QPoint dragCanvasTo(QPoint startPosition, QPoint pressGlobal, QPoint nowGlobal, 
     return QPoint(clamp(wanted.x(), canvas.width(), area.width()), clamp(wanted.y(), canvas.height(), area.height()));
 }
 
-} // namespace lh::tools
+}   // namespace lh::tools

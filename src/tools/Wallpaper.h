@@ -51,7 +51,12 @@ std::int64_t canvasNeedBytes(QSize size);
 // keeping a fifth of it for everything else.
 std::int64_t largestCanvasPixels(std::int64_t freeBytes);
 
-enum class CanvasVerdict { Ok, NotANumber, TooSmall, TooLarge };
+enum class CanvasVerdict {
+    Ok,
+    NotANumber,
+    TooSmall,
+    TooLarge
+};
 
 struct CanvasSizeCheck {
     CanvasVerdict verdict = CanvasVerdict::Ok;
@@ -70,7 +75,7 @@ std::optional<double> twipsOfText(const QString& text);
 // The message that says why a canvas size was refused (empty for Ok).
 QString canvasRefusal(CanvasVerdict verdict, std::int64_t freeBytes);
 
-} // namespace lh::tools
+}   // namespace lh::tools
 
 namespace lh::tools {
 
@@ -81,4 +86,4 @@ namespace lh::tools {
 QPoint dragCanvasTo(QPoint startPosition, QPoint pressGlobal, QPoint nowGlobal, QSize canvas, QSize area,
                     int keep = 16);
 
-} // namespace lh::tools
+}   // namespace lh::tools

@@ -74,7 +74,7 @@ protected:
     QTemporaryDir prefix;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(Installed, EveryFileInPlaceAndTheMenuEntryValidates)
 {

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QRawFont>
-#include <QTextLayout>
 #include <QGlyphRun>
 #include <QIcon>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ QStringList familiesUsedFor(const QString& text, const QFont& font)
     return out;
 }
 
-} // namespace
+}   // namespace
 
 TEST(ProgramLook, IconChineseDialogTextsAndSimplifiedChineseGlyphs)
 {

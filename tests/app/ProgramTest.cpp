@@ -14,10 +14,7 @@
 
 namespace {
 
-QString programPath()
-{
-    return QDir(QString::fromLocal8Bit(qgetenv("LH_RUNTIME_DIR"))).filePath("lanhe-designer");
-}
+QString programPath() { return QDir(QString::fromLocal8Bit(qgetenv("LH_RUNTIME_DIR"))).filePath("lanhe-designer"); }
 
 // Runs xdotool; its output, trimmed. `search --sync` calls are bounded by `timeout`.
 QString xdo(const QStringList& args, int seconds = 10)
@@ -65,8 +62,8 @@ QImage windowPixels(const QString& window, const QRect& area)
     if (!display)
         return {};
     QImage out;
-    if (XImage* image = XGetImage(display, window.toULong(), area.x(), area.y(), area.width(), area.height(),
-                                  AllPlanes, ZPixmap)) {
+    if (XImage* image =
+            XGetImage(display, window.toULong(), area.x(), area.y(), area.width(), area.height(), AllPlanes, ZPixmap)) {
         out = QImage(area.size(), QImage::Format_RGB32);
         for (int y = 0; y < area.height(); ++y)
             for (int x = 0; x < area.width(); ++x)
@@ -129,7 +126,10 @@ protected:
         xdo({"windowfocus", "--sync", box});
         xdo({"key", "Return"});
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return xdo({"search", "--onlyvisible", "--name", "^" + title + "$"}, 2) != box; }, 10000))
+            [&] {
+                return xdo({"search", "--onlyvisible", "--name", "^" + title + "$"}, 2) != box;
+            },
+            10000))
             << "the message box titled " << title.toStdString() << " stayed open";
     }
 
@@ -145,7 +145,7 @@ protected:
     QProcess process;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(Program, ThreeWrongEntriesShowBothMessagesAndEndIt)
 {

@@ -38,7 +38,7 @@ protected:
     WindowSet set;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(ProgramWindows, CategoryButtonsShowOneDesignerAndLoadTheRestHiddenAndRunning)
 {

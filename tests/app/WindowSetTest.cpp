@@ -1,5 +1,5 @@
-#include "Fakes.h"
 #include "app/WindowSet.h"
+#include "Fakes.h"
 #include "music/Mp3Test.h"
 
 #include "platform/Services.h"
@@ -66,7 +66,7 @@ QStringList forms(std::initializer_list<int> ks)
     return out;
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(Windows, MainWindowIsMadeOnceAndKept)
 {
@@ -261,7 +261,7 @@ protected:
     void closeEvent(QCloseEvent* e) override { e->ignore(); }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(Windows, ClosingTheMainWindowEndsTheProgramButHidingItDoesNot)
 {

@@ -9,8 +9,11 @@ using namespace lh;
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour)
 {
-    const struct { double in; std::int64_t out; } cases[] = {
-        {0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2},
+    const struct {
+        double in;
+        std::int64_t out;
+    } cases[] = {
+        {0.5, 0},    {1.5, 2},    {2.5, 2},       {3.5, 4},       {-0.5, 0},  {-1.5, -2}, {-2.5, -2},
         {2.4999, 2}, {2.5001, 3}, {6457.5, 6458}, {6456.5, 6456}, {-3.7, -4}, {0.0, 0},
     };
     for (const auto& c : cases)
@@ -36,7 +39,8 @@ TEST(ParseNumber, ReadsNumbersWithBlanksAndRejectsTheRest)
     EXPECT_DOUBLE_EQ(parseNumber("-5"), -5.0);
     EXPECT_DOUBLE_EQ(parseNumber("1e3"), 1000.0);
     EXPECT_DOUBLE_EQ(parseNumber(".5"), 0.5);
-    for (const char* bad : {"", "   ", "abc", "RGB(230 * Rnd, 230 * Rnd, 230 * Rnd)", "1,5", "0x10", "inf", "nan", "12a", "--1"})
+    for (const char* bad :
+         {"", "   ", "abc", "RGB(230 * Rnd, 230 * Rnd, 230 * Rnd)", "1,5", "0x10", "inf", "nan", "12a", "--1"})
         EXPECT_THROW(parseNumber(QString::fromUtf8(bad)), StepFailure) << bad;
 }
 

@@ -22,16 +22,16 @@ namespace {
 // refused by the tick, so that design keeps the mode of the one before), and
 // a width text that is not a number (the width before stays).
 const std::array<const char*, 11> kWidths = {"1", "2", "5", "9", "13", "20", "abc", "30", "47", "60", "90"};
-const std::array<const char*, 17> kModes = {"0", "1", "2", "3", "4", "5", "6", "7", "8",
+const std::array<const char*, 17> kModes = {"0", "1",  "2",  "3",  "4",  "5",  "6",  "7", "8",
                                             "9", "10", "12", "13", "14", "15", "16", "13"};
 
 struct Window {
     explicit Window(int category, std::uint32_t seed)
-        : host(test::FakeDesignHost::categoryWindow(category)), random(seed),
-          recorder(random, host, clock), tick(recipeForCategory(category), surface, recorder.random(),
-                                              recorder.host(), recorder.clock())
-    {
-    }
+        : host(test::FakeDesignHost::categoryWindow(category)),
+          random(seed),
+          recorder(random, host, clock),
+          tick(recipeForCategory(category), surface, recorder.random(), recorder.host(), recorder.clock())
+    {}
     DesignRecord draw()
     {
         recorder.begin(surface, tick.designCount());
@@ -47,7 +47,7 @@ struct Window {
     DesignTick tick;
 };
 
-} // namespace
+}   // namespace
 
 TEST(DesignHistory, RedrawnDesignEqualsTheFirstDrawingInEveryCategoryWidthAndMode)
 {

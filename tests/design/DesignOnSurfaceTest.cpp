@@ -5,10 +5,10 @@
 
 #include "DesignTestSupport.h"
 #include "Fakes.h"
-#include "drawing/StarPolygon.h"
-#include "engine/RasterSurface.h"
 #include "core/Random.h"
 #include "design/TickRules.h"
+#include "drawing/StarPolygon.h"
+#include "engine/RasterSurface.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ int countColour(const QImage& img, const QRect& area, Rgb colour)
     return n;
 }
 
-} // namespace
+}   // namespace
 
 TEST(DesignOnSurface, BackgroundStarsRingsAndSerialLineShowWhereTheRecipePutsThem)
 {
@@ -72,7 +72,7 @@ TEST(DesignOnSurface, BackgroundStarsRingsAndSerialLineShowWhereTheRecipePutsThe
 
     // Serial line across the top; the three rings in the lower half and over the centre.
     EXPECT_GT(countColour(img, QRect(40, 0, 500, 30), text), 100);
-    EXPECT_EQ(countColour(img, QRect(0, 40, 857, 60), text), 0);   // nothing between the line and the stars
+    EXPECT_EQ(countColour(img, QRect(0, 40, 857, 60), text), 0);        // nothing between the line and the stars
     EXPECT_GT(countColour(img, QRect(200, 480, 457, 80), text), 100);   // ring 1 top at 0.6 of the height
     EXPECT_GT(countColour(img, QRect(250, 650, 357, 80), text), 100);   // ring 2 top at 0.8
     EXPECT_GT(countColour(img, QRect(250, 230, 357, 80), text), 100);   // ring 3 over the centre at 0.3

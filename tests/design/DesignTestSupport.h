@@ -40,4 +40,4 @@ public:
     void setDateColor(Rgb colour) override { dateColors.push_back(colour); }
 };
 
-} // namespace lh::test
+}   // namespace lh::test

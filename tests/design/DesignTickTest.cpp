@@ -3,10 +3,10 @@
 #include "DesignTestSupport.h"
 #include "Fakes.h"
 #include "RecordingSurface.h"
-#include "drawing/RotatedText.h"
-#include "drawing/StarPolygon.h"
 #include "core/Random.h"
 #include "design/TickRules.h"
+#include "drawing/RotatedText.h"
+#include "drawing/StarPolygon.h"
 
 #include <gtest/gtest.h>
 
@@ -38,9 +38,9 @@ int countFrom(int i) { return static_cast<int>(roundHalfEven(99.0 * u(i))); }
 struct Rig {
     explicit Rig(int category, std::vector<float> draws = knownSequence())
         : host(category == 1 ? FakeDesignHost::photoWindow() : FakeDesignHost::categoryWindow(category)),
-          random(std::move(draws)), tick(recipeForCategory(category), surface, random, host, clock)
-    {
-    }
+          random(std::move(draws)),
+          tick(recipeForCategory(category), surface, random, host, clock)
+    {}
     std::vector<const RecordingSurface::Call*> texts() const { return surface.callsOf(K::TextOut); }
 
     RecordingSurface surface;
@@ -54,7 +54,12 @@ std::vector<QString> textsOf(const std::vector<const RecordingSurface::Call*>& c
 {
     std::vector<QString> out;
     for (const auto* c : calls)
-        out.push_back(QStringLiteral("%1@%2,%3 r%4 c%5").arg(c->text).arg(c->x).arg(c->y).arg(c->font.escapement).arg(c->foreColor));
+        out.push_back(QStringLiteral("%1@%2,%3 r%4 c%5")
+                          .arg(c->text)
+                          .arg(c->x)
+                          .arg(c->y)
+                          .arg(c->font.escapement)
+                          .arg(c->foreColor));
     return out;
 }
 
@@ -66,17 +71,18 @@ std::vector<std::vector<DevicePoint>> polygonsOf(const RecordingSurface& s)
     return out;
 }
 
-} // namespace
+}   // namespace
 
 TEST(DesignTick, DrawOrderFeedsBackgroundLayersTextColourAndSerialLine)
 {
-    struct Case { int category; std::size_t draws; int background, firstLayer, textColour, serial; };
+    struct Case {
+        int category;
+        std::size_t draws;
+        int background, firstLayer, textColour, serial;
+    };
     const Case cases[] = {
-        {2, 26, 1, 4, 20, 23},
-        {6, 34, 1, 4, 28, 31},
-        {7, 30, 1, 4, 24, 27},
-        {11, 38, 1, 4, 32, 35},
-        {1, 38, 0, 1, 29, 32},   // the photo designer draws no background
+        {2, 26, 1, 4, 20, 23},  {6, 34, 1, 4, 28, 31}, {7, 30, 1, 4, 24, 27},
+        {11, 38, 1, 4, 32, 35}, {1, 38, 0, 1, 29, 32},   // the photo designer draws no background
     };
     for (const Case& c : cases) {
         Rig rig(c.category);
@@ -134,7 +140,8 @@ TEST(DesignTick, CategoriesTwoToFiveDifferOnlyInTheSecondStarsSize)
         const auto a = polygonsOf(two.surface), b = polygonsOf(other.surface);
         const auto la = recipeForCategory(2).layers, lb = recipeForCategory(c).layers;
         // Same outer star, same centre pair; the second star has the same count but another box.
-        const std::size_t outer = drawing::starPolygons(la[0].left, la[0].top, la[0].width, la[0].height, countFrom(4)).size();
+        const std::size_t outer =
+            drawing::starPolygons(la[0].left, la[0].top, la[0].width, la[0].height, countFrom(4)).size();
         const std::size_t second = drawing::starPolygons(1, 1, 1000, 1000, countFrom(8)).size();
         ASSERT_EQ(a.size(), b.size()) << c;
         for (std::size_t i = 0; i < a.size(); ++i) {
@@ -154,30 +161,49 @@ TEST(DesignTick, CategoriesTwoToFiveDifferOnlyInTheSecondStarsSize)
 
 TEST(DesignTick, RingsSitWhereTheRecipePlacesThem)
 {
-    struct Ring { std::int32_t cx, cy, radius; QString text; };
-    struct Case { int category; QString combo6; std::vector<Ring> rings; float size; std::int32_t height; int width = 12855; };
+    struct Ring {
+        std::int32_t cx, cy, radius;
+        QString text;
+    };
+    struct Case {
+        int category;
+        QString combo6;
+        std::vector<Ring> rings;
+        float size;
+        std::int32_t height;
+        int width = 12855;
+    };
     const FakeDesignHost cat = FakeDesignHost::categoryWindow(2);
     const FakeDesignHost photo = FakeDesignHost::photoWindow();
     const Case cases[] = {
-        {2, QString(),
+        {2,
+         QString(),
          {{6428, 12855, 5142, cat.texts[QStringLiteral("Text2")]},
           {6428, 12855, 2571, cat.texts[QStringLiteral("Text3")]},
           {6428, 6428, 2571, cat.texts[QStringLiteral("Text4")]}},
-         20, -27},
-        {1, QStringLiteral("0.2"),
+         20,
+         -27},
+        {1,
+         QStringLiteral("0.2"),
          {{6428, 12855, 4114, photo.texts[QStringLiteral("Combo4")]},
           {6428, 6428, 2571, photo.texts[QStringLiteral("Combo3")]}},
-         30, -40},
-        {1, QStringLiteral(" 0.34"),
+         30,
+         -40},
+        {1,
+         QStringLiteral(" 0.34"),
          {{6428, 12855, 4114, photo.texts[QStringLiteral("Combo4")]},
           {6428, 6428, 4371, photo.texts[QStringLiteral("Combo3")]}},
-         30, -40},
+         30,
+         -40},
         // A surface wider than high: centres follow the width, radii the height.
-        {2, QString(),
+        {2,
+         QString(),
          {{7000, 12855, 5142, cat.texts[QStringLiteral("Text2")]},
           {7000, 12855, 2571, cat.texts[QStringLiteral("Text3")]},
           {7000, 6428, 2571, cat.texts[QStringLiteral("Text4")]}},
-         20, -27, 14000},
+         20,
+         -27,
+         14000},
     };
     for (const Case& c : cases) {
         Rig rig(c.category);
@@ -209,14 +235,15 @@ TEST(DesignTick, RingsSitWhereTheRecipePlacesThem)
 
 TEST(DesignTick, SerialLineText)
 {
-    struct Case { int category; QString expected; };
+    struct Case {
+        int category;
+        QString expected;
+    };
     // Every draw 0.5: 99 * 0.5 = 49.5, RGB(115, 115, 115) = 7566195.
     const Case cases[] = {
-        {2, QStringLiteral("NO: ZRV290535049.57566195")},
-        {6, QStringLiteral("NO: ZRV690535049.57566195")},
+        {2, QStringLiteral("NO: ZRV290535049.57566195")},   {6, QStringLiteral("NO: ZRV690535049.57566195")},
         {10, QStringLiteral("NO: ZRV1012535049.57566195")},   // the window starts with width "12"
-        {11, QStringLiteral("NO: ZRV90535049.57566195")},
-        {1, QStringLiteral("NO: ZRV190835049.57566195")},
+        {11, QStringLiteral("NO: ZRV90535049.57566195")},   {1, QStringLiteral("NO: ZRV190835049.57566195")},
     };
     for (const Case& c : cases) {
         Rig rig(c.category, {0.5f});
@@ -237,8 +264,19 @@ TEST(DesignTick, SerialLineText)
 
 TEST(DesignTick, FailedStepsAreSkippedAndChangeNothingElse)
 {
-    enum class Effect { KeepsWidth, KeepsMode, NoRing, StarCut };
-    struct Case { const char* name; int category; QString control, value; Effect effect; int ring; };
+    enum class Effect {
+        KeepsWidth,
+        KeepsMode,
+        NoRing,
+        StarCut
+    };
+    struct Case {
+        const char* name;
+        int category;
+        QString control, value;
+        Effect effect;
+        int ring;
+    };
     const Case cases[] = {
         {"width abc", 2, QStringLiteral("Combo1"), QStringLiteral("abc"), Effect::KeepsWidth, 0},
         {"width 0", 2, QStringLiteral("Combo1"), QStringLiteral("0"), Effect::KeepsWidth, 0},
@@ -287,7 +325,8 @@ TEST(DesignTick, FailedStepsAreSkippedAndChangeNothingElse)
             const DesignRecipe recipe = recipeForCategory(c.category);
             std::size_t from = 0;
             for (int r = 0; r < c.ring; ++r)
-                from += static_cast<std::size_t>(base.host.texts[recipe.rings[static_cast<std::size_t>(r)].textSource].size());
+                from += static_cast<std::size_t>(
+                    base.host.texts[recipe.rings[static_cast<std::size_t>(r)].textSource].size());
             const auto n = base.host.texts[recipe.rings[static_cast<std::size_t>(c.ring)].textSource].size();
             baseTexts.erase(baseTexts.begin() + static_cast<std::ptrdiff_t>(from),
                             baseTexts.begin() + static_cast<std::ptrdiff_t>(from + static_cast<std::size_t>(n)));
@@ -305,7 +344,13 @@ TEST(DesignTick, FailedStepsAreSkippedAndChangeNothingElse)
 
 TEST(DesignTick, HiddenWindowStopsAtTheFirstFailingStep)
 {
-    struct Case { const char* name; QString control, value; bool failStar; std::size_t draws; std::size_t polygons; };
+    struct Case {
+        const char* name;
+        QString control, value;
+        bool failStar;
+        std::size_t draws;
+        std::size_t polygons;
+    };
     const Case cases[] = {
         {"width abc", QStringLiteral("Combo1"), QStringLiteral("abc"), false, 3, 0},
         {"mode 0", QStringLiteral("Combo2"), QStringLiteral("0"), false, 3, 0},
@@ -368,7 +413,11 @@ TEST(DesignTick, CountsDesignsInLabel11)
 
 TEST(DesignTick, PhotoBackgroundComesFromTheSetting)
 {
-    struct Case { QString text; bool applied; Rgb colour; };
+    struct Case {
+        QString text;
+        bool applied;
+        Rgb colour;
+    };
     const Case cases[] = {
         {QStringLiteral("255"), true, 255},
         {QStringLiteral(" 65280 "), true, 65280},
@@ -399,7 +448,11 @@ TEST(DesignTick, PhotoBackgroundComesFromTheSetting)
 
 TEST(DesignTick, PreviewsAndFontSteps)
 {
-    struct Case { int category; std::vector<int> previews; float size; };
+    struct Case {
+        int category;
+        std::vector<int> previews;
+        float size;
+    };
     const Case cases[] = {{2, {1, 2, 3, 4, 5}, 20}, {9, {1, 2, 3, 4, 5}, 20}, {11, {}, 20}, {1, {}, 30}};
     for (const Case& c : cases) {
         Rig rig(c.category);

@@ -66,8 +66,10 @@ TEST(Recipes, CategoryAndPhotoRingsDiffer)
         EXPECT_EQ(r.background, Background::RandomDraw) << c;
         EXPECT_EQ(r.categorySource, QStringLiteral("Label7")) << c;
         ASSERT_EQ(r.rings.size(), 3u) << c;
-        const struct { const char* source; double cy, radius; } rings[] = {
-            {"Text2", 1.0, 0.4}, {"Text3", 1.0, 0.2}, {"Text4", 0.5, 0.2}};
+        const struct {
+            const char* source;
+            double cy, radius;
+        } rings[] = {{"Text2", 1.0, 0.4}, {"Text3", 1.0, 0.2}, {"Text4", 0.5, 0.2}};
         for (std::size_t i = 0; i < 3; ++i) {
             EXPECT_EQ(r.rings[i].textSource, QString::fromLatin1(rings[i].source));
             EXPECT_EQ(r.rings[i].centreXFactor, 0.5);

@@ -172,15 +172,15 @@ TEST_F(CategoryWindowTest, PausedWindowStepsThroughItsDesignsAndResumesAsIfItHad
     const struct Step {
         int delta;
         bool moves;
-        int shown;              // design on show afterwards, 0-based
-        const char* caption;    // suffix of the window caption while stepping
-        const char* count;      // Label11
+        int shown;             // design on show afterwards, 0-based
+        const char* caption;   // suffix of the window caption while stepping
+        const char* count;     // Label11
     } steps[] = {
         {-1, true, 2, " [历史 3/4]", "3"},
         {-2, true, 0, " [历史 1/4]", "1"},
         {-1, false, 0, " [历史 1/4]", "1"},   // nothing before the first design
         {+2, true, 2, " [历史 3/4]", "3"},
-        {+1, true, 3, "", "4"},               // the newest design ends the stepping
+        {+1, true, 3, "", "4"},   // the newest design ends the stepping
         {+1, false, 3, "", "4"},
         {-3, true, 0, " [历史 1/4]", "1"},
     };
@@ -249,7 +249,10 @@ TEST_F(CategoryWindowTest, TestStripDrawsAStarFromItsCountAndOnlyClearsOnBadText
     child<QCheckBox>(w.get(), "Check2")->setChecked(false);
     auto* count = child<QLineEdit>(w.get(), "Text1");
     EXPECT_EQ(count->text(), QStringLiteral("5"));
-    const struct { const char* text; bool draws; } cases[] = {
+    const struct {
+        const char* text;
+        bool draws;
+    } cases[] = {
         {"5", true}, {" 7 ", true}, {"2", true}, {"abc", false}, {"40000", false}, {"", false},
     };
     for (const auto& c : cases) {
@@ -293,8 +296,14 @@ TEST_F(CategoryWindowTest, ShortcutsAndCategoryButtonsNavigateAndToolsBelongToTh
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     QTest::mouseClick(child(w.get(), "Command12"), Qt::LeftButton);
-    const struct { Qt::Key key; int category; } keys[] = {
-        {Qt::Key_1, 1}, {Qt::Key_2, 2}, {Qt::Key_9, 9}, {Qt::Key_0, 10},
+    const struct {
+        Qt::Key key;
+        int category;
+    } keys[] = {
+        {Qt::Key_1, 1},
+        {Qt::Key_2, 2},
+        {Qt::Key_9, 9},
+        {Qt::Key_0, 10},
     };
     for (const auto& k : keys)
         QTest::keyClick(w.get(), k.key, Qt::ControlModifier);
@@ -347,7 +356,8 @@ TEST_F(SaveDesignTest, NewNameGetsTheSurfaceAsABitmapUnderTheNameAsTyped)
     const QImage saved = lh::loadPicture(path("design"));
     EXPECT_EQ(bytes(path("design")).mid(0, 2), QByteArray("BM"));
     EXPECT_EQ(saved.size(), QSize(857, 857));
-    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), window->surface().image().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
+              window->surface().image().convertToFormat(QImage::Format_RGB32));
     // The dialog starts with the name chosen last on this window.
     EXPECT_EQ(window->Command2_Click(), SaveOutcome::Cancelled);
     EXPECT_EQ(files.saveCalls[1].directory, path("design"));
@@ -397,4 +407,4 @@ TEST_F(SaveDesignTest, SavingDoesNotPauseTheWindow)
     EXPECT_TRUE(child<QTimer>(window.get(), "Timer1")->isActive());
 }
 
-} // namespace
+}   // namespace

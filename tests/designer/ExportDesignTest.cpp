@@ -82,7 +82,7 @@ Difference compare(const QImage& a, const QImage& b)
     return {sum / (3 * pixels), far / pixels};
 }
 
-} // namespace
+}   // namespace
 
 TEST(ExportDesign, ScaleOneIsTheSurfacePixelForPixelAndLargerScalesShrinkBackToIt)
 {
@@ -99,9 +99,8 @@ TEST(ExportDesign, ScaleOneIsTheSurfacePixelForPixelAndLargerScalesShrinkBackToI
         for (int scale : {2, 4}) {
             const QImage big = renderDesign(recipe, drawn.record, scale, std::nullopt);
             ASSERT_EQ(big.size(), QSize(kDesignPixels * scale, kDesignPixels * scale));
-            const Difference d =
-                compare(big.scaled(kDesignPixels, kDesignPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
-                        drawn.image);
+            const Difference d = compare(
+                big.scaled(kDesignPixels, kDesignPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), drawn.image);
             // Edges of pens and glyphs fall a little differently at every
             // scale; the design is the same: a mean channel difference under
             // 6 of 255 and under 4 % of pixels off by more than 96 (measured:

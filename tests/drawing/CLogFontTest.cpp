@@ -16,19 +16,25 @@ FontDescription arial(double size = 30, std::int16_t charset = 0)
     f.charset = charset;
     return f;
 }
-} // namespace
+}   // namespace
 
 TEST(RotatedFontRecord, FieldsFromFontAndAngle)
 {
-    struct Case { double size; std::int16_t charset; float rotation; std::int32_t height, escapement; int charSet, outPrecision; };
+    struct Case {
+        double size;
+        std::int16_t charset;
+        float rotation;
+        std::int32_t height, escapement;
+        int charSet, outPrecision;
+    };
     const Case cases[] = {
         {30, 0, 0, -40, 0, 0, 0},
         {10.5, 0, 0, -14, 0, 0, 0},
-        {30, 255, 90, -40, 900, 0, 7},      // OEM set becomes ANSI when turned
-        {30, 255, 360, -40, 3600, 255, 0},  // a whole turn is horizontal
+        {30, 255, 90, -40, 900, 0, 7},       // OEM set becomes ANSI when turned
+        {30, 255, 360, -40, 3600, 255, 0},   // a whole turn is horizontal
         {30, 255, -360, -40, -3600, 255, 0},
         {30, 134, 12.34f, -40, 123, 134, 7},
-        {30, 255, 0.4f, -40, 4, 255, 0},    // rounds to 0 degrees: not turned
+        {30, 255, 0.4f, -40, 4, 255, 0},   // rounds to 0 degrees: not turned
         {30, 255, -45, -40, -450, 0, 7},
     };
     for (const Case& c : cases) {

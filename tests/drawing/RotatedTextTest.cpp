@@ -27,18 +27,19 @@ TextMeasure fixedWidth(float w)
 {
     return [w](const QString& s) { return w * static_cast<float>(s.size()); };
 }
-} // namespace
+}   // namespace
 
 TEST(RotatedTextFont, HeightWeightAndEscapement)
 {
-    struct Case { std::int16_t angle; float size; bool bold; std::int32_t height, weight, escapement; };
+    struct Case {
+        std::int16_t angle;
+        float size;
+        bool bold;
+        std::int32_t height, weight, escapement;
+    };
     const Case cases[] = {
-        {0, 18, true, -24, 800, 0},
-        {0, 20, false, -27, 400, 0},
-        {360, 20, true, -27, 800, 3600},
-        {-90, 30, true, -40, 800, -900},
-        {3276, 10, false, -13, 400, 32760},
-        {-3276, 10, false, -13, 400, -32760},
+        {0, 18, true, -24, 800, 0},      {0, 20, false, -27, 400, 0},        {360, 20, true, -27, 800, 3600},
+        {-90, 30, true, -40, 800, -900}, {3276, 10, false, -13, 400, 32760}, {-3276, 10, false, -13, 400, -32760},
     };
     for (const Case& c : cases) {
         const LogFontRecord r = rotatedTextFont(c.angle, QStringLiteral("arial"), c.size, c.bold, 15);
@@ -92,7 +93,9 @@ TEST(DrawRotatedText, BadAngleFailsBeforeAnythingChanges)
 
 TEST(TextRingLayout, ArcPerDegreeFromTheRadius)
 {
-    struct Case { std::int32_t radius, d; };
+    struct Case {
+        std::int32_t radius, d;
+    };
     const Case cases[] = {{2571, 45}, {5142, 90}, {4371, 76}, {29, 1}, {28, 0}, {0, 0}};
     for (const Case& c : cases) {
         const RingLayout l = layoutTextRing(fixedWidth(200), QStringLiteral("ab"), 6000, 6000, c.radius, 0);
@@ -108,11 +111,16 @@ TEST(TextRingLayout, ArcPerDegreeFromTheRadius)
 
 TEST(TextRingLayout, CentredStartFloorsHalfTheTextAngle)
 {
-    struct Case { QString text; float charWidth; std::int32_t radius; double start; };
+    struct Case {
+        QString text;
+        float charWidth;
+        std::int32_t radius;
+        double start;
+    };
     const Case cases[] = {
-        {QString(25, u'a'), 200, 5142, 332},   // 5000 twips at d = 90: floor(360 - 27.77)
-        {QStringLiteral("w"), 300, 2571, 356}, // floor(360 - 300 / 90)
-        {QString(), 200, 2571, 360},           // empty text: start 360, nothing placed
+        {QString(25, u'a'), 200, 5142, 332},     // 5000 twips at d = 90: floor(360 - 27.77)
+        {QStringLiteral("w"), 300, 2571, 356},   // floor(360 - 300 / 90)
+        {QString(), 200, 2571, 360},             // empty text: start 360, nothing placed
     };
     for (const Case& c : cases) {
         const RingLayout l = layoutTextRing(fixedWidth(c.charWidth), c.text, 0, 0, c.radius, -1);

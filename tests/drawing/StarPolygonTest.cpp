@@ -13,10 +13,13 @@ using Polys = std::vector<std::vector<DevicePoint>>;
 
 TEST(PointOnEllipse, CompassPointsGoClockwiseFromTheTop)
 {
-    struct Case { double angle; std::int32_t x, y; };
+    struct Case {
+        double angle;
+        std::int32_t x, y;
+    };
     const Case cases[] = {
-        {0, 6450, 1450}, {90, 11450, 6450}, {180, 6450, 11450}, {270, 1450, 6450}, {360, 6450, 1450},
-        {-90, 1450, 6450}, {45, 9986, 2914},
+        {0, 6450, 1450},   {90, 11450, 6450}, {180, 6450, 11450}, {270, 1450, 6450},
+        {360, 6450, 1450}, {-90, 1450, 6450}, {45, 9986, 2914},
     };
     for (const Case& c : cases) {
         std::int32_t x = -1, y = -1;
@@ -42,12 +45,15 @@ TEST(PointOnEllipse, ResultBeyond32BitsFails)
 
 TEST(StarShape, CountsDecomposeIntoCompounds)
 {
-    struct Case { int n, b, s, polygons; };
+    struct Case {
+        int n, b, s, polygons;
+    };
     const Case cases[] = {
-        {-7, 3, 1, 1}, {0, 3, 1, 1}, {1, 3, 1, 1}, {2, 3, 1, 1}, {3, 3, 1, 1},
-        {4, 4, 1, 1},   // one square rather than four one-vertex figures
-        {5, 5, 2, 1}, {6, 3, 1, 2}, {7, 7, 3, 1}, {8, 4, 1, 2}, {9, 9, 4, 1}, {10, 5, 2, 2},
-        {12, 3, 1, 4}, {16, 4, 1, 4}, {20, 5, 2, 4}, {24, 3, 1, 8}, {32, 4, 1, 8}, {64, 4, 1, 16},
+        {-7, 3, 1, 1},  {0, 3, 1, 1},    {1, 3, 1, 1},    {2, 3, 1, 1},
+        {3, 3, 1, 1},   {4, 4, 1, 1},   // one square rather than four one-vertex figures
+        {5, 5, 2, 1},   {6, 3, 1, 2},    {7, 7, 3, 1},    {8, 4, 1, 2},
+        {9, 9, 4, 1},   {10, 5, 2, 2},   {12, 3, 1, 4},   {16, 4, 1, 4},
+        {20, 5, 2, 4},  {24, 3, 1, 8},   {32, 4, 1, 8},   {64, 4, 1, 16},
         {96, 3, 1, 32}, {98, 49, 24, 2}, {99, 99, 49, 1}, {32766, 16383, 8191, 2},
     };
     for (const Case& c : cases) {
@@ -60,13 +66,20 @@ TEST(StarShape, CountsDecomposeIntoCompounds)
 
 TEST(StarPolygons, DevicePointsOfKnownBoxes)
 {
-    struct Case { std::int32_t left, top, width, height; int n; Polys expected; };
+    struct Case {
+        std::int32_t left, top, width, height;
+        int n;
+        Polys expected;
+    };
     const Case cases[] = {
         {1450, 1450, 10000, 10000, 5, {{{430, 97}, {626, 700}, {113, 327}, {747, 327}, {234, 700}}}},
         {1200, 1200, 3600, 3600, 5, {{{200, 80}, {271, 297}, {86, 163}, {314, 163}, {129, 297}}}},
-        {1450, 1450, 10000, 10000, 6,
-         {{{430, 97}, {719, 597}, {141, 597}}, {{719, 263}, {430, 763}, {141, 263}}}},
-        {6200, 6200, 500, 500, 8,
+        {1450, 1450, 10000, 10000, 6, {{{430, 97}, {719, 597}, {141, 597}}, {{719, 263}, {430, 763}, {141, 263}}}},
+        {6200,
+         6200,
+         500,
+         500,
+         8,
          {{{430, 413}, {447, 430}, {430, 447}, {413, 430}}, {{442, 418}, {442, 442}, {418, 442}, {418, 418}}}},
         // Odd box: centre (5000, 3000), radii 5000 and 3000 after halves-to-even rounding.
         {0, 0, 10001, 6001, 3, {{{333, 0}, {622, 300}, {45, 300}}}},

@@ -38,7 +38,7 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
 uint32_t u32(const QByteArray& b, int at) { return qFromLittleEndian<uint32_t>(b.constData() + at); }
 uint16_t u16(const QByteArray& b, int at) { return qFromLittleEndian<uint16_t>(b.constData() + at); }
 
-} // namespace
+}   // namespace
 
 TEST(Bmp24Writing, WritesHeaderAndBottomUpPaddedRows)
 {
@@ -71,7 +71,10 @@ TEST(Bmp24Writing, WritesHeaderAndBottomUpPaddedRows)
 TEST(Bmp24Writing, RoundTripsEveryPixelAndTheResolution)
 {
     QTemporaryDir dir;
-    struct Case { int w, h; QImage::Format format; };
+    struct Case {
+        int w, h;
+        QImage::Format format;
+    };
     const Case cases[] = {
         {1, 1, QImage::Format_RGB32},
         {7, 5, QImage::Format_ARGB32},
@@ -216,7 +219,10 @@ TEST(PictureLoading, BadFilesFailWithAReason)
         img.save(&buf, "jpg");
         truncatedJpeg = full.left(40);
     }
-    struct Case { const char* name; QByteArray bytes; };
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
     const Case cases[] = {
         {"garbage.bmp", QByteArray(300, 'x')},
         {"empty.jpg", QByteArray()},
@@ -347,11 +353,8 @@ TEST(PictureLoading, FullPictureLimitFollowsTheMachinesMemory)
     const struct {
         qint64 available, limit;
     } cases[] = {
-        {0, 512 * MB},            // unknown: the fixed limit
-        {8192 * MB, 512 * MB},
-        {1024 * MB, 512 * MB},
-        {600 * MB, 300 * MB},
-        {100 * MB, 50 * MB},
+        {0, 512 * MB},   // unknown: the fixed limit
+        {8192 * MB, 512 * MB}, {1024 * MB, 512 * MB}, {600 * MB, 300 * MB}, {100 * MB, 50 * MB},
     };
     for (const auto& c : cases)
         EXPECT_EQ(fullPictureLimitBytes(c.available), c.limit) << c.available;

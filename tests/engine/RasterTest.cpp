@@ -32,7 +32,8 @@ std::vector<DevicePoint> sharpStar(int n, int cx, int cy, int r)
     int m = 0;
     for (int j = 0; j < n; ++j) {
         const double a = 2 * M_PI * m / n;
-        pts.push_back({cx + static_cast<int>(std::lround(r * std::sin(a))), cy - static_cast<int>(std::lround(r * std::cos(a)))});
+        pts.push_back(
+            {cx + static_cast<int>(std::lround(r * std::sin(a))), cy - static_cast<int>(std::lround(r * std::cos(a)))});
         m = (m + (n - 1) / 2) % n;
     }
     return pts;
@@ -130,21 +131,24 @@ Comparison compare(const QImage& ours, const QImage& qt, const std::vector<char>
     return c;
 }
 
-} // namespace
+}   // namespace
 
 TEST(PenRasterOps, SixteenModesMatchQtPixelForPixel)
 {
     const QImage base = background();
     const Rgb pen = rgb(0x5A, 0xC3, 0x3C);
-    const struct { std::vector<DevicePoint> pts; int width; } shapes[] = {
-        {kFiveStar, 20},                                             // crosses itself
-        {{{430, 97}, {719, 597}, {141, 597}}, 9},                    // plain triangle, odd width
-        {{{200, 200}, {600, 210}, {610, 650}, {190, 640}}, 90},      // wide pen, round joins
-        {sharpStar(99, 430, 430, 333), 90},                          // a design's largest layer
-        {{{-50, 100}, {500, -80}, {900, 900}, {300, 870}}, 30},      // partly outside the image
+    const struct {
+        std::vector<DevicePoint> pts;
+        int width;
+    } shapes[] = {
+        {kFiveStar, 20},                                                     // crosses itself
+        {{{430, 97}, {719, 597}, {141, 597}}, 9},                            // plain triangle, odd width
+        {{{200, 200}, {600, 210}, {610, 650}, {190, 640}}, 90},              // wide pen, round joins
+        {sharpStar(99, 430, 430, 333), 90},                                  // a design's largest layer
+        {{{-50, 100}, {500, -80}, {900, 900}, {300, 870}}, 30},              // partly outside the image
         {{{200, 200}, {200, 200}, {400, 250}, {400, 250}, {300, 500}}, 7},   // repeated points
-        {{{100, 100}, {300, 400}, {100, 100}}, 15},                  // there and back: no inside
-        {{{120, 700}, {700, 640}, {400, 820}}, 2},                   // even width, slanted
+        {{{100, 100}, {300, 400}, {100, 100}}, 15},                          // there and back: no inside
+        {{{120, 700}, {700, 640}, {400, 820}}, 2},                           // even width, slanted
     };
     for (const auto& shape : shapes) {
         const auto mask = coverage(shape.pts, shape.width);
@@ -188,7 +192,11 @@ TEST(PenRasterOps, CrossingOfAnXorStar)
     // cross at about (505, 327).
     const Rgb back = rgb(0x20, 0x40, 0x80);
     const Rgb pen = rgb(0xFF, 0x0F, 0x33);
-    const struct { int width; Rgb expected; const char* why; } cases[] = {
+    const struct {
+        int width;
+        Rgb expected;
+        const char* why;
+    } cases[] = {
         {20, back ^ pen, "a wide outline is one region: the crossing is inverted once"},
         {1, back, "a one-pixel pen draws every edge on its own: two xors restore the pixel"},
     };
@@ -223,7 +231,8 @@ TEST(PenRasterOps, OnePixelPen)
             for (int x = 0; x < kSide; ++x)
                 black += (img.pixel(x, y) & 0xFFFFFF) == 0;
         EXPECT_EQ(black, 800);
-        for (const QPoint p : {QPoint(100, 100), QPoint(300, 100), QPoint(300, 300), QPoint(100, 300), QPoint(200, 100)})
+        for (const QPoint p :
+             {QPoint(100, 100), QPoint(300, 100), QPoint(300, 300), QPoint(100, 300), QPoint(200, 100)})
             EXPECT_EQ(img.pixel(p) & 0xFFFFFF, 0u) << p.x() << "," << p.y();
         const QImage qt = qtStroke(background(), square, 1, 13, 0);
         const QImage ours = ourStroke(background(), square, 1, 13, 0);

@@ -5,11 +5,11 @@
 
 #include <QFontInfo>
 #include <QFontMetricsF>
-#include <functional>
 #include <QGlyphRun>
 #include <QPainter>
 #include <QRawFont>
 #include <QTextLayout>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -49,7 +49,7 @@ LogFontRecord record(const QString& face, int height, int weight, int escapement
     return r;
 }
 
-} // namespace
+}   // namespace
 
 TEST(SurfaceState, StartsAsAWhiteDesignerSurface)
 {
@@ -71,7 +71,10 @@ TEST(SurfaceState, InvalidSettingsFailAndKeepThePreviousValue)
     s.setBackColor(0x102030);
     s.setForeColor(0x405060);
     s.setFontSize(20);
-    const struct { const char* what; std::function<void()> call; } cases[] = {
+    const struct {
+        const char* what;
+        std::function<void()> call;
+    } cases[] = {
         {"width 0", [&] { s.setDrawWidth(0); }},
         {"width -3", [&] { s.setDrawWidth(-3); }},
         {"mode 0", [&] { s.setDrawMode(0); }},
@@ -192,7 +195,10 @@ TEST(SurfaceDirty, CoversEveryChangedPixel)
 
 TEST(Fonts, FacesResolveToInstalledFamilies)
 {
-    const struct { const char* face; const char* family; } cases[] = {
+    const struct {
+        const char* face;
+        const char* family;
+    } cases[] = {
         {"arial", "Liberation Sans"},
         {"Arial", "Liberation Sans"},
         {"宋体", "Noto Serif CJK SC"},
@@ -212,7 +218,10 @@ TEST(Fonts, FacesResolveToInstalledFamilies)
 TEST(Fonts, ChineseCharactersComeFromSimplifiedChineseFaces)
 {
     const QString greeting = QStringLiteral("生日快乐骨");   // 骨 differs between the Chinese and Japanese forms
-    const struct { const char* face; const char* family; } cases[] = {
+    const struct {
+        const char* face;
+        const char* family;
+    } cases[] = {
         {"arial", "Noto Sans CJK SC"},
         {"宋体", "Noto Serif CJK SC"},
     };
@@ -274,7 +283,8 @@ TEST(SurfaceText, MeasuredWidthAgreesWithWhatIsDrawn)
     EXPECT_NEAR(out.right(), printed.right(), 1);
 
     // Widths add up along a text and follow the font.
-    EXPECT_NEAR(s.textWidth(QStringLiteral("HE")), s.textWidth(QStringLiteral("H")) + s.textWidth(QStringLiteral("E")), 0.01);
+    EXPECT_NEAR(s.textWidth(QStringLiteral("HE")), s.textWidth(QStringLiteral("H")) + s.textWidth(QStringLiteral("E")),
+                0.01);
     const float bold = s.textWidth(QStringLiteral("Hello"));
     s.setFontBold(false);
     const float regular = s.textWidth(QStringLiteral("Hello"));
@@ -301,7 +311,11 @@ TEST(SurfaceText, TurnsCounterClockwiseAroundTheCellCorner)
         s.textOut(text, record(QStringLiteral("arial"), -27, 800, escapement));
         return s.image();
     };
-    const struct { int escapement; QRectF box; const char* why; } cases[] = {
+    const struct {
+        int escapement;
+        QRectF box;
+        const char* why;
+    } cases[] = {
         {0, QRectF(ref.x(), ref.y(), advance, cell), "runs right, hangs below the reference point"},
         {900, QRectF(ref.x(), ref.y() - advance, cell, advance), "runs straight up, glyph tops facing left"},
         {1800, QRectF(ref.x() - advance, ref.y() - cell, advance, cell), "upside down, runs left"},
@@ -375,7 +389,14 @@ TEST(SurfaceText, HugeAndFarText)
 {
     RasterSurface s(300, 200);
     s.setForeColor(0);
-    const struct { const char* what; QString text; int height; int escapement; double x, y; bool inks; } cases[] = {
+    const struct {
+        const char* what;
+        QString text;
+        int height;
+        int escapement;
+        double x, y;
+        bool inks;
+    } cases[] = {
         // The middle of the character (its vertical stroke) lies over the surface.
         {"one huge character", QStringLiteral("中"), -4000, 0, -30000, -30000, true},
         {"a huge line", QStringLiteral("蓝禾图案 Lanhe 2026"), -4000, 0, -15000, -15000, true},

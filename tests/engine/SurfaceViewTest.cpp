@@ -1,6 +1,6 @@
 // The canvas widget that shows a surface.
-#include "engine/RasterSurface.h"
 #include "engine/SurfaceView.h"
+#include "engine/RasterSurface.h"
 #include "engine/raster/PenRaster.h"
 
 #include <QLabel>
@@ -51,7 +51,11 @@ TEST(SurfaceView, ReportsMouseReleasesInTwips)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     QSignalSpy spy(&view, &SurfaceView::mouseReleased);
 
-    const struct { Qt::MouseButton button; Qt::KeyboardModifiers mods; QPoint at; } cases[] = {
+    const struct {
+        Qt::MouseButton button;
+        Qt::KeyboardModifiers mods;
+        QPoint at;
+    } cases[] = {
         {Qt::LeftButton, Qt::NoModifier, QPoint(10, 20)},
         {Qt::RightButton, Qt::ShiftModifier, QPoint(856, 0)},
     };

@@ -6,7 +6,10 @@ using namespace lh::forms;
 
 TEST(Twips, BecomePixelsRoundingHalvesToEvenEachSideOnItsOwn)
 {
-    const struct { double twips; int pixels; } cases[] = {
+    const struct {
+        double twips;
+        int pixels;
+    } cases[] = {
         {22, 1}, {-22, -1}, {37, 2}, {38, 3}, {7.5, 0}, {22.5, 2}, {12915, 861}, {1e30, 16777215}, {-1e30, -16777215},
     };
     for (const auto& c : cases)

@@ -17,7 +17,7 @@ namespace {
 
 QString scratchPath;
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

@@ -17,7 +17,7 @@ bool runBuildStep(const QString& target)
     return cmake.waitForFinished(30000) && cmake.exitStatus() == QProcess::NormalExit && cmake.exitCode() == 0;
 }
 
-} // namespace
+}   // namespace
 
 TEST(BuildPasswordFile, WritesTheEmptyPasswordOnlyWhereNoneIs)
 {

@@ -1,5 +1,5 @@
-#include "login/Frmpass.h"
 #include "login/LoginGate.h"
+#include "login/Frmpass.h"
 #include "login/PasswordFile.h"
 
 #include "Fakes.h"
@@ -94,7 +94,7 @@ protected:
     std::vector<bool> freshAtOpening;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(Gate, EmptyEntryOpensWithTheFreshFile)
 {
@@ -118,10 +118,10 @@ TEST_F(Gate, ThreeWrongEntriesEndWithBothMessagesInOrder)
     store("\"ehk\"\r\n");
     EXPECT_EQ(run({enter("1"), enter("12"), enter("1234")}), GateOutcome::Refused);
     EXPECT_EQ(openings, 3);
-    EXPECT_EQ(messages.texts(), (QStringList{QStringLiteral("密码错误，请输入正确密码   "),
-                                             QStringLiteral("密码错误，请输入正确密码   "),
-                                             QStringLiteral("密码错误，请输入正确密码   "),
-                                             QStringLiteral("你无权使用本软件，请与蓝禾联系  ")}));
+    EXPECT_EQ(messages.texts(),
+              (QStringList{QStringLiteral("密码错误，请输入正确密码   "), QStringLiteral("密码错误，请输入正确密码   "),
+                           QStringLiteral("密码错误，请输入正确密码   "),
+                           QStringLiteral("你无权使用本软件，请与蓝禾联系  ")}));
     EXPECT_EQ(titles(), (QStringList{"蓝禾提示", "蓝禾提示", "蓝禾提示", "蓝禾禁告！"}));
     for (const auto& m : messages.messages)
         EXPECT_EQ(m.icon, lh::MessageIcon::Exclamation);
@@ -134,9 +134,9 @@ TEST_F(Gate, WrongThenRightGetsIn)
     EXPECT_EQ(run({enter("321"), changeTo("12", "x", "y") /* opens nothing: old password wrong */, enter("123")}),
               GateOutcome::Granted);
     EXPECT_EQ(openings, 3);
-    EXPECT_EQ(messages.texts(), (QStringList{QStringLiteral("密码错误，请输入正确密码   "),
-                                             QStringLiteral("请先输入原密码！"),
-                                             QStringLiteral("密码错误，请输入正确密码   ")}));
+    EXPECT_EQ(messages.texts(),
+              (QStringList{QStringLiteral("密码错误，请输入正确密码   "), QStringLiteral("请先输入原密码！"),
+                           QStringLiteral("密码错误，请输入正确密码   ")}));
     EXPECT_EQ(freshAtOpening, (std::vector<bool>{true, true, true}));
 }
 
@@ -176,8 +176,8 @@ TEST_F(Gate, PasswordFileProblemsEndBeforeAnyWindow)
          text::kDamagedFile, lh::MessageIcon::Critical},
         {"garbage", [](QTemporaryDir& d) { writeBytes(d.filePath("zrvcom.cct"), QByteArray::fromHex("01020304")); },
          GateOutcome::FileUnreadable, text::kDamagedFile, lh::MessageIcon::Critical},
-        {"cannot be opened", [](QTemporaryDir& d) { QDir(d.path()).mkdir("zrvcom.cct"); },
-         GateOutcome::FileUnreadable, text::kUnreadableFile, lh::MessageIcon::Critical},
+        {"cannot be opened", [](QTemporaryDir& d) { QDir(d.path()).mkdir("zrvcom.cct"); }, GateOutcome::FileUnreadable,
+         text::kUnreadableFile, lh::MessageIcon::Critical},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -201,8 +201,7 @@ TEST_F(Gate, ChangedPasswordIsWrittenAtOnceAndHoldsFromTheNextStart)
     store("\"ehk\"\r\n");
     // The same start goes on with the old password still in Text1.
     EXPECT_EQ(run({changeTo("123", "abcdefghi", "abcdefghi")}), GateOutcome::Granted);
-    EXPECT_EQ(readBytes(passwordPath()).toHex(' '),
-              QByteArray::fromHex("2295989b9ea1a4a7aaad220d0a").toHex(' '));
+    EXPECT_EQ(readBytes(passwordPath()).toHex(' '), QByteArray::fromHex("2295989b9ea1a4a7aaad220d0a").toHex(' '));
     EXPECT_TRUE(messages.messages.empty());
 
     // Next start: the old password is wrong; nine typed characters are cut to
@@ -268,11 +267,11 @@ TEST_F(LoginWindow, OpensInLoginModeWithItsLayout)
         QRect geometry;
         bool shown;
     } controls[] = {
-        {"Label1", {48, 16, 78, 16}, true},    {"Text1", {140, 14, 106, 20}, true},
-        {"Label3", {60, 44, 65, 16}, false},   {"Text2", {140, 42, 105, 19}, false},
-        {"Label4", {58, 72, 69, 15}, false},   {"Text3", {140, 70, 105, 19}, false},
-        {"Label2", {246, 48, 79, 43}, false},  {"Command1", {54, 98, 71, 21}, true},
-        {"Comok", {140, 98, 71, 21}, true},    {"Comca", {226, 98, 72, 21}, true},
+        {"Label1", {48, 16, 78, 16}, true},   {"Text1", {140, 14, 106, 20}, true},
+        {"Label3", {60, 44, 65, 16}, false},  {"Text2", {140, 42, 105, 19}, false},
+        {"Label4", {58, 72, 69, 15}, false},  {"Text3", {140, 70, 105, 19}, false},
+        {"Label2", {246, 48, 79, 43}, false}, {"Command1", {54, 98, 71, 21}, true},
+        {"Comok", {140, 98, 71, 21}, true},   {"Comca", {226, 98, 72, 21}, true},
     };
     for (const auto& c : controls) {
         SCOPED_TRACE(c.name);
@@ -312,7 +311,9 @@ TEST_F(LoginWindow, ChangeFieldsShowTheirColoursAndTheEntryShowsStars)
         QWidget* control;
         QColor colour;
     } inks[] = {
-        {w.Label3, QColor("#FF8000")}, {w.Label4, QColor("#FF8000")}, {w.Label2, QColor("#00C000")},
+        {w.Label3, QColor("#FF8000")},
+        {w.Label4, QColor("#FF8000")},
+        {w.Label2, QColor("#00C000")},
         {w.Text1, QColor("#00FF00")},
     };
     for (const auto& c : inks) {
@@ -422,4 +423,3 @@ TEST_F(LoginWindow, FailedWriteSaysSoAndKeepsTheOldPassword)
     EXPECT_TRUE(w.confirmed());
     EXPECT_EQ(w.grzbpass(), QStringLiteral("123"));
 }
-

@@ -76,4 +76,4 @@ private:
     QString reason_;
 };
 
-} // namespace lh::test
+}   // namespace lh::test

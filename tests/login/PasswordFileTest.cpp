@@ -63,15 +63,14 @@ std::vector<RecordCase> recordCases()
          QStringLiteral("abcdefgh")},
         {"31 tildes", QString(31, QLatin1Char('~')),
          "22 b2b4b6b8babcbe c0c2c4c6c8caccce d0d2d4d6d8dadcde e0e2e4e6e8eaecee 220d0a", QString(8, QLatin1Char('~'))},
-        {"largest shifted codes", descendingTopCodes(31), "22" + QByteArray(62, 'f') + "220d0a",
-         descendingTopCodes(8)},
+        {"largest shifted codes", descendingTopCodes(31), "22" + QByteArray(62, 'f') + "220d0a", descendingTopCodes(8)},
         {"lowest code", latin1Codes({0}), "2234220d0a", latin1Codes({0})},
     };
 }
 
 QByteArray hexBytes(QByteArray hex) { return QByteArray::fromHex(hex.replace(" ", "")); }
 
-} // namespace
+}   // namespace
 
 TEST(PasswordRecord, EncodesToTheStoredBytes)
 {

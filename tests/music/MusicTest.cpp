@@ -25,8 +25,8 @@ QString builtSong()
 // Waits for the player to have played past `ms` milliseconds of the song.
 bool playsPast(QtAudioPlayer& player, qint64 ms)
 {
-    return QTest::qWaitFor([&] { return player.mediaPlayer()->position() > ms || player.failed(); }, 15000) &&
-           !player.failed();
+    return QTest::qWaitFor([&] { return player.mediaPlayer()->position() > ms || player.failed(); }, 15000)
+           && !player.failed();
 }
 
 // Where a player stands, for failure messages.
@@ -46,7 +46,7 @@ bool fails(QtAudioPlayer& player)
     return QTest::qWaitFor([&] { return player.failed(); }, 15000);
 }
 
-} // namespace
+}   // namespace
 
 TEST(QtAudioPlayerTest, PlaysTheSongStopsAndStartsAgainFromTheBeginning)
 {
@@ -100,10 +100,9 @@ TEST(QtAudioPlayerTest, FileThatCannotBePlayedEndsInAnErrorAndTheNextPlayerWorks
         player->play(c.path);
         ASSERT_TRUE(fails(*player)) << "no error reported";
         EXPECT_FALSE(player->isPlaying());
-        const bool invalidMedia =
-            std::any_of(statuses.begin(), statuses.end(), [](const QList<QVariant>& args) {
-                return args.first().value<QMediaPlayer::MediaStatus>() == QMediaPlayer::InvalidMedia;
-            });
+        const bool invalidMedia = std::any_of(statuses.begin(), statuses.end(), [](const QList<QVariant>& args) {
+            return args.first().value<QMediaPlayer::MediaStatus>() == QMediaPlayer::InvalidMedia;
+        });
         EXPECT_TRUE(!errors.isEmpty() || invalidMedia);
         player->stop();
         player.reset();
@@ -116,8 +115,8 @@ TEST(QtAudioPlayerTest, FileThatCannotBePlayedEndsInAnErrorAndTheNextPlayerWorks
         next.play(builtSong());
         const bool played = QTest::qWaitFor(
             [&] {
-                return next.failed() || next.mediaPlayer()->position() > 200 ||
-                       next.mediaPlayer()->mediaStatus() == QMediaPlayer::EndOfMedia;
+                return next.failed() || next.mediaPlayer()->position() > 200
+                       || next.mediaPlayer()->mediaStatus() == QMediaPlayer::EndOfMedia;
             },
             15000);
         EXPECT_TRUE(played && !next.failed()) << describe(next);

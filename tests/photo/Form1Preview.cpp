@@ -6,9 +6,9 @@
 //   --top-speed   press "高速", let designs run for five seconds on screen,
 //                 then draw with the engine alone for five seconds, and print
 //                 both rates and their ratio; then quit.
+#include "core/Random.h"
 #include "photo/Form1.h"
 #include "platform/QtServices.h"
-#include "core/Random.h"
 
 #include "Fakes.h"
 #include "TopSpeed.h"
@@ -20,9 +20,9 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 
-#include <cstdio>
 #include <QScrollBar>
 #include <QTimer>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {

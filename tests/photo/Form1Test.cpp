@@ -1,10 +1,9 @@
 #include "photo/Form1.h"
-#include "designer/DesignerCore.h"
-#include "core/Random.h"
-#include "photo/PhotoSlots.h"
-#include "forms/Controls.h"
 #include "core/Random.h"
 #include "design/TickRules.h"
+#include "designer/DesignerCore.h"
+#include "forms/Controls.h"
+#include "photo/PhotoSlots.h"
 
 #include "ControlText.h"
 #include "Fakes.h"
@@ -30,16 +29,13 @@
 
 namespace {
 
-using lh::photo::Form1;
 using lh::forms::ImageBox;
 using lh::forms::ShapeBox;
+using lh::photo::Form1;
 
 class Form1Test : public ::testing::Test, protected lh::test::FakeServices {
 protected:
-    void SetUp() override
-    {
-        window = std::make_unique<Form1>(services, navigator);
-    }
+    void SetUp() override { window = std::make_unique<Form1>(services, navigator); }
 
     template <typename T = QWidget>
     T* child(const char* name) const
@@ -68,17 +64,32 @@ TEST_F(Form1Test, InitialStateAfterLoad)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("蓝禾艺术照片设计"));
     EXPECT_EQ(window->size(), QSize(1122, 837));
 
-    struct Case { const char* name; const char* text; };
+    struct Case {
+        const char* name;
+        const char* text;
+    };
     const Case captions[] = {
-        {"Check2", "暂停"}, {"Check5", "播放音乐"}, {"Label18", "0度"}, {"Label11", ""},
-        {"Combo1", "90"}, {"Combo2", "8"}, {"Combo6", "0.2"},
+        {"Check2", "暂停"},
+        {"Check5", "播放音乐"},
+        {"Label18", "0度"},
+        {"Label11", ""},
+        {"Combo1", "90"},
+        {"Combo2", "8"},
+        {"Combo6", "0.2"},
         {"Combo3", "★★★★★★★★★   祝您生日快乐   ★★★★★★★★★"},
         {"Combo4", "★★★美好青春 美好回忆★★★"},
         {"Combo5", "我最新的美术图案作品"},
         {"Text6", "RGB(230 * Rnd, 230 * Rnd, 230 * Rnd)"},
-        {"Label8", "第1大类"}, {"Label14", "1"}, {"Label2", "蓝禾艺术照片设计"},
-        {"Label21", "调入照片(正方照片)"}, {"Label23", "用爱温暖人心 用美装点世界"},
-        {"Command31", "替换图1"}, {"Command34", "替换图4"}, {"Command6", "高速"}, {"Command8", "1"}, {"Command17", "10"},
+        {"Label8", "第1大类"},
+        {"Label14", "1"},
+        {"Label2", "蓝禾艺术照片设计"},
+        {"Label21", "调入照片(正方照片)"},
+        {"Label23", "用爱温暖人心 用美装点世界"},
+        {"Command31", "替换图1"},
+        {"Command34", "替换图4"},
+        {"Command6", "高速"},
+        {"Command8", "1"},
+        {"Command17", "10"},
     };
     for (const Case& c : captions)
         EXPECT_EQ(text(c.name), QString::fromUtf8(c.text)) << c.name;
@@ -133,21 +144,17 @@ TEST_F(Form1Test, InitialStateAfterLoad)
 
 TEST_F(Form1Test, ControlsLieWhereTheLayoutPutsThem)
 {
-    struct Case { const char* name; QRect pixels; };
+    struct Case {
+        const char* name;
+        QRect pixels;
+    };
     const Case cases[] = {
-        {"Picture1", {0, 0, 861, 861}},      // 24 pixels below the client area
-        {"Picture4", {862, -4, 257, 259}},
-        {"Image7", {30, 26, 91, 91}},        // in the photo panel
-        {"Command34", {140, 236, 73, 19}},
-        {"Image6", {348, 348, 165, 165}},    // in the surface's inner pixels
-        {"Shape9", {368, 368, 125, 125}},
-        {"Label24", {692, 790, 163, 17}},
-        {"HScroll1", {928, 278, 115, 15}},
-        {"Combo6", {1040, 782, 73, 20}},
-        {"Check2", {876, 444, 53, 17}},
-        {"Label23", {874, 806, 241, 17}},
-        {"Command8", {1064, 588, 33, 33}},
-        {"Command17", {1064, 588, 33, 33}},
+        {"Picture1", {0, 0, 861, 861}},                                        // 24 pixels below the client area
+        {"Picture4", {862, -4, 257, 259}}, {"Image7", {30, 26, 91, 91}},       // in the photo panel
+        {"Command34", {140, 236, 73, 19}}, {"Image6", {348, 348, 165, 165}},   // in the surface's inner pixels
+        {"Shape9", {368, 368, 125, 125}},  {"Label24", {692, 790, 163, 17}},   {"HScroll1", {928, 278, 115, 15}},
+        {"Combo6", {1040, 782, 73, 20}},   {"Check2", {876, 444, 53, 17}},     {"Label23", {874, 806, 241, 17}},
+        {"Command8", {1064, 588, 33, 33}}, {"Command17", {1064, 588, 33, 33}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(child(c.name)->geometry(), c.pixels) << c.name;
@@ -157,8 +164,8 @@ TEST_F(Form1Test, ControlsLieWhereTheLayoutPutsThem)
     // No two visible controls one can operate overlap.
     QList<QWidget*> controls;
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        const bool operable = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
-                              qobject_cast<QScrollBar*>(w) || qobject_cast<ImageBox*>(w);
+        const bool operable = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w)
+                              || qobject_cast<QScrollBar*>(w) || qobject_cast<ImageBox*>(w);
         if (operable && w->isVisibleTo(window.get()) && !w->objectName().isEmpty())
             controls << w;
     }
@@ -167,15 +174,16 @@ TEST_F(Form1Test, ControlsLieWhereTheLayoutPutsThem)
         for (int j = i + 1; j < controls.size(); ++j) {
             const QRect a(controls[i]->mapTo(window.get(), QPoint(0, 0)), controls[i]->size());
             const QRect b(controls[j]->mapTo(window.get(), QPoint(0, 0)), controls[j]->size());
-            EXPECT_FALSE(a.intersects(b)) << controls[i]->objectName().toStdString() << " overlaps "
-                                          << controls[j]->objectName().toStdString();
+            EXPECT_FALSE(a.intersects(b))
+                << controls[i]->objectName().toStdString() << " overlaps " << controls[j]->objectName().toStdString();
         }
 }
 
 TEST_F(Form1Test, SpeedButtonsSetTheIntervalOnlyAndPauseHoldsIt)
 {
     auto* timer1 = child<QTimer>("Timer1");
-    const std::pair<const char*, int> speeds[] = {{"Command5", 1000}, {"Command6", 1}, {"Command7", 6000}, {"Command4", 3000}};
+    const std::pair<const char*, int> speeds[] = {
+        {"Command5", 1000}, {"Command6", 1}, {"Command7", 6000}, {"Command4", 3000}};
     for (const auto& [button, interval] : speeds) {
         click(button);
         EXPECT_EQ(timer1->interval(), interval) << button;
@@ -393,7 +401,8 @@ protected:
 
 lh::Rgb colourOfDraws(const std::vector<float>& v, int first)
 {
-    return lh::rgb(lh::design::randomChannel(v[first]), lh::design::randomChannel(v[first + 1]), lh::design::randomChannel(v[first + 2]));
+    return lh::rgb(lh::design::randomChannel(v[first]), lh::design::randomChannel(v[first + 1]),
+                   lh::design::randomChannel(v[first + 2]));
 }
 
 TEST_F(Form1DrawingTest, DrawsFeedTheDesignInTheirOrder)
@@ -413,20 +422,21 @@ TEST_F(Form1DrawingTest, DrawsFeedTheDesignInTheirOrder)
 
     const auto polygons = surface->callsOf(lh::test::RecordingSurface::Kind::Polygon);
     ASSERT_FALSE(polygons.empty());
-    EXPECT_EQ(polygons.front()->foreColor, colourOfDraws(v, 1));    // draws 2 to 4: the first layer
+    EXPECT_EQ(polygons.front()->foreColor, colourOfDraws(v, 1));   // draws 2 to 4: the first layer
     EXPECT_EQ(polygons.front()->drawWidth, 90);
     EXPECT_EQ(polygons.front()->drawMode, 8);
 
     const auto printed = texts();
     ASSERT_FALSE(printed.empty());
     const auto* serial = printed.back();
-    EXPECT_EQ(serial->text, QStringLiteral("NO: ZRV1908350") + lh::design::singleToText(99.0f * v[31]) +
-                                QString::number(colourOfDraws(v, 32)));
-    EXPECT_EQ(serial->foreColor, colourOfDraws(v, 28));             // draws 29 to 31: the text colour
+    EXPECT_EQ(serial->text, QStringLiteral("NO: ZRV1908350") + lh::design::singleToText(99.0f * v[31])
+                                + QString::number(colourOfDraws(v, 32)));
+    EXPECT_EQ(serial->foreColor, colourOfDraws(v, 28));   // draws 29 to 31: the text colour
     EXPECT_EQ(serial->y, 0.0);
 
-    EXPECT_EQ(child<QLabel>("Label24")->palette().color(QPalette::WindowText),
-              QColor(lh::redOf(colourOfDraws(v, 35)), lh::greenOf(colourOfDraws(v, 35)), lh::blueOf(colourOfDraws(v, 35))));
+    EXPECT_EQ(
+        child<QLabel>("Label24")->palette().color(QPalette::WindowText),
+        QColor(lh::redOf(colourOfDraws(v, 35)), lh::greenOf(colourOfDraws(v, 35)), lh::blueOf(colourOfDraws(v, 35))));
     EXPECT_EQ(text("Label24"), lh::design::generalDateText(clock.value));
 
     window->Timer1_Timer();
@@ -440,7 +450,10 @@ TEST_F(Form1DrawingTest, CentreRingRadiusComesFromCombo6OnEveryTick)
     const QString ring = text("Combo3");
     const auto measure = [this](const QString& t) { return surface->textWidth(t); };
 
-    struct Case { const char* factor; std::int32_t radius; };
+    struct Case {
+        const char* factor;
+        std::int32_t radius;
+    };
     const Case cases[] = {{" 0.34", 4371}, {" 0.27", 3471}, {"0.2", 2571}};
     for (const Case& c : cases) {
         setText("Combo6", QString::fromLatin1(c.factor));
@@ -470,13 +483,14 @@ using Form1SurfaceTest = Form1Test;
 
 TEST_F(Form1SurfaceTest, BackgroundTextSetsTheBackgroundOnlyWhenItIsAColour)
 {
-    struct Case { const char* text; QColor corner; };
+    struct Case {
+        const char* text;
+        QColor corner;
+    };
     const Case cases[] = {
-        {nullptr, QColor(0, 0, 0x40)},       // the initial text is no number
-        {"255", QColor(255, 0, 0)},
-        {"abc", QColor(255, 0, 0)},
-        {"16777216", QColor(255, 0, 0)},
-        {" 65280 ", QColor(0, 255, 0)},
+        {nullptr, QColor(0, 0, 0x40)},   // the initial text is no number
+        {"255", QColor(255, 0, 0)},      {"abc", QColor(255, 0, 0)},
+        {"16777216", QColor(255, 0, 0)}, {" 65280 ", QColor(0, 255, 0)},
     };
     for (const Case& c : cases) {
         if (c.text)
@@ -495,7 +509,10 @@ TEST_F(Form1SurfaceTest, QuickTextRunsAtTheAngleOfTheBar)
     QWidget* canvas = child<lh::SurfaceView>("Picture1")->canvas();
     const QPoint at(430, 430);
 
-    struct Case { int angle; const char* direction; };
+    struct Case {
+        int angle;
+        const char* direction;
+    };
     const Case cases[] = {{0, "right"}, {90, "up"}, {-90, "down"}, {360, "right"}, {-360, "right"}};
     for (const Case& c : cases) {
         child<QScrollBar>("HScroll1")->setValue(c.angle);
@@ -598,7 +615,7 @@ TEST_F(Form1SurfaceTest, FontAndColourDialogsDressTheNextStampsUntilTheNextDesig
     EXPECT_TRUE(s.fontBold());
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(Form1SurfaceTest, SteppingBackTakesTheStampsAwayAndShowsEachDesignsPhoto)
 {

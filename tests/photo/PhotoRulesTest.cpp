@@ -1,6 +1,6 @@
+#include "core/Random.h"
 #include "photo/PhotoSettings.h"
 #include "photo/PhotoSlots.h"
-#include "core/Random.h"
 
 #include "HostilePictures.h"
 
@@ -15,7 +15,11 @@ using namespace lh::photo;
 
 TEST(PhotoCaptions, ElapsedClockAndAngle)
 {
-    struct Case { std::int32_t seconds; const char* minutes; const char* hours; };
+    struct Case {
+        std::int32_t seconds;
+        const char* minutes;
+        const char* hours;
+    };
     const Case cases[] = {
         {0, "00分00秒", "0小时"},
         {59, "00分59秒", "0小时"},
@@ -123,10 +127,29 @@ TEST(PictureFiles, LoadsPicturesAndRefusesEverythingElse)
 
     // A BMP header announcing 60000 x 60000 pixels, with no pixel data.
     QByteArray huge("BM", 2);
-    auto le32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) huge.append(char((v >> (8 * i)) & 0xFF)); };
-    auto le16 = [&](quint16 v) { for (int i = 0; i < 2; ++i) huge.append(char((v >> (8 * i)) & 0xFF)); };
-    le32(54 + 16); le16(0); le16(0); le32(54);
-    le32(40); le32(60000); le32(60000); le16(1); le16(24); le32(0); le32(0); le32(2835); le32(2835); le32(0); le32(0);
+    auto le32 = [&](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            huge.append(char((v >> (8 * i)) & 0xFF));
+    };
+    auto le16 = [&](quint16 v) {
+        for (int i = 0; i < 2; ++i)
+            huge.append(char((v >> (8 * i)) & 0xFF));
+    };
+    le32(54 + 16);
+    le16(0);
+    le16(0);
+    le32(54);
+    le32(40);
+    le32(60000);
+    le32(60000);
+    le16(1);
+    le16(24);
+    le32(0);
+    le32(0);
+    le32(2835);
+    le32(2835);
+    le32(0);
+    le32(0);
     huge.append(QByteArray(16, '\0'));
 
     const auto loadedJpeg = loadPictureFile(jpeg);
@@ -141,7 +164,12 @@ TEST(PictureFiles, LoadsPicturesAndRefusesEverythingElse)
         dir.filePath(QStringLiteral("missing.jpg")),
         write(QStringLiteral("garbage.jpg"), QByteArray(5000, '\x5a')),
         write(QStringLiteral("empty.bmp"), QByteArray()),
-        write(QStringLiteral("truncated.jpg"), [&] { QFile f(jpeg); f.open(QIODevice::ReadOnly); return f.read(40); }()),
+        write(QStringLiteral("truncated.jpg"),
+              [&] {
+                  QFile f(jpeg);
+                  f.open(QIODevice::ReadOnly);
+                  return f.read(40);
+              }()),
         write(QStringLiteral("huge.bmp"), huge),
         write(QStringLiteral("claims.bmp"), lh::test::bmpClaiming(11000, -11000)),
         write(QStringLiteral("bomb.png"), lh::test::pngOfZeros(6000, 6000, 6000)),
@@ -183,4 +211,4 @@ TEST(PhotoSlotsRules, SlotsKeepABoundedCopyOfLargePictures)
     EXPECT_EQ(panel.picture(2).pixelColor(500, 200), QColor(Qt::blue));
 }
 
-} // namespace
+}   // namespace

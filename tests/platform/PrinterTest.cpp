@@ -46,16 +46,19 @@ int pageCount(const QString& pdf)
 // The bounding box of the pixels that are not white paper.
 QRect inkBox(const QImage& page) { return test::inkArea(page, 0xFFFFFF); }
 
-} // namespace
+}   // namespace
 
 TEST(PhysicalSize, FollowsThePicturesResolution)
 {
-    struct Case { int w, h, dpm, deviceDpi; QSize expect; };
+    struct Case {
+        int w, h, dpm, deviceDpi;
+        QSize expect;
+    };
     const Case cases[] = {
-        {96, 48, 3780, 96, {96, 48}},       // 96 dpi on 96 dpi: pixel for pixel
-        {96, 48, 3780, 1200, {1200, 600}},  // one inch wide on a 1200 dpi printer
-        {300, 150, 11811, 600, {600, 300}}, // 300 dpi picture: half an inch
-        {100, 100, 0, 192, {200, 200}},     // no resolution: 96 dpi
+        {96, 48, 3780, 96, {96, 48}},         // 96 dpi on 96 dpi: pixel for pixel
+        {96, 48, 3780, 1200, {1200, 600}},    // one inch wide on a 1200 dpi printer
+        {300, 150, 11811, 600, {600, 300}},   // 300 dpi picture: half an inch
+        {100, 100, 0, 192, {200, 200}},       // no resolution: 96 dpi
     };
     for (const Case& c : cases) {
         QImage img(c.w, c.h, QImage::Format_RGB32);

@@ -4,13 +4,13 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QProgressDialog>
-#include <QSpinBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -36,7 +36,10 @@ void whenModal(std::function<void(T*)> act)
 
 TEST(QtFilter, PipeSeparatedListBecomesQtsForm)
 {
-    struct Case { const char* piped; const char* qt; };
+    struct Case {
+        const char* piped;
+        const char* qt;
+    };
     const Case cases[] = {
         {"All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp",
          "All Files (*);;JPG Files (*.jpg);;GIF Files (*.gif);;BMP Files (*.bmp)"},
@@ -130,8 +133,8 @@ TEST(QtDialogs, OpenDialogShowsTheConvertedFilterAndReturnsTheFile)
         d->selectFile(file);
         QMetaObject::invokeMethod(d, "accept");
     });
-    const auto chosen = files.openFile(nullptr, QStringLiteral("打开"), QStringLiteral("JPG Files (*.jpg)|*.jpg|BMP Files (*.bmp)|*.bmp"),
-                                       dir.path());
+    const auto chosen = files.openFile(nullptr, QStringLiteral("打开"),
+                                       QStringLiteral("JPG Files (*.jpg)|*.jpg|BMP Files (*.bmp)|*.bmp"), dir.path());
     EXPECT_EQ(filters, QStringList({QStringLiteral("JPG Files (*.jpg)"), QStringLiteral("BMP Files (*.bmp)")}));
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, file);
@@ -148,7 +151,7 @@ TEST(QtDialogs, OpenDialogShowsTheConvertedFilterAndReturnsTheFile)
     EXPECT_FALSE(confirms);
 }
 
-} // namespace
+}   // namespace
 
 TEST(QtExportDialogs, OfferTheInitialChoiceAndReturnWhatWasSet)
 {

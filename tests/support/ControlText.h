@@ -26,4 +26,4 @@ inline QString controlText(const QWidget* window, const char* name)
     return {};
 }
 
-} // namespace lh::test
+}   // namespace lh::test

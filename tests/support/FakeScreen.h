@@ -18,4 +18,4 @@ public:
     }
 };
 
-} // namespace lh::test
+}   // namespace lh::test

@@ -22,10 +22,14 @@ class FakeFileDialogs : public FileDialogs {
 public:
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
-    struct Call { QString title, filter, directory; bool askOverwrite = false; };
+    struct Call {
+        QString title, filter, directory;
+        bool askOverwrite = false;
+    };
     std::vector<Call> openCalls, saveCalls;
 
-    std::optional<QString> openFile(QWidget*, const QString& title, const QString& filter, const QString& directory) override
+    std::optional<QString> openFile(QWidget*, const QString& title, const QString& filter,
+                                    const QString& directory) override
     {
         openCalls.push_back({title, filter, directory, false});
         return take(openAnswers);
@@ -79,7 +83,11 @@ public:
 // Records every message; questions are answered from a queue (default No).
 class RecordingMessageBoxes : public MessageBoxes {
 public:
-    struct Message { QString text, title; MessageIcon icon = MessageIcon::Information; bool question = false; };
+    struct Message {
+        QString text, title;
+        MessageIcon icon = MessageIcon::Information;
+        bool question = false;
+    };
     std::vector<Message> messages;
     std::deque<bool> answers;
 
@@ -115,7 +123,11 @@ class MemoryClipboard : public Clipboard {
 public:
     QImage stored;
     int setCount = 0;
-    void setImage(const QImage& image) override { stored = image; ++setCount; }
+    void setImage(const QImage& image) override
+    {
+        stored = image;
+        ++setCount;
+    }
     QImage image() const override { return stored; }
 };
 
@@ -164,7 +176,12 @@ public:
     QString path;
     bool playing = false;
     int plays = 0;
-    void play(const QString& p) override { path = p; playing = true; ++plays; }
+    void play(const QString& p) override
+    {
+        path = p;
+        playing = true;
+        ++plays;
+    }
     void stop() override { playing = false; }
     bool isPlaying() const override { return playing; }
 };
@@ -228,7 +245,7 @@ private:
     }
 };
 
-} // namespace lh::test
+}   // namespace lh::test
 
 #include "forms/Navigator.h"
 
@@ -290,4 +307,4 @@ struct FakeServices {
     PlatformServices services;
 };
 
-} // namespace lh::test
+}   // namespace lh::test

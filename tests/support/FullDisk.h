@@ -79,4 +79,4 @@ private:
     QString reason_;
 };
 
-} // namespace lh::test
+}   // namespace lh::test

@@ -99,4 +99,4 @@ inline QByteArray pngOfZeros(uint32_t w, uint32_t h, uint32_t rows, int colourTy
            + pngChunk("IEND", QByteArray());
 }
 
-} // namespace lh::test
+}   // namespace lh::test

@@ -46,18 +46,22 @@ public:
         Rgb foreColor = 0;
         int drawWidth = 1;
         int drawMode = 13;
-        double x = 0, y = 0;               // CurrentX / CurrentY (twips)
+        double x = 0, y = 0;   // CurrentX / CurrentY (twips)
     };
 
     explicit RecordingSurface(int scaleTwips = 12855) : scaleW_(scaleTwips), scaleH_(scaleTwips) {}
 
     // --- configuration ---
-    float charWidth = 200;                           // twips per character
-    std::function<float(const QString&)> measure;    // overrides charWidth when set
+    float charWidth = 200;                          // twips per character
+    std::function<float(const QString&)> measure;   // overrides charWidth when set
     // Makes polygon() throw on its n-th call (1-based; 0 = never), to test
     // how callers survive a failing drawing call.
     int failPolygonAt = 0;
-    void setScale(int w, int h) { scaleW_ = w; scaleH_ = h; }
+    void setScale(int w, int h)
+    {
+        scaleW_ = w;
+        scaleH_ = h;
+    }
 
     // --- what happened ---
     std::vector<Call> calls;
@@ -71,7 +75,12 @@ public:
                 out.push_back(&c);
         return out;
     }
-    void reset() { calls.clear(); textWidthCalls = 0; polygonCount_ = 0; }
+    void reset()
+    {
+        calls.clear();
+        textWidthCalls = 0;
+        polygonCount_ = 0;
+    }
 
     // --- Surface ---
     Rgb backColor() const override { return back_; }
@@ -107,11 +116,23 @@ public:
         record(Kind::DrawMode).value = mode;
     }
     QString fontName() const override { return fontName_; }
-    void setFontName(const QString& face) override { fontName_ = face; record(Kind::FontName).text = face; }
+    void setFontName(const QString& face) override
+    {
+        fontName_ = face;
+        record(Kind::FontName).text = face;
+    }
     float fontSize() const override { return fontSize_; }
-    void setFontSize(float points) override { fontSize_ = points; record(Kind::FontSize).size = points; }
+    void setFontSize(float points) override
+    {
+        fontSize_ = points;
+        record(Kind::FontSize).size = points;
+    }
     bool fontBold() const override { return bold_; }
-    void setFontBold(bool bold) override { bold_ = bold; record(Kind::FontBold).value = bold ? 1 : 0; }
+    void setFontBold(bool bold) override
+    {
+        bold_ = bold;
+        record(Kind::FontBold).value = bold ? 1 : 0;
+    }
     double currentX() const override { return x_; }
     double currentY() const override { return y_; }
     void setCurrentX(double twips) override { x_ = twips; }
@@ -193,4 +214,4 @@ private:
     int polygonCount_ = 0;
 };
 
-} // namespace lh::test
+}   // namespace lh::test

@@ -44,4 +44,4 @@ inline QRect inkArea(const QImage& img, QRgb background)
     return box;
 }
 
-} // namespace lh::test
+}   // namespace lh::test

@@ -42,4 +42,4 @@ inline void measureTopSpeed(QWidget& window, designer::DesignerCore& core, const
     });
 }
 
-} // namespace lh::test
+}   // namespace lh::test

@@ -1,9 +1,9 @@
 // Cutting a paused design out of the main window on a real X display, with
 // real pointer input from outside the program (xdotool).
 
+#include "core/Random.h"
 #include "photo/Form1.h"
 #include "platform/QtClipboard.h"
-#include "core/Random.h"
 #include "platform/ScreenGrabbers.h"
 #include "tools/Form20.h"
 #include "tools/PictureBox.h"
@@ -27,7 +27,7 @@ namespace {
 
 using test::xdotool;
 
-} // namespace
+}   // namespace
 
 TEST(CaptureFromMainWindow, DragOverAPausedDesignCutsExactlyWhatTheScreenShows)
 {

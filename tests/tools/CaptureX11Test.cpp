@@ -4,10 +4,10 @@
 #include "engine/PictureFiles.h"
 #include "platform/QtClipboard.h"
 #include "platform/ScreenGrabbers.h"
+#include "platform/WindowPlacement.h"
 #include "tools/Form20.h"
 #include "tools/Form40.h"
 #include "tools/Lhtdy.h"
-#include "platform/WindowPlacement.h"
 #include "tools/PictureBox.h"
 
 #include <QAction>
@@ -35,9 +35,7 @@ namespace {
 
 class PatternWindow : public QWidget {
 public:
-    explicit PatternWindow(QImage pic)
-        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
-        , pic_(std::move(pic))
+    explicit PatternWindow(QImage pic) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), pic_(std::move(pic))
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
@@ -126,14 +124,14 @@ struct X11Rig : ::testing::Test {
     }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(X11Rig, DragFromBottomRightToTopLeftCopiesTheScreenPixels)
 {
     form->mnuFileSnap()->trigger();
     ASSERT_TRUE(form->SnapArmed());
-    ASSERT_TRUE(xdotool({"mousemove", "800", "250", "mousedown", "1", "mousemove", "720", "200", "mousemove",
-                         "650", "150", "mouseup", "1"}));
+    ASSERT_TRUE(xdotool({"mousemove", "800", "250", "mousedown", "1", "mousemove", "720", "200", "mousemove", "650",
+                         "150", "mouseup", "1"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->state() == Form20::State::Captured; }, 10000));
 
     // Window (600, 100); the rectangle (650, 150)-(800, 250), the anchor pixel excluded.
@@ -151,8 +149,8 @@ TEST_F(X11Rig, WhileTheButtonIsHeldTheScreenShowsTheInvertedFrameOverTheHeldPict
 {
     const QImage before = desktop();
     form->mnuFileSnap()->trigger();
-    ASSERT_TRUE(xdotool({"mousemove", "620", "120", "mousedown", "1", "mousemove", "700", "180", "mousemove",
-                         "880", "280"}));
+    ASSERT_TRUE(
+        xdotool({"mousemove", "620", "120", "mousedown", "1", "mousemove", "700", "180", "mousemove", "880", "280"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->overlay() && form->overlay()->isVisible(); }, 5000));
     // The program keeps running underneath: the window below changes its picture.
     const QImage old = target->pic_;

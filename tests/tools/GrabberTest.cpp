@@ -40,16 +40,16 @@ QImage patterned(int w, int h, int seed = 0)
     return img;
 }
 
-} // namespace
+}   // namespace
 
 TEST(GrabberClamp, EdgesBeyondTheScreenComeBackToIt)
 {
-    struct Case { EdgeRect in, out; };
+    struct Case {
+        EdgeRect in, out;
+    };
     const Case cases[] = {
-        {{10, 20, 300, 200}, {10, 20, 300, 200}},
-        {{-40, -7, 300, 200}, {0, 0, 300, 200}},
-        {{1500, 900, 1700, 1100}, {1500, 900, 1600, 1000}},
-        {{-10, -10, 1700, 1100}, {0, 0, 1600, 1000}},
+        {{10, 20, 300, 200}, {10, 20, 300, 200}},           {{-40, -7, 300, 200}, {0, 0, 300, 200}},
+        {{1500, 900, 1700, 1100}, {1500, 900, 1600, 1000}}, {{-10, -10, 1700, 1100}, {0, 0, 1600, 1000}},
         {{1700, 50, 1800, 80}, {1700, 50, 1600, 80}},   // wholly off to the right: nothing left of it
     };
     for (const Case& c : cases)
@@ -58,15 +58,20 @@ TEST(GrabberClamp, EdgesBeyondTheScreenComeBackToIt)
 
 TEST(GrabberScrollBars, ShownWhereThePictureIsLargerWithSixteenBitMaximumAndSteps)
 {
-    struct Case { double view, picture; bool visible; std::optional<int> maximum; int large; };
+    struct Case {
+        double view, picture;
+        bool visible;
+        std::optional<int> maximum;
+        int large;
+    };
     const Case cases[] = {
-        {5235, 3825, false, std::nullopt, 0},      // the picture fits: no bar
-        {5235, 5235, true, 60, 1745},              // as large as the viewport: a bar of 60 twips
+        {5235, 3825, false, std::nullopt, 0},   // the picture fits: no bar
+        {5235, 5235, true, 60, 1745},           // as large as the viewport: a bar of 60 twips
         {5235, 15000, true, 9825, 1745},
-        {5235, 5235 + 32707, true, 32767, 1745},   // the largest maximum a bar holds
+        {5235, 5235 + 32707, true, 32767, 1745},          // the largest maximum a bar holds
         {5235, 5235 + 32708, true, std::nullopt, 1745},   // beyond: the bar keeps its previous maximum
-        {2, 900, true, 958, 15},                  // a large step of 0 takes the small step
-        {100000, 200000, true, std::nullopt, 15}, // a large step beyond 16 bits too
+        {2, 900, true, 958, 15},                          // a large step of 0 takes the small step
+        {100000, 200000, true, std::nullopt, 15},         // a large step beyond 16 bits too
     };
     for (const Case& c : cases) {
         const ScrollSetup s = scrollBarFor(c.view, c.picture, 15);
@@ -167,7 +172,7 @@ struct GrabberRig : ::testing::Test {
     }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(GrabberRig, OpensCentredWithItsControlsAndNoBars)
 {
@@ -253,7 +258,10 @@ TEST_F(GrabberRig, ATickMarksTheWindowWithAnInvertedFrameAndTheReleaseGrabsItsPi
 TEST_F(GrabberRig, AWindowPartlyOffTheScreenIsGrabbedWithinIt)
 {
     const QSize desk = virtualDesktopDeviceRect().size();
-    struct Case { QRect window; QRect grabbed; };
+    struct Case {
+        QRect window;
+        QRect grabbed;
+    };
     const Case cases[] = {
         {QRect(-40, -30, 200, 100), QRect(0, 0, 160, 70)},
         {QRect(desk.width() - 50, desk.height() - 20, 200, 100), QRect(desk.width() - 50, desk.height() - 20, 50, 20)},

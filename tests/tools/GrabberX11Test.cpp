@@ -4,10 +4,10 @@
 // pixel; then the same under a window manager (openbox) with the grabber
 // minimized while the button is held.
 
+#include "forms/Controls.h"
 #include "platform/ScreenGrabbers.h"
 #include "platform/WindowFinder.h"
 #include "platform/WindowPlacement.h"
-#include "forms/Controls.h"
 #include "tools/FrmMain.h"
 
 #include <QCheckBox>
@@ -61,10 +61,14 @@ QRect windowNamed(const QString& title)
         if (kv.size() != 2)
             continue;
         const int v = kv[1].toInt();
-        if (kv[0] == "X") r.moveLeft(v);
-        if (kv[0] == "Y") r.moveTop(v);
-        if (kv[0] == "WIDTH") r.setWidth(v);
-        if (kv[0] == "HEIGHT") r.setHeight(v);
+        if (kv[0] == "X")
+            r.moveLeft(v);
+        if (kv[0] == "Y")
+            r.moveTop(v);
+        if (kv[0] == "WIDTH")
+            r.setWidth(v);
+        if (kv[0] == "HEIGHT")
+            r.setHeight(v);
     }
     return r;
 }
@@ -99,24 +103,27 @@ protected:
     {
         const QString file = dir.filePath(QStringLiteral("target.png"));
         EXPECT_TRUE(picture.save(file));
-        viewer.start("display", {"-geometry", QStringLiteral("+%1+%2").arg(at.x()).arg(at.y()), "-title",
-                                 "lh-grab-target", file});
+        viewer.start("display",
+                     {"-geometry", QStringLiteral("+%1+%2").arg(at.x()).arg(at.y()), "-title", "lh-grab-target", file});
         EXPECT_TRUE(viewer.waitForStarted(5000));
         // Up, and showing the picture inside its border.
         const std::unique_ptr<WindowFinder> finder = makeWindowFinder(QGuiApplication::platformName());
         const QRect desk = virtualDesktopDeviceRect();
         QRect where;
-        EXPECT_TRUE(QTest::qWaitFor([&] {
-            const QRect outer = windowNamed(QStringLiteral("lh-grab-target"));
-            if (outer.isEmpty())
-                return false;
-            const std::optional<FoundWindow> f = finder->windowAt(outer.intersected(desk).center(), {});
-            where = f ? f->rect : QRect();
-            const QRect visible = where.intersected(desk);
-            return where.size() == picture.size()
-                && screen->grabDesktop().copy(visible).convertToFormat(QImage::Format_RGB32)
-                == picture.copy(visible.translated(-where.topLeft()));
-        }, 15000)) << "viewer at " << where.x() << "," << where.y() << " " << where.width() << "x" << where.height();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                const QRect outer = windowNamed(QStringLiteral("lh-grab-target"));
+                if (outer.isEmpty())
+                    return false;
+                const std::optional<FoundWindow> f = finder->windowAt(outer.intersected(desk).center(), {});
+                where = f ? f->rect : QRect();
+                const QRect visible = where.intersected(desk);
+                return where.size() == picture.size()
+                       && screen->grabDesktop().copy(visible).convertToFormat(QImage::Format_RGB32)
+                              == picture.copy(visible.translated(-where.topLeft()));
+            },
+            15000))
+            << "viewer at " << where.x() << "," << where.y() << " " << where.width() << "x" << where.height();
         return where;
     }
 
@@ -137,21 +144,27 @@ protected:
         ASSERT_TRUE(xdotool({"mousemove", QString::number(handle.x()), QString::number(handle.y()), "mousedown", "1"}));
         ASSERT_TRUE(QTest::qWaitFor([&] { return grabber->grabbing(); }, 5000));
         ASSERT_TRUE(xdotool({"mousemove", QString::number(over.x()), QString::number(over.y())}));
-        ASSERT_TRUE(QTest::qWaitFor([&] {
-            return grabber->found()
-                && QRect(grabber->found()->left, grabber->found()->top, grabber->found()->width(),
-                         grabber->found()->height()) == expectFound;
-        }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return grabber->found()
+                       && QRect(grabber->found()->left, grabber->found()->top, grabber->found()->width(),
+                                grabber->found()->height())
+                              == expectFound;
+            },
+            5000));
         // The frame on the real screen: the top strip shows the picture
         // inverted, the inside is untouched.
         const QImage shown = picture.copy(expectFound.translated(-pictureAt));
         QImage inverted = shown.copy(0, 0, shown.width(), 3);
         inverted.invertPixels();
-        EXPECT_TRUE(QTest::qWaitFor([&] {
-            const QImage now = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
-            return now.copy(expectFound.x(), expectFound.y(), expectFound.width(), 3) == inverted
-                && now.copy(expectFound.adjusted(3, 3, -3, -3)) == shown.copy(3, 3, shown.width() - 6, shown.height() - 6);
-        }, 3000));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                const QImage now = screen->grabDesktop().convertToFormat(QImage::Format_RGB32);
+                return now.copy(expectFound.x(), expectFound.y(), expectFound.width(), 3) == inverted
+                       && now.copy(expectFound.adjusted(3, 3, -3, -3))
+                              == shown.copy(3, 3, shown.width() - 6, shown.height() - 6);
+            },
+            3000));
         ASSERT_TRUE(xdotool({"mouseup", "1"}));
         ASSERT_TRUE(QTest::qWaitFor([&] { return grabber->grabs() == 1; }, 5000));
     }
@@ -168,7 +181,7 @@ protected:
     QProcess windowManager;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(GrabberX11, GrabsExactlyThePixelsOfAnotherProgramsWindow)
 {
@@ -178,9 +191,8 @@ TEST_F(GrabberX11, GrabsExactlyThePixelsOfAnotherProgramsWindow)
     EXPECT_EQ(grabber->picBmp()->picture().convertToFormat(QImage::Format_RGB32), picture);
     EXPECT_EQ(grabber->picBmp()->pos(), QPoint(0, 0));
     // The frame is gone from the screen.
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        return screen->grabDesktop().copy(where).convertToFormat(QImage::Format_RGB32) == picture;
-    }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return screen->grabDesktop().copy(where).convertToFormat(QImage::Format_RGB32) == picture; }, 2000));
     EXPECT_TRUE(messages.messages.empty());
 }
 
@@ -211,10 +223,12 @@ TEST_F(GrabberX11, UnderAWindowManagerTheGrabberHidesWhileHeldAndComesBack)
     ASSERT_TRUE(QTest::qWaitFor([&] { return grabber->grabbing(); }, 5000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return grabber->isMinimized(); }, 5000));
     ASSERT_TRUE(xdotool({"mousemove", QString::number(where.center().x()), QString::number(where.center().y())}));
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return grabber->found() && grabber->found()->width() == where.width()
-            && grabber->found()->left == where.left();
-    }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return grabber->found() && grabber->found()->width() == where.width()
+                   && grabber->found()->left == where.left();
+        },
+        5000));
     // The pointer is still held though the grabber is minimized: the release comes back to it.
     ASSERT_TRUE(xdotool({"mouseup", "1"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return grabber->grabs() == 1; }, 5000));

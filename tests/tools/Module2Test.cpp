@@ -16,11 +16,13 @@ namespace {
 
 QRgb inverted(QRgb c) { return c ^ 0x00FFFFFFu; }
 
-} // namespace
+}   // namespace
 
 TEST(NormalizeRect, OrdersEachPairIndependently)
 {
-    struct Case { SelRect in, out; };
+    struct Case {
+        SelRect in, out;
+    };
     const Case cases[] = {
         {{1, 2, 5, 8}, {1, 2, 5, 8}},
         {{5, 2, 1, 8}, {1, 2, 5, 8}},
@@ -59,7 +61,11 @@ TEST(SelectionFrame, BarsAreOnePixelOnTheInclusiveEdges)
 
 TEST(SelectionFrame, LabelIsCentredWithHalvesToEven)
 {
-    struct Case { SelRect r; int w, h; QPoint expect; };
+    struct Case {
+        SelRect r;
+        int w, h;
+        QPoint expect;
+    };
     const Case cases[] = {
         {{0, 0, 100, 50}, 20, 10, {40, 20}},   // even sums: exact
         {{0, 0, 7, 5}, 2, 2, {2, 2}},          // 2.5 -> 2, 1.5 -> 2

@@ -57,7 +57,11 @@ TEST(Zoom, HugeSizesClampToWhatAWidgetCanBe)
 
 TEST(ButtonRows, ZoomButtonsTouchAndEndTwoHundredTwipsFromTheRight)
 {
-    struct Case { int outer; std::array<int, 4> widths; std::array<int, 4> lefts; };
+    struct Case {
+        int outer;
+        std::array<int, 4> widths;
+        std::array<int, 4> lefts;
+    };
     const Case cases[] = {
         {14700, {1005, 1005, 1005, 1005}, {10480, 11485, 12490, 13495}},
         {24000, {1005, 1005, 1005, 1005}, {19780, 20785, 21790, 22795}},

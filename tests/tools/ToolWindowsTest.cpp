@@ -67,10 +67,7 @@ void drag(QWidget* w, QPoint from, QPoint to)
     mouse(w, QEvent::MouseButtonRelease, to, Qt::LeftButton);
 }
 
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 void resetPointer()
 {
@@ -85,7 +82,7 @@ QString saveFileIn(const QTemporaryDir& dir, const QImage& pic, const char* name
     return path;
 }
 
-} // namespace
+}   // namespace
 
 TEST(Form20Window, OpensWithItsMenuAndAnEmptyPicture)
 {
@@ -131,8 +128,8 @@ TEST(Form20Window, DragUpAndLeftCopiesTheNormalizedRectangleWithoutTheAnchor)
     EXPECT_TRUE(w.overlay()->isVisible());
     const QImage shown = w.overlay()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QRgb under = rig.screen.desktop.pixel(150, 60);
-    EXPECT_EQ(shown.pixel(150, 60), under ^ 0x00FFFFFFu);            // top bar inverted
-    EXPECT_EQ(shown.pixel(150, 59), rig.screen.desktop.pixel(150, 59)); // above it the screen as held
+    EXPECT_EQ(shown.pixel(150, 60), under ^ 0x00FFFFFFu);                 // top bar inverted
+    EXPECT_EQ(shown.pixel(150, 59), rig.screen.desktop.pixel(150, 59));   // above it the screen as held
     mouse(&w, QEvent::MouseButtonRelease, QPoint(100, 60), Qt::LeftButton);
 
     const QImage expect = rig.screen.desktop.copy(100, 60, 140, 100);
@@ -377,8 +374,9 @@ TEST(Form40Window, OpensPicturesAtTheirOwnSizeAndZoomsInQuarters)
     rig.files.openAnswers.push_back(saveFileIn(dir, patterned(400, 300), "photo.png"));
     w.command4()->click();
     ASSERT_EQ(rig.files.openCalls.size(), 1u);
-    EXPECT_EQ(rig.files.openCalls[0].filter,
-              QStringLiteral("All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp"));
+    EXPECT_EQ(
+        rig.files.openCalls[0].filter,
+        QStringLiteral("All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp"));
     EXPECT_EQ(w.imageSize().width, 6000.0f);
     EXPECT_EQ(w.imageSize().height, 4500.0f);
     EXPECT_EQ(w.image1()->geometry(), QRect(2, 2, 400, 300));
@@ -492,8 +490,9 @@ TEST(LhtdyWindow, OpensAPictureAtItsSizeAndPrintsItEveryTime)
     const QImage pic = patterned(900, 700, 9);   // larger than the box at load
     rig.files.openAnswers.push_back(saveFileIn(dir, pic, "saved.png"));
     w.command4()->click();
-    EXPECT_EQ(rig.files.openCalls.at(0).filter,
-              QStringLiteral("All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp"));
+    EXPECT_EQ(
+        rig.files.openCalls.at(0).filter,
+        QStringLiteral("All Files (*.*)|*.*|JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif|BMP Files (*.bmp)|*.bmp"));
     EXPECT_EQ(w.picture1()->size(), QSize(900, 700));
 
     w.command2()->click();

@@ -8,10 +8,10 @@
 // DIR/wallpaper.png (pattern 3 tiled, the canvas dragged a little left),
 // DIR/grabber-marking.png (the top-left of the screen while the grabber marks the
 // wallpaper maker's toolbar) and DIR/grabber.png (the grabber after the grab).
+#include "forms/Controls.h"
 #include "platform/QtPicturePrinter.h"
 #include "platform/QtServices.h"
 #include "platform/ScreenGrabbers.h"
-#include "forms/Controls.h"
 #include "tools/Form30.h"
 #include "tools/FrmMain.h"
 

@@ -1,12 +1,12 @@
 // The wallpaper maker: the tiling and size rules as plain functions, and the
 // window driven as a user would with scripted dialogs and printer.
 
+#include "tools/Wallpaper.h"
 #include "engine/PictureFiles.h"
 #include "forms/Controls.h"
 #include "forms/FormToolkit.h"
 #include "platform/QtPicturePrinter.h"
 #include "tools/Form30.h"
-#include "tools/Wallpaper.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,9 +19,9 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <QProgressDialog>
-#include <QTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -54,16 +54,19 @@ bool tiledFrom(const QImage& canvas, const QImage& cell)
 
 constexpr std::int64_t kPlenty = std::int64_t(16) << 30;
 
-} // namespace
+}   // namespace
 
 TEST(TileGrid, CellsStartEveryCellFromZeroAndTheLastIsCut)
 {
-    struct Case { int extent, cell; std::vector<int> starts; };
+    struct Case {
+        int extent, cell;
+        std::vector<int> starts;
+    };
     const Case cases[] = {
         // The default canvas (43000 twips less a 2-pixel border each side) and cell (382 pixels): 8 columns.
         {2863, 382, {0, 382, 764, 1146, 1528, 1910, 2292, 2674}},
-        {100, 382, {0}},          // narrower than a cell: one cut column
-        {764, 382, {0, 382}},     // an exact fit has no extra column
+        {100, 382, {0}},        // narrower than a cell: one cut column
+        {764, 382, {0, 382}},   // an exact fit has no extra column
         {765, 382, {0, 382, 764}},
         {0, 382, {}},
         {10, 0, {}},
@@ -117,14 +120,20 @@ TEST(TileCanvas, ReportsRowsAndStopsWhenAsked)
 
 TEST(CanvasSize, TextsInTwipsGiveTheInnerSizeOrARefusal)
 {
-    struct Case { const char* width; const char* height; std::int64_t free; CanvasVerdict verdict; QSize inner; };
+    struct Case {
+        const char* width;
+        const char* height;
+        std::int64_t free;
+        CanvasVerdict verdict;
+        QSize inner;
+    };
     const Case cases[] = {
         {"43000", "33000", kPlenty, CanvasVerdict::Ok, {2863, 2196}},
         {" 16000 ", "11000", kPlenty, CanvasVerdict::Ok, {1063, 729}},
-        {"75", "75", kPlenty, CanvasVerdict::Ok, {1, 1}},           // 5 pixels less a 2-pixel border each side
+        {"75", "75", kPlenty, CanvasVerdict::Ok, {1, 1}},   // 5 pixels less a 2-pixel border each side
         {"abc", "33000", kPlenty, CanvasVerdict::NotANumber, {}},
         {"43000", "", kPlenty, CanvasVerdict::NotANumber, {}},
-        {"60", "33000", kPlenty, CanvasVerdict::TooSmall, {}},     // 4 pixels: nothing inside the border
+        {"60", "33000", kPlenty, CanvasVerdict::TooSmall, {}},   // 4 pixels: nothing inside the border
         {"-5000", "33000", kPlenty, CanvasVerdict::TooSmall, {}},
         {"1e300", "33000", kPlenty, CanvasVerdict::TooLarge, {}},
         {"999999999999", "999999999999", kPlenty, CanvasVerdict::TooLarge, {}},
@@ -148,13 +157,17 @@ TEST(CanvasSize, TextsInTwipsGiveTheInnerSizeOrARefusal)
 
 TEST(CanvasDrag, FollowsThePointerAndKeepsAPartInside)
 {
-    struct Case { QPoint start, press, now; QSize canvas; QPoint expected; };
+    struct Case {
+        QPoint start, press, now;
+        QSize canvas;
+        QPoint expected;
+    };
     const QSize area(800, 600);
     const Case cases[] = {
         {{0, 34}, {100, 100}, {150, 80}, {1000, 700}, {50, 14}},
         {{0, 34}, {100, 100}, {-5000, -5000}, {1000, 700}, {16 - 1000, 16 - 700}},   // far up-left: 16 pixels stay
         {{0, 34}, {100, 100}, {5000, 5000}, {1000, 700}, {800 - 16, 600 - 16}},
-        {{0, 0}, {0, 0}, {-100, 0}, {10, 10}, {0, 0}},                               // a tiny canvas stays whole
+        {{0, 0}, {0, 0}, {-100, 0}, {10, 10}, {0, 0}},   // a tiny canvas stays whole
     };
     for (const Case& c : cases)
         EXPECT_EQ(dragCanvasTo(c.start, c.press, c.now, c.canvas, area), c.expected);
@@ -186,7 +199,7 @@ struct WallpaperRig : ::testing::Test {
     }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(WallpaperRig, OpensWithTheToolbarAndTheDefaultTileOverTheTextBoxesSize)
 {
@@ -206,10 +219,14 @@ TEST_F(WallpaperRig, OpensWithTheToolbarAndTheDefaultTileOverTheTextBoxesSize)
     EXPECT_EQ(strip->geometry().topLeft(), QPoint(0, 0));
     EXPECT_EQ(strip->height(), 33);
     EXPECT_EQ(strip->palette().color(QPalette::Window), QColor(0xD7, 0x15, 0x7B));
-    struct Control { const char* name; const char* caption; int left; };
-    const Control controls[] = {{"Command3", "新建", 0},    {"Command4", "打开", 36},   {"Command5", "保存", 70},
-                                {"Command6", "打印", 104},  {"Command7", "缩放", 138},  {"Command8", "剪裁", 172},
-                                {"Command1", "高度", 280},  {"Command2", "宽度", 390},  {"Command9", "壁纸1", 424},
+    struct Control {
+        const char* name;
+        const char* caption;
+        int left;
+    };
+    const Control controls[] = {{"Command3", "新建", 0},     {"Command4", "打开", 36},  {"Command5", "保存", 70},
+                                {"Command6", "打印", 104},   {"Command7", "缩放", 138}, {"Command8", "剪裁", 172},
+                                {"Command1", "高度", 280},   {"Command2", "宽度", 390}, {"Command9", "壁纸1", 424},
                                 {"Command20", "壁纸12", 798}};
     for (const Control& c : controls) {
         auto* b = button(c.name);
@@ -264,7 +281,7 @@ TEST_F(WallpaperRig, AfterOpeningASmallPictureAPatternIsShrunkOnceIntoTheOneCell
 
     button("Command11")->click();   // "壁纸3"
     EXPECT_EQ(canvas(), scaleToCell(w->pattern(3), 100, 80));
-    EXPECT_EQ(w->tile(), pic);      // the tile stays the opened picture
+    EXPECT_EQ(w->tile(), pic);   // the tile stays the opened picture
 }
 
 TEST_F(WallpaperRig, HeightAfterAPatternTilesTheCurrentTileAtTheTextsHeight)
@@ -272,11 +289,11 @@ TEST_F(WallpaperRig, HeightAfterAPatternTilesTheCurrentTileAtTheTextsHeight)
     button("Command13")->click();   // "壁纸5"
     EXPECT_TRUE(tiledFrom(canvas(), scaleToCell(w->pattern(5), 382, 383)));
     text("Text1")->setText(QStringLiteral("15060"));
-    button("Command1")->click();    // "高度"
+    button("Command1")->click();   // "高度"
     EXPECT_EQ(w->canvas()->innerSize(), QSize(2863, 1000));
     EXPECT_TRUE(tiledFrom(canvas(), scaleToCell(w->tile(), 382, 383)));
     text("Text2")->setText(QStringLiteral("7560"));
-    button("Command2")->click();    // "宽度"
+    button("Command2")->click();   // "宽度"
     EXPECT_EQ(w->canvas()->innerSize(), QSize(500, 1000));
     EXPECT_TRUE(fakes.messages.messages.empty());
 }
@@ -284,7 +301,7 @@ TEST_F(WallpaperRig, HeightAfterAPatternTilesTheCurrentTileAtTheTextsHeight)
 TEST_F(WallpaperRig, NewKeepsTheTextBoxesAndHeightBringsTheirHeightBack)
 {
     w->canvas()->move(-300, -200);
-    button("Command3")->click();    // "新建"
+    button("Command3")->click();   // "新建"
     EXPECT_EQ(w->canvas()->pos(), QPoint(0, 34));
     EXPECT_EQ(w->canvas()->innerSize(), QSize(1063, 729));
     EXPECT_EQ(text("Text1")->text(), QStringLiteral("33000"));
@@ -295,12 +312,15 @@ TEST_F(WallpaperRig, NewKeepsTheTextBoxesAndHeightBringsTheirHeightBack)
 
 TEST_F(WallpaperRig, BadOrHugeSizesSayWhyAndLeaveTheCanvasAsItWas)
 {
-    struct Case { const char* box; const char* button; const char* text; const char* says; };
+    struct Case {
+        const char* box;
+        const char* button;
+        const char* text;
+        const char* says;
+    };
     const Case cases[] = {
-        {"Text1", "Command1", "高", "数字"},
-        {"Text2", "Command2", "", "数字"},
-        {"Text1", "Command1", "30", "太小"},
-        {"Text2", "Command2", "999999999999", "内存"},
+        {"Text1", "Command1", "高", "数字"},      {"Text2", "Command2", "", "数字"},
+        {"Text1", "Command1", "30", "太小"},      {"Text2", "Command2", "999999999999", "内存"},
         {"Text1", "Command1", "4500000", "内存"},   // 300000 pixels high: more than this machine is given
     };
     w->setFreeMemory([] { return std::int64_t(1) << 30; });
@@ -329,7 +349,8 @@ TEST_F(WallpaperRig, CancellingTheTilingsProgressLeavesTheCanvasAsItWas)
     // The dialog takes events while the tiling runs: cancel it as a user would.
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("TileProgress")); dialog && dialog->isVisible()) {
+        if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("TileProgress"));
+            dialog && dialog->isVisible()) {
             sawDialog = true;
             dialog->cancel();
         }
@@ -355,7 +376,8 @@ TEST_F(WallpaperRig, CancellingALongSaveLeavesNoFileAndAnOldFileAsItWas)
     bool sawDialog = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("SaveProgress")); dialog && dialog->isVisible()) {
+        if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("SaveProgress"));
+            dialog && dialog->isVisible()) {
             sawDialog = true;
             dialog->cancel();
         }
@@ -504,7 +526,8 @@ TEST_F(WallpaperRig, PrintingAfterTilingPutsTheWallpaperOnAPdfPageAtItsOwnSize)
     for (int y = 0; y < 150; ++y)
         for (int x = 0; x < 200; ++x) {
             const QRgb a = page.pixel(x, y), b = expected.pixel(x, y);
-            const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+            const int d =
+                std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
             differ += d > 0;
             worst = std::max(worst, d);
         }

@@ -19,4 +19,4 @@ inline bool xdotool(const QStringList& args)
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-} // namespace lh::test
+}   // namespace lh::test

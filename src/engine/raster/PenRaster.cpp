@@ -52,10 +52,12 @@ bool clipFarLine(int& x0, int& y0, int& x1, int& y1, int w, int h)
             return q >= 0;
         const double r = q / p;
         if (p < 0) {
-            if (r > t1) return false;
+            if (r > t1)
+                return false;
             t0 = std::max(t0, r);
         } else {
-            if (r < t0) return false;
+            if (r < t0)
+                return false;
             t1 = std::min(t1, r);
         }
         return true;
@@ -70,7 +72,7 @@ bool clipFarLine(int& x0, int& y0, int& x1, int& y1, int w, int h)
     return true;
 }
 
-} // namespace
+}   // namespace
 
 // One edge of a wide outline: the band swept by the pen along the segment
 // a-b plus the round cap at its start a. The caps at the ends come from the
@@ -86,7 +88,7 @@ struct SpanRasterizer::EdgePiece {
     // x = c0 + c1 * y for the lower and upper bounds of each pair.
     double loA0 = 0, loA1 = 0, hiA0 = 0, hiA1 = 0;   // ends (projection 0..len^2)
     double loB0 = 0, loB1 = 0, hiB0 = 0, hiB1 = 0;   // sides (distance within r)
-    double bandTop = kInf, bandBottom = -kInf;        // rows where the band exists
+    double bandTop = kInf, bandBottom = -kInf;       // rows where the band exists
 
     EdgePiece(double ax_, double ay_, double bx, double by, double radius) : ax(ax_), ay(ay_), r(radius)
     {
@@ -103,24 +105,38 @@ struct SpanRasterizer::EdgePiece {
             const double p0 = ax + (ay * dy) / dx, p1 = -dy / dx;
             const double q0 = p0 + len2 / dx;
             if (dx > 0) {
-                loA0 = p0; loA1 = p1; hiA0 = q0; hiA1 = p1;
+                loA0 = p0;
+                loA1 = p1;
+                hiA0 = q0;
+                hiA1 = p1;
             } else {
-                loA0 = q0; loA1 = p1; hiA0 = p0; hiA1 = p1;
+                loA0 = q0;
+                loA1 = p1;
+                hiA0 = p0;
+                hiA1 = p1;
             }
         } else {
-            loA0 = -kInf; hiA0 = kInf;
+            loA0 = -kInf;
+            hiA0 = kInf;
         }
         // Sides: (x - ax) dy - (y - ay) dx in [-rl, rl].
         if (dy != 0) {
             const double p0 = ax - (ay * dx) / dy, p1 = dx / dy;
             const double lo0 = p0 - rl / dy, hi0 = p0 + rl / dy;
             if (dy > 0) {
-                loB0 = lo0; loB1 = p1; hiB0 = hi0; hiB1 = p1;
+                loB0 = lo0;
+                loB1 = p1;
+                hiB0 = hi0;
+                hiB1 = p1;
             } else {
-                loB0 = hi0; loB1 = p1; hiB0 = lo0; hiB1 = p1;
+                loB0 = hi0;
+                loB1 = p1;
+                hiB0 = lo0;
+                hiB1 = p1;
             }
         } else {
-            loB0 = -kInf; hiB0 = kInf;
+            loB0 = -kInf;
+            hiB0 = kInf;
         }
         // The band's corners bound its rows.
         const double ny = std::abs(dx) * r / len;
@@ -144,22 +160,22 @@ std::uint32_t applyRop2(int mode, std::uint32_t pen, std::uint32_t dest)
     const std::uint32_t D = dest & 0xFFFFFFu;
     std::uint32_t r = 0;
     switch (mode) {
-    case 1: r = 0; break;                 // black
-    case 2: r = ~(P | D); break;          // not merge pen
-    case 3: r = D & ~P; break;            // mask not pen
-    case 4: r = ~P; break;                // not copy pen
-    case 5: r = P & ~D; break;            // mask pen not
-    case 6: r = ~D; break;                // not
-    case 7: r = P ^ D; break;             // xor pen
-    case 8: r = ~(P & D); break;          // not mask pen
-    case 9: r = P & D; break;             // mask pen
-    case 10: r = ~(P ^ D); break;         // not xor pen
-    case 11: r = D; break;                // nop
-    case 12: r = D | ~P; break;           // merge not pen
-    case 13: r = P; break;                // copy pen
-    case 14: r = P | ~D; break;           // merge pen not
-    case 15: r = P | D; break;            // merge pen
-    case 16: r = 0xFFFFFFu; break;        // white
+    case 1: r = 0; break;            // black
+    case 2: r = ~(P | D); break;     // not merge pen
+    case 3: r = D & ~P; break;       // mask not pen
+    case 4: r = ~P; break;           // not copy pen
+    case 5: r = P & ~D; break;       // mask pen not
+    case 6: r = ~D; break;           // not
+    case 7: r = P ^ D; break;        // xor pen
+    case 8: r = ~(P & D); break;     // not mask pen
+    case 9: r = P & D; break;        // mask pen
+    case 10: r = ~(P ^ D); break;    // not xor pen
+    case 11: r = D; break;           // nop
+    case 12: r = D | ~P; break;      // merge not pen
+    case 13: r = P; break;           // copy pen
+    case 14: r = P | ~D; break;      // merge pen not
+    case 15: r = P | D; break;       // merge pen
+    case 16: r = 0xFFFFFFu; break;   // white
     default: throw StepFailure("invalid draw mode");
     }
     return r & 0xFFFFFFu;
@@ -182,14 +198,8 @@ void fillAll(const Target& t, std::uint32_t pixel)
 // ceil and floor of values already clamped to [-2^20, 2^20]: shifted to
 // positive numbers, a plain conversion truncates towards the floor.
 constexpr double kShift = 1048576.0;
-inline int floorInt(double v)
-{
-    return static_cast<int>(v + kShift) - static_cast<int>(kShift);
-}
-inline int ceilInt(double v)
-{
-    return static_cast<int>(kShift) - static_cast<int>(kShift - v);
-}
+inline int floorInt(double v) { return static_cast<int>(v + kShift) - static_cast<int>(kShift); }
+inline int ceilInt(double v) { return static_cast<int>(kShift) - static_cast<int>(kShift - v); }
 
 struct SpanRasterizer::Lanes {
     // One lane per edge that reached the current row, as parallel arrays so
@@ -280,7 +290,7 @@ void laneKeys(std::size_t n, const double* __restrict ax, const double* __restri
     }
 }
 
-} // namespace
+}   // namespace
 
 template <class Emit>
 void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, Emit&& out)
@@ -494,4 +504,4 @@ QRect SpanRasterizer::fillPolygon(const Target& t, std::span<const DevicePoint> 
     return QRect(QPoint(bx0, by0), QPoint(bx1, by1));
 }
 
-} // namespace lh::raster
+}   // namespace lh::raster

@@ -39,7 +39,7 @@ std::uint32_t applyRop2(int mode, std::uint32_t pen, std::uint32_t dest);
 inline std::uint32_t toPixel(Rgb c)
 {
     return 0xFF000000u | (static_cast<std::uint32_t>(redOf(c)) << 16) | (static_cast<std::uint32_t>(greenOf(c)) << 8)
-        | static_cast<std::uint32_t>(blueOf(c));
+           | static_cast<std::uint32_t>(blueOf(c));
 }
 inline Rgb fromPixel(std::uint32_t p) { return rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
 
@@ -98,4 +98,4 @@ private:
 // Fills the whole target with one pixel value.
 void fillAll(const Target& t, std::uint32_t pixel);
 
-} // namespace lh::raster
+}   // namespace lh::raster

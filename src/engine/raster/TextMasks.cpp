@@ -20,7 +20,7 @@ QTransform turn(int escapement)
     return t;
 }
 
-} // namespace
+}   // namespace
 
 QRect textArea(const QFont& font, const QString& text, double ascent, int escapement)
 {
@@ -122,4 +122,4 @@ const TextMask& TextMaskCache::insert(const LogFontRecord& font, const QString& 
     return it->second;
 }
 
-} // namespace lh::raster
+}   // namespace lh::raster

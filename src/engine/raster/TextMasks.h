@@ -72,4 +72,4 @@ private:
     std::size_t bytes_ = 0;
 };
 
-} // namespace lh::raster
+}   // namespace lh::raster
