@@ -3,6 +3,7 @@
 #include "engine/PictureFiles.h"
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
+#include "forms/SaveName.h"
 #include "platform/MachineMemory.h"
 #include "platform/WindowPlacement.h"
 #include "tools/Wallpaper.h"
@@ -316,12 +317,9 @@ void Form30::patternClick(int k)
 
 void Form30::Command5_Click()
 {
-    const std::optional<QString> name = services_.files->saveFile(
-        this, QStringLiteral("保存"), QStringLiteral("位图文件 (*.Bmp)|*.Bmp"), programDirectory(), false);
-    if (!name || name->isEmpty())
-        return;
-    if (QFileInfo::exists(*name)
-        && !services_.messages->ask(this, QStringLiteral("文件已经存在，是否覆盖文件？"), QStringLiteral("询问")))
+    const std::optional<QString> name =
+        forms::askBitmapFileName(this, services_, QStringLiteral("保存"), programDirectory());
+    if (!name)
         return;
     QString why;
     const SaveResult result = saveCanvas(*name, &why);

@@ -6,6 +6,7 @@
 #include "forms/Controls.h"
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
+#include "forms/SaveName.h"
 #include "platform/ScreenGrabbers.h"
 #include "tools/Form20.h"
 
@@ -389,12 +390,9 @@ void FrmMain::cmdSave_Click()
                                    kNoticeTitle, MessageIcon::Exclamation);
         return;
     }
-    const std::optional<QString> name = services_.files->saveFile(
-        this, QStringLiteral("保存图片"), QStringLiteral("位图文件 (*.Bmp)|*.Bmp"), programDirectory(), false);
-    if (!name || name->isEmpty())
-        return;
-    if (QFileInfo::exists(*name)
-        && !services_.messages->ask(this, QStringLiteral("文件已经存在，是否覆盖文件？"), QStringLiteral("询问")))
+    const std::optional<QString> name =
+        forms::askBitmapFileName(this, services_, QStringLiteral("保存图片"), programDirectory());
+    if (!name)
         return;
     QString why;
     if (!writeBmp24(picBmp_->picture(), *name, &why))
