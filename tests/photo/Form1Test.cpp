@@ -571,6 +571,8 @@ TEST_F(Form1SurfaceTest, PauseStampResetResume)
 
     child<QCheckBox>("Check2")->click();   // resume
     EXPECT_FALSE(window->surface().hasBackgroundPicture());
+    // The view has taken every change of the surface: the stamps left the screen too.
+    EXPECT_TRUE(window->surface().takeDirtyRect().isEmpty());
     window->Timer1_Timer();
     EXPECT_EQ(window->surface().image().pixelColor(1, 1), QColor(0, 0, 0x40));
     EXPECT_EQ(text("Label11"), QStringLiteral("2"));
