@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -304,52 +305,53 @@ QByteArray encodeBmp24(const QImage& picture)
     return out;
 }
 
+namespace {
+
+// Encodes the picture and writes the bytes in one checked atomic step; every
+// picture file the user keeps goes this way. False with the reason otherwise.
+bool writePictureFile(const QImage& picture, const QString& path, QString* error,
+                      const std::function<QByteArray(QString*)>& encode)
+{
+    QString why;
+    if (path.isEmpty())
+        why = QStringLiteral("没有文件名。");
+    else if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+        why = QStringLiteral("没有可保存的图像。");
+    else if (const QByteArray bytes = encode(&why); !bytes.isEmpty() && why.isEmpty()) {
+        if (saveFileAtomically(path, bytes, &why))
+            return true;
+        why = QStringLiteral("写入文件 %1 失败：%2").arg(path, why);
+    }
+    if (error)
+        *error = why;
+    return false;
+}
+
+}   // namespace
+
 bool writeBmp24(const QImage& picture, const QString& path, QString* error)
 {
-    auto fail = [&](const QString& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    if (path.isEmpty())
-        return fail(QStringLiteral("没有文件名。"));
-    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
-        return fail(QStringLiteral("没有可保存的图像。"));
-    const QByteArray bytes = encodeBmp24(picture);
-    if (bytes.isEmpty())
-        return fail(QStringLiteral("图像太大，无法保存为位图文件。"));
-
-    QString why;
-    if (!saveFileAtomically(path, bytes, &why))
-        return fail(QStringLiteral("写入文件 %1 失败：%2").arg(path, why));
-    return true;
+    return writePictureFile(picture, path, error, [&picture](QString* why) {
+        QByteArray bytes = encodeBmp24(picture);
+        if (bytes.isEmpty())
+            *why = QStringLiteral("图像太大，无法保存为位图文件。");
+        return bytes;
+    });
 }
 
 bool writePng(const QImage& picture, const QString& path, QString* error)
 {
-    auto fail = [&](const QString& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    if (path.isEmpty())
-        return fail(QStringLiteral("没有文件名。"));
-    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
-        return fail(QStringLiteral("没有可保存的图像。"));
-    QByteArray bytes;
-    {
+    return writePictureFile(picture, path, error, [&picture](QString* why) {
+        QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, "png");
-        if (!writer.write(picture))
-            return fail(QStringLiteral("无法编码 PNG 图像：%1").arg(writer.errorString()));
-    }
-    // Written like every other file the user keeps: synced and size-checked
-    // before it replaces anything.
-    QString why;
-    if (!saveFileAtomically(path, bytes, &why))
-        return fail(QStringLiteral("写入文件 %1 失败：%2").arg(path, why));
-    return true;
+        if (!writer.write(picture)) {
+            *why = QStringLiteral("无法编码 PNG 图像：%1").arg(writer.errorString());
+            return QByteArray();
+        }
+        return bytes;
+    });
 }
 
 }   // namespace lh

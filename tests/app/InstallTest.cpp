@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "CloseRequest.h"
+
 #include <X11/Xlib.h>
 
 namespace {
@@ -41,23 +43,6 @@ QString xdo(const QStringList& args, int seconds = 10)
     QString out;
     run("timeout", QStringList{QString::number(seconds), "xdotool"} + args, &out, seconds + 5);
     return out.trimmed();
-}
-
-void sendCloseRequest(const QString& window)
-{
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return;
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window.toULong();
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window.toULong(), False, NoEventMask, &event);
-    XFlush(display);
-    XCloseDisplay(display);
 }
 
 class Installed : public ::testing::Test {
@@ -150,7 +135,7 @@ TEST_F(Installed, LauncherStartsTheProgramAndTheEmptyPasswordLetsANewUserIn)
         },
         15000))
         << "no main window after the empty password";
-    sendCloseRequest(main);
+    lh::test::sendCloseRequest(main);
     ASSERT_TRUE(program.waitForFinished(15000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);

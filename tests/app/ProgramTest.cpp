@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "CloseRequest.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -35,24 +37,6 @@ QString waitForWindow(const QString& title)
 void clickAt(const QString& window, int x, int y)
 {
     xdo({"mousemove", "--window", window, QString::number(x), QString::number(y), "click", "1"});
-}
-
-// What a window manager sends when the user clicks a window's close box.
-void sendCloseRequest(const QString& window)
-{
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return;
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window.toULong();
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window.toULong(), False, NoEventMask, &event);
-    XFlush(display);
-    XCloseDisplay(display);
 }
 
 // The pixels of a part of a window as the X server holds them (0xffRRGGBB).
@@ -212,7 +196,7 @@ TEST_F(Program, EmptyEntryOpensTheMainWindowAndClosingItEndsTheProgramWithItsSon
         }
         ASSERT_EQ(process.state(), QProcess::Running);
         EXPECT_EQ(xdo({"search", "--onlyvisible", "--pid", pid}, 2), main) << "only the main window is to be seen";
-        sendCloseRequest(main);
+        lh::test::sendCloseRequest(main);
         int code = -1;
         ASSERT_TRUE(ends(&code));
         EXPECT_EQ(code, 0);
@@ -235,7 +219,7 @@ TEST_F(Program, LoginCloseBoxEndsItEvenWithTheEmptyPassword)
     start("\"\"\r\n");
     const QString login = waitForWindow(QStringLiteral("管理员登录"));
     ASSERT_FALSE(login.isEmpty());
-    sendCloseRequest(login);
+    lh::test::sendCloseRequest(login);
     int code = -1;
     ASSERT_TRUE(ends(&code));
     EXPECT_EQ(code, 0);

@@ -25,20 +25,14 @@
 
 #include "FakeScreen.h"
 #include "Fakes.h"
+#include "TestImages.h"
 
 using namespace lh;
 using namespace lh::tools;
 
 namespace {
 
-QImage patterned(int w, int h, int seed = 0)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 7 + seed) & 0xFF, (y * 5 + seed * 3) & 0xFF, ((x ^ y) + seed) & 0xFF));
-    return img;
-}
+using lh::test::patterned;
 
 }   // namespace
 

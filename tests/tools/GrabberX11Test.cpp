@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "TestImages.h"
 #include "XdotoolSupport.h"
 
 using namespace lh;
@@ -28,14 +29,7 @@ using test::xdotool;
 
 namespace {
 
-QImage patterned(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 9) & 0xFF, (y * 13) & 0xFF, ((x + 2 * y) * 5) & 0xFF));
-    return img;
-}
+using lh::test::patterned;
 
 // What a program prints, run while this one keeps handling events.
 QString outputOf(const QString& program, const QStringList& args)

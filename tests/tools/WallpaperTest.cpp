@@ -26,21 +26,14 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "TestImages.h"
 
 using namespace lh;
 using namespace lh::tools;
 
 namespace {
 
-// Every pixel differs from its neighbours.
-QImage patterned(int w, int h, int seed = 0)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 7 + seed) & 0xFF, (y * 5 + seed * 3) & 0xFF, ((x ^ y) + seed) & 0xFF));
-    return img;
-}
+using lh::test::patterned;
 
 // The canvas a tiling must give: cell (x mod cw, y mod ch) of the scaled picture.
 bool tiledFrom(const QImage& canvas, const QImage& cell)
