@@ -49,55 +49,85 @@ bool openRegularFile(QFile& file, const QString& path, QString* reason)
     return true;
 }
 
-bool saveFileAtomically(const QString& path, const QByteArray& bytes, QString* reason)
+AtomicFileWriter::AtomicFileWriter(const QString& path) : file_(std::make_unique<QSaveFile>(path)) {}
+
+AtomicFileWriter::~AtomicFileWriter() { cancel(); }
+
+bool AtomicFileWriter::fail(const QString& why)
 {
-    auto fail = [&](const QString& why) {
-        if (reason)
-            *reason = why;
-        return false;
-    };
+    cancel();
+    failed_ = true;
+    reason_ = why;
+    return false;
+}
+
+bool AtomicFileWriter::open()
+{
     // Unbuffered: no byte waits in a buffer for the commit, whose late write
     // failure would otherwise go unnoticed.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(file.errorString());
+    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(file_->errorString());
+    return true;
+}
 
-    const int fd = file.handle();
-    const char* data = bytes.constData();
-    const qint64 size = bytes.size();
+bool AtomicFileWriter::write(const char* data, qint64 size)
+{
+    if (failed_ || !file_->isOpen())
+        return fail(reason_.isEmpty() ? QStringLiteral("文件没有打开") : reason_);
+    const int fd = file_->handle();
     qint64 done = 0;
-    int error = 0;
     while (done < size) {
         const ssize_t n = ::write(fd, data + done, size_t(size - done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            error = errno;
-            break;
+            return fail(systemErrorReason(errno));
         }
-        if (n == 0) {
-            error = ENOSPC;
-            break;
-        }
+        if (n == 0)
+            return fail(systemErrorReason(ENOSPC));
         done += n;
     }
-    // Some file systems report a lack of space or a device error only here.
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    struct stat written {};
-    if (error == 0 && ::fstat(fd, &written) != 0)
-        error = errno;
-    if (error != 0) {
-        file.cancelWriting();
-        return fail(systemErrorReason(error));
-    }
-    if (written.st_size != size) {
-        file.cancelWriting();
-        return fail(QStringLiteral("写入的文件不完整（%1 / %2 字节）").arg(qint64(written.st_size)).arg(size));
-    }
-    if (!file.commit())
-        return fail(file.errorString());
     return true;
+}
+
+bool AtomicFileWriter::commit(qint64 expectedSize)
+{
+    if (failed_ || !file_->isOpen())
+        return fail(reason_.isEmpty() ? QStringLiteral("文件没有打开") : reason_);
+    const int fd = file_->handle();
+    // Some file systems report a lack of space or a device error only here.
+    if (::fsync(fd) != 0)
+        return fail(systemErrorReason(errno));
+    struct stat written {};
+    if (::fstat(fd, &written) != 0)
+        return fail(systemErrorReason(errno));
+    if (written.st_size != expectedSize)
+        return fail(
+            QStringLiteral("写入的文件不完整（%1 / %2 字节）").arg(qint64(written.st_size)).arg(expectedSize));
+    if (!file_->commit()) {
+        failed_ = true;
+        reason_ = file_->errorString();
+        return false;
+    }
+    return true;
+}
+
+void AtomicFileWriter::cancel()
+{
+    if (!file_->isOpen())
+        return;
+    file_->cancelWriting();
+    file_->commit();   // with writing cancelled this only removes the temporary file
+}
+
+bool saveFileAtomically(const QString& path, const QByteArray& bytes, QString* reason)
+{
+    AtomicFileWriter writer(path);
+    if (writer.open() && writer.write(bytes.constData(), bytes.size()) && writer.commit(bytes.size()))
+        return true;
+    if (reason)
+        *reason = writer.reason();
+    return false;
 }
 
 }   // namespace lh

@@ -17,6 +17,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace lh {
 
@@ -263,95 +264,161 @@ QImage loadPictureWithin(const QString& path, QSize bound, QString* error)
     return readPicture(path, bound.expandedTo(QSize(1, 1)), error);
 }
 
-QByteArray encodeBmp24(const QImage& picture)
+namespace {
+
+// The sizes of a 24-bit bottom-up BMP file of a picture.
+struct Bmp24Shape {
+    qint64 width = 0;
+    qint64 height = 0;
+    qint64 stride = 0;   // bytes per row, padded to four
+    qint64 fileSize = 0;
+};
+
+// Empty when the picture is null or too large for the format.
+std::optional<Bmp24Shape> bmp24Shape(const QImage& picture)
 {
     if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
-        return {};
-    const qint64 w = picture.width();
-    const qint64 h = picture.height();
-    const qint64 stride = (w * 3 + 3) & ~qint64(3);
-    const qint64 pixelBytes = stride * h;
-    const qint64 fileSize = 54 + pixelBytes;
-    if (fileSize > std::numeric_limits<int32_t>::max())
-        return {};
+        return std::nullopt;
+    Bmp24Shape s;
+    s.width = picture.width();
+    s.height = picture.height();
+    s.stride = (s.width * 3 + 3) & ~qint64(3);
+    s.fileSize = 54 + s.stride * s.height;
+    if (s.fileSize > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return s;
+}
 
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    QByteArray out(int(fileSize), '\0');
-    char* p = out.data();
+constexpr int kBmp24HeaderBytes = 54;
+
+void putBmp24Header(char* p, const Bmp24Shape& s, const QImage& picture)
+{
+    std::memset(p, 0, kBmp24HeaderBytes);
     // BITMAPFILEHEADER
     p[0] = 'B';
     p[1] = 'M';
-    put32(p + 2, uint32_t(fileSize));
-    put32(p + 10, 54);
+    put32(p + 2, uint32_t(s.fileSize));
+    put32(p + 10, kBmp24HeaderBytes);
     // BITMAPINFOHEADER
     put32(p + 14, 40);
-    put32(p + 18, uint32_t(w));
-    put32(p + 22, uint32_t(h));
+    put32(p + 18, uint32_t(s.width));
+    put32(p + 22, uint32_t(s.height));
     put16(p + 26, 1);
     put16(p + 28, 24);
     put32(p + 30, 0);
-    put32(p + 34, uint32_t(pixelBytes));
+    put32(p + 34, uint32_t(s.fileSize - kBmp24HeaderBytes));
     put32(p + 38, uint32_t(picture.dotsPerMeterX() > 0 ? picture.dotsPerMeterX() : kScreenDotsPerMetre));
     put32(p + 42, uint32_t(picture.dotsPerMeterY() > 0 ? picture.dotsPerMeterY() : kScreenDotsPerMetre));
-    for (qint64 y = 0; y < h; ++y) {
-        const QRgb* src = reinterpret_cast<const QRgb*>(rgb.constScanLine(int(h - 1 - y)));
-        unsigned char* dst = reinterpret_cast<unsigned char*>(p + 54 + y * stride);
-        for (qint64 x = 0; x < w; ++x) {
+}
+
+// The file's pixel rows [first, first + count) (row 0 is the picture's bottom
+// row) into `out`, stride bytes apart, padding zeroed. Pictures in other
+// formats than 32-bit RGB are converted a band at a time, so writing a large
+// picture never holds a second copy of it.
+void putBmp24Rows(const QImage& picture, const Bmp24Shape& s, qint64 first, qint64 count, char* out)
+{
+    const bool direct = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32;
+    QImage band;
+    qint64 bandTop = 0;
+    if (!direct) {
+        bandTop = s.height - first - count;
+        band = picture.copy(0, int(bandTop), int(s.width), int(count)).convertToFormat(QImage::Format_RGB32);
+    }
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 row = s.height - 1 - (first + i);
+        const QRgb* src = reinterpret_cast<const QRgb*>(direct ? picture.constScanLine(int(row))
+                                                               : band.constScanLine(int(row - bandTop)));
+        unsigned char* dst = reinterpret_cast<unsigned char*>(out + i * s.stride);
+        for (qint64 x = 0; x < s.width; ++x) {
             dst[3 * x] = uchar(qBlue(src[x]));
             dst[3 * x + 1] = uchar(qGreen(src[x]));
             dst[3 * x + 2] = uchar(qRed(src[x]));
         }
+        std::memset(dst + 3 * s.width, 0, size_t(s.stride - 3 * s.width));
     }
-    return out;
 }
 
-namespace {
-
-// Encodes the picture and writes the bytes in one checked atomic step; every
-// picture file the user keeps goes this way. False with the reason otherwise.
-bool writePictureFile(const QImage& picture, const QString& path, QString* error,
-                      const std::function<QByteArray(QString*)>& encode)
+// Why a picture cannot be written to `path` at all; empty when it can be tried.
+QString unwritableReason(const QImage& picture, const QString& path)
 {
-    QString why;
     if (path.isEmpty())
-        why = QStringLiteral("没有文件名。");
-    else if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
-        why = QStringLiteral("没有可保存的图像。");
-    else if (const QByteArray bytes = encode(&why); !bytes.isEmpty() && why.isEmpty()) {
-        if (saveFileAtomically(path, bytes, &why))
-            return true;
-        why = QStringLiteral("写入文件 %1 失败：%2").arg(path, why);
-    }
+        return QStringLiteral("没有文件名。");
+    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+        return QStringLiteral("没有可保存的图像。");
+    return {};
+}
+
+bool failWrite(QString* error, const QString& why)
+{
     if (error)
         *error = why;
     return false;
 }
 
+QString writeFailure(const QString& path, const QString& why)
+{
+    return QStringLiteral("写入文件 %1 失败：%2").arg(path, why);
+}
+
 }   // namespace
 
-bool writeBmp24(const QImage& picture, const QString& path, QString* error)
+QByteArray encodeBmp24(const QImage& picture)
 {
-    return writePictureFile(picture, path, error, [&picture](QString* why) {
-        QByteArray bytes = encodeBmp24(picture);
-        if (bytes.isEmpty())
-            *why = QStringLiteral("图像太大，无法保存为位图文件。");
-        return bytes;
-    });
+    const std::optional<Bmp24Shape> shape = bmp24Shape(picture);
+    if (!shape)
+        return {};
+    QByteArray out(int(shape->fileSize), '\0');
+    putBmp24Header(out.data(), *shape, picture);
+    putBmp24Rows(picture, *shape, 0, shape->height, out.data() + kBmp24HeaderBytes);
+    return out;
+}
+
+QString writingCancelledReason() { return QStringLiteral("已取消。"); }
+
+bool writeBmp24(const QImage& picture, const QString& path, QString* error, const WriteProgress& progress)
+{
+    if (const QString why = unwritableReason(picture, path); !why.isEmpty())
+        return failWrite(error, why);
+    const std::optional<Bmp24Shape> shape = bmp24Shape(picture);
+    if (!shape)
+        return failWrite(error, QStringLiteral("图像太大，无法保存为位图文件。"));
+
+    // The rows go out a few megabytes at a time: the file never sits whole in memory.
+    constexpr qint64 kBandBytes = 4 << 20;
+    const qint64 bandRows = std::clamp<qint64>(kBandBytes / shape->stride, 1, shape->height);
+    std::vector<char> buffer(size_t(std::max<qint64>(bandRows * shape->stride, kBmp24HeaderBytes)));
+
+    AtomicFileWriter writer(path);
+    putBmp24Header(buffer.data(), *shape, picture);
+    bool ok = writer.open() && writer.write(buffer.data(), kBmp24HeaderBytes);
+    for (qint64 first = 0; ok && first < shape->height; first += bandRows) {
+        const qint64 count = std::min(bandRows, shape->height - first);
+        putBmp24Rows(picture, *shape, first, count, buffer.data());
+        ok = writer.write(buffer.data(), count * shape->stride);
+        if (ok && progress && !progress(first + count, shape->height)) {
+            writer.cancel();
+            return failWrite(error, writingCancelledReason());
+        }
+    }
+    if (ok && writer.commit(shape->fileSize))
+        return true;
+    return failWrite(error, writeFailure(path, writer.reason()));
 }
 
 bool writePng(const QImage& picture, const QString& path, QString* error)
 {
-    return writePictureFile(picture, path, error, [&picture](QString* why) {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "png");
-        if (!writer.write(picture)) {
-            *why = QStringLiteral("无法编码 PNG 图像：%1").arg(writer.errorString());
-            return QByteArray();
-        }
-        return bytes;
-    });
+    if (const QString why = unwritableReason(picture, path); !why.isEmpty())
+        return failWrite(error, why);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(picture))
+        return failWrite(error, QStringLiteral("无法编码 PNG 图像：%1").arg(writer.errorString()));
+    QString why;
+    if (saveFileAtomically(path, bytes, &why))
+        return true;
+    return failWrite(error, writeFailure(path, why));
 }
 
 }   // namespace lh

@@ -7,6 +7,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 namespace lh {
 
 // 96 dots per inch in dots per metre: the screen resolution the windows assume.
@@ -51,9 +53,19 @@ QImage loadPictureWithin(const QString& path, QSize bound, QString* error = null
 // picture is null or too large for the format).
 QByteArray encodeBmp24(const QImage& picture);
 
-// Writes the picture as a 24-bit BMP file. The file appears whole or not at
-// all: a failed write leaves no partial file and returns false with a reason.
-bool writeBmp24(const QImage& picture, const QString& path, QString* error = nullptr);
+// Told, between pieces of a long write, the rows written out of all; false
+// cancels the write.
+using WriteProgress = std::function<bool(qint64 done, qint64 total)>;
+
+// The reason a cancelled write gives.
+QString writingCancelledReason();
+
+// Writes the picture as a 24-bit BMP file, a band of rows at a time (the file
+// is never held whole in memory). The file appears whole or not at all: a
+// failed or cancelled write leaves no partial file, keeps an existing one as
+// it was, and returns false with a reason.
+bool writeBmp24(const QImage& picture, const QString& path, QString* error = nullptr,
+                const WriteProgress& progress = {});
 
 // Writes the picture as a PNG file carrying its resolution (the image's dots
 // per metre). Encoded in memory first, then written in one atomic step like

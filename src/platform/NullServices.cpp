@@ -37,7 +37,7 @@ public:
 
 class NoPrinter final : public PicturePrinter {
 public:
-    bool printPicture(const QImage&, QString* error) override
+    bool printPicture(const QImage&, QString* error, const Progress&) override
     {
         if (error)
             *error = QStringLiteral("没有安装打印机。");

@@ -2,13 +2,20 @@
 
 #include "engine/PictureFiles.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <algorithm>
 #include <cmath>
 
 namespace lh {
+
+namespace {
+// About 16 MB of the picture go to the printer at a time.
+constexpr qint64 kPrintBandBytes = qint64(16) << 20;
+}   // namespace
 
 QSize physicalTargetSize(const QImage& picture, int deviceDpiX, int deviceDpiY)
 {
@@ -19,9 +26,21 @@ QSize physicalTargetSize(const QImage& picture, int deviceDpiX, int deviceDpiY)
     return QSize(int(std::lround(w)), int(std::lround(h)));
 }
 
+std::vector<int> printBands(const QImage& picture, qint64 bandBytes)
+{
+    const int h = picture.height();
+    const qint64 rowBytes = std::max<qint64>(picture.bytesPerLine(), 1);
+    const int rows = int(std::clamp<qint64>(bandBytes / rowBytes, 1, std::max(h, 1)));
+    std::vector<int> starts;
+    for (int y = 0; y < h; y += rows)
+        starts.push_back(y);
+    starts.push_back(std::max(h, 0));
+    return starts;
+}
+
 QtPicturePrinter::QtPicturePrinter(QString pdfPath) : pdfPath_(std::move(pdfPath)) {}
 
-bool QtPicturePrinter::printPicture(const QImage& picture, QString* error)
+bool QtPicturePrinter::printPicture(const QImage& picture, QString* error, const Progress& progress)
 {
     auto fail = [&](const QString& why) {
         if (error)
@@ -54,7 +73,31 @@ bool QtPicturePrinter::printPicture(const QImage& picture, QString* error)
     painter.setRenderHint(QPainter::LosslessImageRendering, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const QSize target = physicalTargetSize(picture, printer->logicalDpiX(), printer->logicalDpiY());
-    painter.drawImage(QRect(QPoint(0, 0), target), picture);
+    // Each band goes to the page rows it covers, at the same scale as the
+    // whole picture, and reaches one picture row into the next band, which is
+    // drawn over it: where bands meet on a fraction of a device row, the row
+    // is covered by the same picture row twice, so no seam shows.
+    const std::vector<int> bands = printBands(picture, kPrintBandBytes);
+    const int count = int(bands.size()) - 1;
+    const double rowHeight = double(target.height()) / picture.height();
+    for (int i = 0; i < count; ++i) {
+        if (count == 1) {
+            painter.drawImage(QRect(QPoint(0, 0), target), picture);
+        } else {
+            const int top = bands[size_t(i)];
+            const int bottom = std::min(bands[size_t(i) + 1] + 1, picture.height());
+            painter.drawImage(QRectF(0, top * rowHeight, target.width(), (bottom - top) * rowHeight),
+                              picture.copy(0, top, picture.width(), bottom - top));
+        }
+        if (progress && !progress(i + 1, count)) {
+            // Nothing may reach the paper; a PDF that was begun goes away.
+            printer->abort();
+            painter.end();
+            if (!pdfPath_.isEmpty())
+                QFile::remove(pdfPath_);
+            return fail(QStringLiteral("已取消。"));
+        }
+    }
     if (!painter.end())
         return fail(QStringLiteral("打印失败。"));
     if (printer->printerState() == QPrinter::Error)

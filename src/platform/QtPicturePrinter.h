@@ -6,11 +6,19 @@
 #include <QRect>
 #include <QSizeF>
 
+#include <vector>
+
 namespace lh {
 
 // The size, in device pixels of a page of the given resolution, that shows
 // the picture at its own physical size (96 dpi when it carries none).
 QSize physicalTargetSize(const QImage& picture, int deviceDpiX, int deviceDpiY);
+
+// The picture's rows cut into bands of about `bandBytes` each, as the start
+// row of every band and the picture's height at the end: a large picture goes
+// to the printer a band at a time, so a long print can show its progress and
+// be cancelled between bands. One band for a small picture.
+std::vector<int> printBands(const QImage& picture, qint64 bandBytes);
 
 class QtPicturePrinter : public PicturePrinter {
 public:
@@ -18,7 +26,7 @@ public:
     // replaces that PDF file with one page (pictures stored losslessly).
     explicit QtPicturePrinter(QString pdfPath = {});
 
-    bool printPicture(const QImage& picture, QString* error) override;
+    bool printPicture(const QImage& picture, QString* error, const Progress& progress = {}) override;
 
 private:
     QString pdfPath_;

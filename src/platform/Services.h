@@ -107,9 +107,13 @@ private:
 class PicturePrinter {
 public:
     virtual ~PicturePrinter() = default;
+    // Told, between the bands of a long print, the bands done out of all;
+    // false cancels the print.
+    using Progress = std::function<bool(int done, int total)>;
     // Prints the picture at the page origin at its own physical size as one
-    // document of one page. False, with a reason, when nothing was printed.
-    virtual bool printPicture(const QImage& picture, QString* error) = 0;
+    // document of one page. False, with a reason, when nothing was printed
+    // (also when `progress` cancelled it: then nothing reaches the paper).
+    virtual bool printPicture(const QImage& picture, QString* error, const Progress& progress = {}) = 0;
 };
 
 class AudioPlayer {

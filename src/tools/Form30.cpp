@@ -5,31 +5,20 @@
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
 #include "forms/SaveName.h"
+#include "forms/TaskProgress.h"
 #include "platform/MachineMemory.h"
 #include "platform/WindowPlacement.h"
 #include "tools/Wallpaper.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QTemporaryFile>
 
-#include <cerrno>
-#include <chrono>
-#include <cstdio>
-#include <cstring>
-#include <future>
-
-#include <sys/stat.h>
 
 // The stored pictures are compiled into this library; a static library must
 // register its resources itself.
@@ -194,19 +183,10 @@ bool Form30::tileNewCanvas(QSize inner, const QImage& picture)
         tell(canvasRefusal(CanvasVerdict::TooLarge, freeMemory_()));
         return false;
     }
-    // A long tiling shows its progress after half a second and can be cancelled.
-    QProgressDialog progress(QStringLiteral("正在排版壁纸……"), QStringLiteral("取消"), 0, inner.height(), this);
-    progress.setObjectName(QStringLiteral("TileProgress"));
-    progress.setWindowTitle(kNoticeTitle);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(progressDelayMs_);
-    progress.setAutoReset(false);
-    progress.setValue(0);
-    const bool done = TileCanvas(canvas, picture, cellSize.width(), cellSize.height(), [&](int rows, int) {
-        progress.setValue(rows);
-        return !progress.wasCanceled();
-    });
-    progress.reset();
+    forms::TaskProgress progress(this, QStringLiteral("TileProgress"), QStringLiteral("正在排版壁纸……"),
+                                 progressDelayMs_);
+    const bool done = TileCanvas(canvas, picture, cellSize.width(), cellSize.height(),
+                                 [&progress](int rows, int total) { return progress.step(rows, total); });
     if (!done)
         return false;
     picture1_->setPicture(canvas);
@@ -280,68 +260,18 @@ void Form30::Command5_Click()
 
 Form30::SaveResult Form30::saveCanvas(const QString& path, QString* why)
 {
-    // The file is written under a temporary name beside the chosen one and
-    // put in its place when whole, so a cancelled save leaves no file
-    // behind and an existing file as it was.
-    const QFileInfo target(path);
-    QString temporary;
-    {
-        QTemporaryFile t(target.absoluteDir().filePath(QStringLiteral(".wallpaper-XXXXXX.bmp")));
-        if (!t.open()) {
-            *why = QStringLiteral("无法写入文件夹 %1：%2").arg(target.absolutePath(), t.errorString());
-            return SaveResult::Failed;
-        }
-        t.setAutoRemove(false);
-        temporary = t.fileName();
-    }
-    const QImage canvas = picture1_->picture();
-    std::future<std::pair<bool, QString>> writing = std::async(std::launch::async, [canvas, temporary] {
-        QString reason;
-        const bool ok = writeBmp24(canvas, temporary, &reason);
-        return std::make_pair(ok, reason);
-    });
+    // The rows go to the file a band at a time; between bands the progress
+    // shows and the other windows go on. A cancelled or failed save leaves no
+    // file behind and an existing file as it was.
+    forms::TaskProgress progress(this, QStringLiteral("SaveProgress"), QStringLiteral("正在保存壁纸……"),
+                                 progressDelayMs_);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool cancelled = false;
-    // With no delay the progress shows at once, however short the write.
-    if (progressDelayMs_ <= 0
-        || writing.wait_for(std::chrono::milliseconds(progressDelayMs_)) != std::future_status::ready) {
-        // A long write shows that it runs and can be cancelled; the other
-        // windows go on meanwhile.
-        QProgressDialog progress(QStringLiteral("正在保存壁纸……"), QStringLiteral("取消"), 0, 0, this);
-        progress.setObjectName(QStringLiteral("SaveProgress"));
-        progress.setWindowTitle(kNoticeTitle);
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(0);
-        progress.show();
-        do {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
-            if (!cancelled && progress.wasCanceled()) {
-                cancelled = true;
-                progress.setLabelText(QStringLiteral("正在取消……"));
-            }
-        } while (writing.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready);
-    }
-    const auto [written, reason] = writing.get();
+    const bool written = writeBmp24(picture1_->picture(), path, why,
+                                    [&progress](qint64 rows, qint64 total) { return progress.step(rows, total); });
     QApplication::restoreOverrideCursor();
-    if (cancelled || !written) {
-        QFile::remove(temporary);
-        *why = reason;
-        return cancelled ? SaveResult::Cancelled : SaveResult::Failed;
-    }
-    // The file gets the permissions of the one it replaces, or those of a new file.
-    if (target.exists()) {
-        QFile::setPermissions(temporary, QFile::permissions(path));
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::chmod(QFile::encodeName(temporary).constData(), 0666 & ~mask);
-    }
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
-        *why = QStringLiteral("无法写入文件 %1：%2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-        QFile::remove(temporary);
-        return SaveResult::Failed;
-    }
-    return SaveResult::Saved;
+    if (written)
+        return SaveResult::Saved;
+    return progress.cancelled() ? SaveResult::Cancelled : SaveResult::Failed;
 }
 
 void Form30::Command6_Click()
@@ -350,14 +280,9 @@ void Form30::Command6_Click()
         tell(QStringLiteral("没有可打印的壁纸。"));
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString why;
-    const bool printed = services_.printer->printPicture(picture1_->picture(), &why);
-    QApplication::restoreOverrideCursor();
-    if (!printed)
-        tell(QStringLiteral("壁纸没有打印。\n%1").arg(why));
+    forms::printShowingProgress(this, services_, picture1_->picture(), QStringLiteral("壁纸没有打印。"),
+                                progressDelayMs_);
 }
-
 void Form30::Command7_Click() { navigator_.openZoom(this); }
 
 void Form30::Command8_Click() { navigator_.openCapture(navigator_.mainWindow()); }

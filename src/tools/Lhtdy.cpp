@@ -1,6 +1,7 @@
 #include "tools/Lhtdy.h"
 
 #include "forms/FormToolkit.h"
+#include "forms/TaskProgress.h"
 #include "tools/PictureBox.h"
 #include "tools/ToolGeometry.h"
 
@@ -66,11 +67,8 @@ void Lhtdy::Command2_Click()
                                    MessageIcon::Exclamation);
         return;
     }
-    QString why;
-    if (!services_.printer->printPicture(picture1_->picture(), &why)) {
-        services_.messages->inform(this, QStringLiteral("图像没有打印。\n%1").arg(why), title,
-                                   MessageIcon::Exclamation);
-    }
+    forms::printShowingProgress(this, services_, picture1_->picture(), QStringLiteral("图像没有打印。"),
+                                progressDelayMs_);
 }
 
 }   // namespace lh::tools

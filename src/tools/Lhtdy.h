@@ -22,8 +22,11 @@ public:
     void Command4_Click();   // "取图"
     void Command2_Click();   // "打印"
     void layoutButtons() override;
+    // How long a print runs before its progress shows (tests: 0).
+    void setProgressDelay(int ms) { progressDelayMs_ = ms; }
 
 private:
+    int progressDelayMs_ = 500;
     PictureBox* picture1_ = nullptr;
     QPushButton* command4_ = nullptr;
     QPushButton* command2_ = nullptr;

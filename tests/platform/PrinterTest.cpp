@@ -5,6 +5,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "TestImages.h"
@@ -22,11 +25,11 @@ QImage patterned(int w, int h, int dotsPerMetre)
     return img;
 }
 
-// The first page of the PDF as pixels at 96 dpi.
-QImage renderPage(const QString& pdf)
+// The first page of the PDF as pixels at 96 dpi (or another resolution).
+QImage renderPage(const QString& pdf, int dpi = 96)
 {
     const QString base = pdf + "-page";
-    const int rc = QProcess::execute("pdftocairo", {"-png", "-r", "96", "-singlefile", pdf, base});
+    const int rc = QProcess::execute("pdftocairo", {"-png", "-r", QString::number(dpi), "-singlefile", pdf, base});
     if (rc != 0)
         return {};
     return QImage(base + ".png").convertToFormat(QImage::Format_RGB32);
@@ -116,6 +119,62 @@ TEST(PdfPrinting, LargerThanThePageIsCutNotReduced)
     EXPECT_EQ(inkBox(page), page.rect());
     EXPECT_EQ(page.pixel(page.width() - 2, page.height() - 2),
               patterned(2000, 1600, 3780).pixel(page.width() - 2, page.height() - 2));
+}
+
+TEST(PrintBands, CutTheRowsIntoBandsOfAboutTheGivenBytes)
+{
+    struct Case {
+        int w, h;
+        qint64 bandBytes;
+        std::vector<int> expect;
+    };
+    const Case cases[] = {
+        {100, 50, 1 << 20, {0, 50}},           // small: one band
+        {100, 50, 400 * 20, {0, 20, 40, 50}},  // 20 rows a band, the last short
+        {100, 40, 400 * 20, {0, 20, 40}},      // a whole number of bands
+        {100, 3, 10, {0, 1, 2, 3}},            // a row is more than a band: a row at a time
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(printBands(QImage(c.w, c.h, QImage::Format_RGB32), c.bandBytes), c.expect) << c.w << "x" << c.h;
+}
+
+// A picture of 18 MB goes to the printer in two bands; at 192 dpi on a page
+// rendered at 192 dpi every pixel lands on its own, so a seam or a shifted
+// band would show.
+TEST(PdfPrinting, ABandedPictureShowsEveryPixelWithoutSeams)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("banded.pdf");
+    QtPicturePrinter printer(pdf);
+    const QImage pic = patterned(3000, 1500, 7559);
+    int calls = 0;
+    ASSERT_TRUE(printer.printPicture(pic, nullptr, [&](int done, int total) {
+        ++calls;
+        EXPECT_EQ(total, 2);
+        EXPECT_EQ(done, calls);
+        return true;
+    }));
+    EXPECT_EQ(calls, 2);
+    const QImage page = renderPage(pdf, 192);
+    ASSERT_FALSE(page.isNull());
+    // The page's last column is cut by its edge at a fraction of a pixel.
+    const int w = std::min(page.width() - 2, pic.width());
+    const int h = std::min(page.height() - 2, pic.height());
+    ASSERT_GT(h, printBands(pic, 16 << 20)[1]);   // the page shows the seam
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(page.pixel(x, y), pic.pixel(x, y)) << "at " << x << "," << y;
+}
+
+TEST(PdfPrinting, ACancelledPrintLeavesNoDocument)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("cancelled.pdf");
+    QtPicturePrinter printer(pdf);
+    QString why;
+    EXPECT_FALSE(printer.printPicture(patterned(3000, 1500, 3780), &why, [](int, int) { return false; }));
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_FALSE(QFile::exists(pdf));
 }
 
 TEST(Printing, NothingToPrintOrNoPrinterFailsWithAReason)

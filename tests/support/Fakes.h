@@ -136,12 +136,21 @@ public:
     std::vector<QImage> printed;
     bool fail = false;
     QString failReason = QStringLiteral("no printer");
-    bool printPicture(const QImage& picture, QString* error) override
+    // A print goes in this many bands, each told to the progress.
+    int bands = 8;
+    bool printPicture(const QImage& picture, QString* error, const Progress& progress) override
     {
         if (fail) {
             if (error)
                 *error = failReason;
             return false;
+        }
+        for (int i = 1; progress && i <= bands; ++i) {
+            if (!progress(i, bands)) {
+                if (error)
+                    *error = QStringLiteral("cancelled");
+                return false;
+            }
         }
         printed.push_back(picture);
         return true;

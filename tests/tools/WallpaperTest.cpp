@@ -466,6 +466,31 @@ TEST_F(WallpaperRig, PrintsTheTiledCanvasAndReportsAFailure)
     EXPECT_TRUE(fakes.messages.messages[0].text.contains(fakes.printer.failReason));
 }
 
+TEST_F(WallpaperRig, ALongPrintShowsItsProgressAndCancellingItPrintsNothingAndSaysNothing)
+{
+    w->show();
+    w->setProgressDelay(0);
+    bool sawDialog = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
+            dialog && dialog->isVisible()) {
+            sawDialog = true;
+            dialog->cancel();
+        }
+    });
+    poll.start(0);
+    w->Command6_Click();
+    poll.stop();
+    EXPECT_TRUE(sawDialog);
+    EXPECT_TRUE(fakes.printer.printed.empty());
+    EXPECT_TRUE(fakes.messages.messages.empty());
+
+    // The next print is not cancelled by the last one.
+    w->Command6_Click();
+    EXPECT_EQ(fakes.printer.printed.size(), 1u);
+}
+
 TEST_F(WallpaperRig, DraggingWithAnyButtonMovesTheCanvasAndExitHidesAndShowsTheMainWindow)
 {
     w->show();
