@@ -102,8 +102,7 @@ bool AtomicFileWriter::commit(qint64 expectedSize)
     if (::fstat(fd, &written) != 0)
         return fail(systemErrorReason(errno));
     if (written.st_size != expectedSize)
-        return fail(
-            QStringLiteral("写入的文件不完整（%1 / %2 字节）").arg(qint64(written.st_size)).arg(expectedSize));
+        return fail(QStringLiteral("写入的文件不完整（%1 / %2 字节）").arg(qint64(written.st_size)).arg(expectedSize));
     if (!file_->commit()) {
         failed_ = true;
         reason_ = file_->errorString();

@@ -1,13 +1,13 @@
 #include "engine/PictureFiles.h"
 
 #include "engine/FileAccess.h"
+#include "engine/PngEncoder.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QtEndian>
 
 #include <algorithm>
@@ -409,12 +409,9 @@ bool writePng(const QImage& picture, const QString& path, QString* error)
 {
     if (const QString why = unwritableReason(picture, path); !why.isEmpty())
         return failWrite(error, why);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(picture))
-        return failWrite(error, QStringLiteral("无法编码 PNG 图像：%1").arg(writer.errorString()));
+    const QByteArray bytes = encodePng(picture);
+    if (bytes.isEmpty())
+        return failWrite(error, QStringLiteral("无法编码 PNG 图像（内存不足）。"));
     QString why;
     if (saveFileAtomically(path, bytes, &why))
         return true;

@@ -68,8 +68,8 @@ bool writeBmp24(const QImage& picture, const QString& path, QString* error = nul
                 const WriteProgress& progress = {});
 
 // Writes the picture as a PNG file carrying its resolution (the image's dots
-// per metre). Encoded in memory first, then written in one atomic step like
-// writeBmp24.
+// per metre). Encoded in memory first (encodePng), then written in one atomic
+// step like writeBmp24.
 bool writePng(const QImage& picture, const QString& path, QString* error = nullptr);
 
 }   // namespace lh

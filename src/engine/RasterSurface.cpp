@@ -1,5 +1,7 @@
 #include "engine/RasterSurface.h"
 
+#include "engine/ImageMemory.h"
+
 #include "engine/Fonts.h"
 #include "engine/raster/TextMasks.h"
 
@@ -47,8 +49,9 @@ struct RasterSurface::RecordFont {
 
 RasterSurface::RasterSurface(int widthPixels, int heightPixels, int scale)
     : scale_(fittingScale(widthPixels, heightPixels, scale)),
-      image_(std::clamp(widthPixels, 1, kMaxImageSide / scale_) * scale_,
-             std::clamp(heightPixels, 1, kMaxImageSide / scale_) * scale_, QImage::Format_RGB32),
+      image_(newImage(QSize(std::clamp(widthPixels, 1, kMaxImageSide / scale_) * scale_,
+                            std::clamp(heightPixels, 1, kMaxImageSide / scale_) * scale_),
+                      QImage::Format_RGB32)),
       fontName_(QStringLiteral("宋体")),
       measure_(std::make_unique<Measure>()),
       recordFont_(std::make_unique<RecordFont>()),

@@ -46,8 +46,8 @@ bool printShowingProgress(QWidget* window, const PlatformServices& services, con
     {
         TaskProgress progress(window, QStringLiteral("PrintProgress"), QStringLiteral("正在打印……"), delayMs);
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        printed = services.printer->printPicture(picture, &why,
-                                                 [&progress](int done, int total) { return progress.step(done, total); });
+        printed = services.printer->printPicture(
+            picture, &why, [&progress](int done, int total) { return progress.step(done, total); });
         QApplication::restoreOverrideCursor();
         cancelled = progress.cancelled();
     }

@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-
 // The stored pictures are compiled into this library; a static library must
 // register its resources itself.
 static void initWallpaperResources() { Q_INIT_RESOURCE(wallpaper); }

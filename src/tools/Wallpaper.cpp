@@ -1,6 +1,7 @@
 #include "tools/Wallpaper.h"
 
 #include "core/Numeric.h"
+#include "engine/ImageMemory.h"
 #include "engine/PictureFiles.h"
 #include "forms/Twips.h"
 
@@ -66,12 +67,7 @@ QImage makeCanvas(QSize size)
 {
     if (size.width() < 1 || size.height() < 1)
         return {};
-    QImage canvas;
-    try {
-        canvas = QImage(size, QImage::Format_RGB32);
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
+    QImage canvas = newImage(size, QImage::Format_RGB32);
     if (canvas.isNull())
         return {};
     canvas.setDotsPerMeterX(kScreenDotsPerMetre);
@@ -86,16 +82,18 @@ std::int64_t canvasBytes(QSize size)
 
 std::int64_t canvasNeedBytes(QSize size)
 {
-    // The canvas itself, and the 24-bit file image made when it is saved.
+    // The canvas itself, and the one it replaces, kept until the new one is
+    // whole (a cancelled tiling keeps it). Saving and printing go a band at a
+    // time and need no second copy.
     const std::int64_t pixels = std::int64_t(std::max(0, size.width())) * std::max(0, size.height());
-    return pixels * 4 + pixels * 3;
+    return pixels * 4 * 2;
 }
 
 std::int64_t largestCanvasPixels(std::int64_t freeBytes)
 {
     if (freeBytes <= 0)
         return 0;
-    return freeBytes / 5 * 4 / 7;
+    return freeBytes / 5 * 4 / 8;
 }
 
 std::optional<double> twipsOfText(const QString& text)

@@ -43,8 +43,8 @@ QImage makeCanvas(QSize size);
 // Bytes a canvas of this size takes (4 per pixel), as a 64-bit count.
 std::int64_t canvasBytes(QSize size);
 
-// What a new canvas needs at most while it lives: its own bytes and a 24-bit
-// copy of them while it is written to a file.
+// What a new canvas needs at most: its own bytes, and room for the canvas it
+// replaces, which stays until the new one is whole.
 std::int64_t canvasNeedBytes(QSize size);
 
 // The largest number of canvas pixels that the given free memory holds,

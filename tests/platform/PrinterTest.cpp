@@ -129,10 +129,10 @@ TEST(PrintBands, CutTheRowsIntoBandsOfAboutTheGivenBytes)
         std::vector<int> expect;
     };
     const Case cases[] = {
-        {100, 50, 1 << 20, {0, 50}},           // small: one band
-        {100, 50, 400 * 20, {0, 20, 40, 50}},  // 20 rows a band, the last short
-        {100, 40, 400 * 20, {0, 20, 40}},      // a whole number of bands
-        {100, 3, 10, {0, 1, 2, 3}},            // a row is more than a band: a row at a time
+        {100, 50, 1 << 20, {0, 50}},            // small: one band
+        {100, 50, 400 * 20, {0, 20, 40, 50}},   // 20 rows a band, the last short
+        {100, 40, 400 * 20, {0, 20, 40}},       // a whole number of bands
+        {100, 3, 10, {0, 1, 2, 3}},             // a row is more than a band: a row at a time
     };
     for (const Case& c : cases)
         EXPECT_EQ(printBands(QImage(c.w, c.h, QImage::Format_RGB32), c.bandBytes), c.expect) << c.w << "x" << c.h;

@@ -130,7 +130,7 @@ TEST(CanvasSize, TextsInTwipsGiveTheInnerSizeOrARefusal)
         {"-5000", "33000", kPlenty, CanvasVerdict::TooSmall, {}},
         {"1e300", "33000", kPlenty, CanvasVerdict::TooLarge, {}},
         {"999999999999", "999999999999", kPlenty, CanvasVerdict::TooLarge, {}},
-        // 20000 x 20000 pixels need 4 bytes each and 3 more while saved.
+        // 20000 x 20000 pixels need 4 bytes each, and 4 more for the canvas they replace.
         {"300060", "300060", std::int64_t(1) << 30, CanvasVerdict::TooLarge, {}},
         {"300060", "300060", std::int64_t(4) << 30, CanvasVerdict::Ok, {20000, 20000}},
     };
