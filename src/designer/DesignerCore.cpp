@@ -205,6 +205,7 @@ void DesignerCore::Timer1_Timer()
     // A new design goes on from the latest one, never from one stepped back to.
     if (shown_)
         leaveHistory();
+    stamps_.clear();
     recorder_->begin(*surface_, tick_->designCount());
     try {
         tick_->run();
@@ -245,6 +246,7 @@ bool DesignerCore::stepHistory(int delta)
         showRecord(*shown_);
         showHistoryCaption();
     }
+    stamps_.clear();
     present();
     emit historyStepped();
     return true;
@@ -282,6 +284,7 @@ ExportOutcome DesignerCore::exportShownDesign()
     }
     // A copy: designs drawn while the dialogs are open may push it out of the history.
     const design::DesignRecord record = *shown;
+    const std::vector<StampedText> stamps = stamps_;
     const auto choice = services_.exports->askExport(&window_, lastExport_);
     if (!choice)
         return {ExportOutcome::Kind::Cancelled, {}, 0};
@@ -289,7 +292,8 @@ ExportOutcome DesignerCore::exportShownDesign()
     ExportOutcome outcome;
     {
         const auto progress = services_.exports->startProgress(&window_, QStringLiteral("正在导出图案……"), 2);
-        outcome = exportDesign(tick_->recipe(), record, *choice, overlay_ ? overlay_() : std::nullopt, *progress);
+        outcome = exportDesign(tick_->recipe(), record, *choice, overlay_ ? overlay_() : std::nullopt, *progress,
+                               stamps);
     }
     if (outcome.kind == ExportOutcome::Kind::Failed)
         services_.messages->inform(&window_, outcome.error, title, MessageIcon::Exclamation);

@@ -103,8 +103,16 @@ public:
     // and its ring), for exports.
     void setPhotoOverlay(std::function<std::optional<PhotoOverlay>()> overlay) { overlay_ = std::move(overlay); }
 
-    // Ctrl+E: the design on show, at the scale, resolution and file the
-    // export dialog asks for.
+    // A text the user stamped on the design on show: drawn again on its
+    // export. The stamps go with the design: a new design, a step through
+    // the history or clearStamps() (the design shown again without them)
+    // drops them.
+    void addStamp(StampedText stamp) { stamps_.push_back(std::move(stamp)); }
+    void clearStamps() { stamps_.clear(); }
+    const std::vector<StampedText>& stamps() const { return stamps_; }
+
+    // Ctrl+E: the design on show with its stamps, at the scale, resolution
+    // and file the export dialog asks for.
     ExportOutcome exportShownDesign();
     // Ctrl+Shift+E: new designs of a category, drawn off screen on a random
     // source of their own, into a folder.
@@ -150,6 +158,7 @@ private:
     design::DesignHistory history_;
     std::function<QImage()> photoSource_;
     std::function<std::optional<PhotoOverlay>()> overlay_;
+    std::vector<StampedText> stamps_;
     ExportChoice lastExport_;
     BatchChoice lastBatch_;
     std::optional<std::size_t> shown_;       // history index on show while stepping

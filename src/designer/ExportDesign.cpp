@@ -28,23 +28,35 @@ QString checkScaleAndResolution(int scale, int dotsPerInch)
     return {};
 }
 
-// The photo and its ring over a design drawn at `scale`.
+// The photo and its ring, and the date caption, over a design drawn at `scale`.
 void paintOverlay(QImage& image, const QImage& photo, const PhotoOverlay& overlay, int scale)
 {
-    if (photo.isNull())
-        return;
     QPainter painter(&image);
-    const QRect target(overlay.photo.topLeft() * scale, overlay.photo.size() * scale);
-    // From the original picture straight to the size it has in the export.
-    painter.drawImage(target, photo.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    if (overlay.frameWidth > 0) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        const double width = static_cast<double>(overlay.frameWidth) * scale;
-        const QRectF frame(QPointF(overlay.frame.topLeft()) * scale, QSizeF(overlay.frame.size()) * scale);
-        QPen pen(overlay.frameColour, width);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(frame.adjusted(width / 2, width / 2, -width / 2, -width / 2));
+    if (!photo.isNull()) {
+        const QRect target(overlay.photo.topLeft() * scale, overlay.photo.size() * scale);
+        // From the original picture straight to the size it has in the export.
+        painter.drawImage(target, photo.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        if (overlay.frameWidth > 0) {
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing);
+            const double width = static_cast<double>(overlay.frameWidth) * scale;
+            const QRectF frame(QPointF(overlay.frame.topLeft()) * scale, QSizeF(overlay.frame.size()) * scale);
+            painter.setPen(QPen(overlay.frameColour, width));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(frame.adjusted(width / 2, width / 2, -width / 2, -width / 2));
+            painter.restore();
+        }
+    }
+    if (overlay.date && !overlay.date->text.isEmpty()) {
+        const CaptionOverlay& date = *overlay.date;
+        QFont font = date.font;
+        if (font.pixelSize() > 0)
+            font.setPixelSize(font.pixelSize() * scale);
+        const QRect place(date.place.topLeft() * scale, date.place.size() * scale);
+        painter.setFont(font);
+        painter.setPen(date.colour);
+        painter.setClipRect(place);
+        painter.drawText(place, Qt::AlignLeft | Qt::AlignTop, date.text);
     }
 }
 
@@ -60,9 +72,20 @@ public:
         return *it;
     }
     void setCountCaption(const QString&) override {}
+    void setDateCaption(const QString& caption) override { date_ = caption; }
+    void setDateColor(Rgb colour) override { dateColour_ = QColor(redOf(colour), greenOf(colour), blueOf(colour)); }
+
+    // The date caption of the last design, as the main window would show it.
+    void captionTheDate(CaptionOverlay& date) const
+    {
+        date.text = date_;
+        date.colour = dateColour_;
+    }
 
 private:
     const QHash<QString, QString>& texts_;
+    QString date_;
+    QColor dateColour_;
 };
 
 ExportOutcome failed(const QString& why) { return {ExportOutcome::Kind::Failed, why, 0}; }
@@ -96,7 +119,8 @@ QString checkBatchChoice(const BatchChoice& choice)
 }
 
 QImage renderDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record, int scale,
-                    const std::optional<PhotoOverlay>& overlay, int surfacePixels)
+                    const std::optional<PhotoOverlay>& overlay, int surfacePixels,
+                    const std::vector<StampedText>& stamps)
 {
     QImage image;
     {
@@ -104,10 +128,20 @@ QImage renderDesign(const design::DesignRecipe& recipe, const design::DesignReco
         if (!surface.isValid() || surface.scale() != scale)
             return {};
         design::redrawDesign(recipe, record, surface);
+        for (const StampedText& stamp : stamps) {
+            surface.setForeColor(stamp.colour);
+            surface.setCurrentX(stamp.xTwips);
+            surface.setCurrentY(stamp.yTwips);
+            try {
+                surface.textOut(stamp.text, stamp.font);
+            } catch (const StepFailure&) {
+                // A text the surface could not print on screen is not printed here either.
+            }
+        }
         image = surface.image();
     }
     // The surface is gone: the image is this one's alone and is painted in place.
-    if (overlay)
+    if (overlay && (!record.photo.isNull() || overlay->date))
         paintOverlay(image, record.photo, *overlay, scale);
     return image;
 }
@@ -126,12 +160,13 @@ QString fileNameFromSerialLine(const QString& serialLine, const QString& prefix)
 }
 
 ExportOutcome exportDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record,
-                           const ExportChoice& choice, const std::optional<PhotoOverlay>& overlay, Progress& progress)
+                           const ExportChoice& choice, const std::optional<PhotoOverlay>& overlay, Progress& progress,
+                           const std::vector<StampedText>& stamps)
 {
     if (const QString why = checkExportChoice(choice); !why.isEmpty())
         return failed(why);
     progress.setValue(0);
-    QImage image = renderDesign(recipe, record, choice.scale, overlay);
+    QImage image = renderDesign(recipe, record, choice.scale, overlay, kDesignPixels, stamps);
     if (image.isNull())
         return failed(QStringLiteral("内存不足，无法画出 %1 倍大小的图案。").arg(choice.scale));
     progress.setValue(1);
@@ -173,8 +208,12 @@ ExportOutcome exportBatch(const BatchChoice& choice, const BatchSources& sources
             // Every step of a tick is skipped on failure, as on screen.
         }
         QImage image = surface.image();
-        if (sources.overlay && choice.category == 1)
-            paintOverlay(image, sources.photo, *sources.overlay, choice.scale);
+        if (sources.overlay && choice.category == 1) {
+            PhotoOverlay overlay = *sources.overlay;
+            if (overlay.date)
+                host.captionTheDate(*overlay.date);
+            paintOverlay(image, sources.photo, overlay, choice.scale);
+        }
         image.setDotsPerMeterX(dpm);
         image.setDotsPerMeterY(dpm);
         // Serial lines of two designs may agree: the later file gets a number.

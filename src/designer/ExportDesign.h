@@ -7,9 +7,11 @@
 // the number of its serial line.
 
 #include "design/DesignHistory.h"
+#include "engine/Surface.h"
 #include "platform/Services.h"
 
 #include <QColor>
+#include <QFont>
 #include <QHash>
 #include <QImage>
 #include <QRect>
@@ -17,6 +19,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace lh::designer {
 
@@ -29,13 +32,35 @@ inline constexpr int kMinDotsPerInch = 10;
 inline constexpr int kMaxDotsPerInch = 4800;
 inline constexpr int kMaxBatchCount = 10000;
 
+// A caption over the surface (the main window's date label): drawn from the
+// top left of its place and cut to it, as the label shows it. The font's size
+// is in pixels.
+struct CaptionOverlay {
+    QString text;
+    QFont font;
+    QColor colour;
+    QRect place;
+};
+
 // What the main window shows over its design: the photo and the ring around
-// it, in surface pixels.
+// it, and the date label, in surface pixels.
 struct PhotoOverlay {
     QRect photo;
     QRect frame;
     QColor frameColour;
     int frameWidth = 0;
+    std::optional<CaptionOverlay> date;
+};
+
+// A text the user stamped on the design on show (the main window's quick
+// texts): where it was put in twips, its text and font. The export draws it
+// again at the same place and in the same colour, scaled like everything else.
+struct StampedText {
+    double xTwips = 0;
+    double yTwips = 0;
+    QString text;
+    LogFontRecord font;
+    Rgb colour = 0;
 };
 
 // Dots per inch to dots per metre, as images keep it.
@@ -46,10 +71,11 @@ QString checkExportChoice(const ExportChoice& choice);
 QString checkBatchChoice(const BatchChoice& choice);
 
 // The design of the record drawn at `scale` times the surface's size, the
-// photo over it when the record has one and an overlay is given. Null when
-// an image of that size cannot be had.
+// stamps on it in their order, and the photo over it when the record has one
+// and an overlay is given. Null when an image of that size cannot be had.
 QImage renderDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record, int scale,
-                    const std::optional<PhotoOverlay>& overlay, int surfacePixels = kDesignPixels);
+                    const std::optional<PhotoOverlay>& overlay, int surfacePixels = kDesignPixels,
+                    const std::vector<StampedText>& stamps = {});
 
 // A file name from a serial line: the text after the recipe's prefix, with
 // blanks as '_' and only letters, digits, '.', '-' and '_' kept.
@@ -68,7 +94,8 @@ struct ExportOutcome {
 // Draws the record at the chosen scale and writes it; progress in three
 // steps (drawing, encoding, written), cancellable between them.
 ExportOutcome exportDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record,
-                           const ExportChoice& choice, const std::optional<PhotoOverlay>& overlay, Progress& progress);
+                           const ExportChoice& choice, const std::optional<PhotoOverlay>& overlay, Progress& progress,
+                           const std::vector<StampedText>& stamps = {});
 
 // What a batch draws with: the window texts, the random source and clock of
 // its own, and the photo shown in the middle (main window's recipe only).

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -121,9 +122,18 @@ void Form1::Form_Load()
     // Each design is kept with the photo shown in its middle.
     core_->setPhotoSource([this] { return image6_->isHidden() ? QImage() : image6_->picture(); });
     // Exports draw the photo and its ring where they lie over the surface.
-    core_->setPhotoOverlay([this]() -> std::optional<designer::PhotoOverlay> {
-        return designer::PhotoOverlay{image6_->geometry(), shape9_->geometry(), shape9_->borderColor(),
-                                      shape9_->borderWidth()};
+    auto* dateLabel = forms::control<QLabel>(this, "Label24");
+    core_->setPhotoOverlay([this, dateLabel]() -> std::optional<designer::PhotoOverlay> {
+        designer::PhotoOverlay overlay{image6_->geometry(), shape9_->geometry(), shape9_->borderColor(),
+                                       shape9_->borderWidth(), std::nullopt};
+        if (!dateLabel->isHidden()) {
+            QFont font = dateLabel->font();
+            font.setPixelSize(QFontInfo(dateLabel->font()).pixelSize());
+            overlay.date = designer::CaptionOverlay{dateLabel->text(), font,
+                                                    dateLabel->palette().color(QPalette::WindowText),
+                                                    dateLabel->geometry()};
+        }
+        return overlay;
     });
 
     const QHash<QString, QString> texts = design::initialWindowTexts(1);
@@ -200,8 +210,10 @@ void Form1::Picture1_MouseUp(Qt::MouseButton, double xTwips, double yTwips)
     s.setCurrentY(yTwips);
     const QString text = combo5_->currentText();
     try {
-        if (!text.isEmpty() && font.handleRecord())
+        if (!text.isEmpty() && font.handleRecord()) {
             s.textOut(text, *font.handleRecord());
+            core_->addStamp({xTwips, yTwips, text, *font.handleRecord(), s.foreColor()});
+        }
     } catch (const StepFailure&) {
         // A text the surface cannot print leaves the design as it was.
     }
@@ -293,6 +305,7 @@ void Form1::Command21_Click()
     if (core_->running())
         return;
     core_->surface().setBackgroundPicture(designCopy_);
+    core_->clearStamps();
     core_->present();
 }
 

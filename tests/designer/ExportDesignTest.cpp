@@ -130,6 +130,40 @@ TEST(ExportDesign, PhotoIsDrawnFromItsPictureAtTheExportSize)
     EXPECT_EQ(renderDesign(recipe, drawn.record, 1, overlay), drawn.image);
 }
 
+// Texts stamped on the design on show come out where the screen shows them,
+// each in its own colour and angle, under the photo.
+TEST(ExportDesign, StampsAreDrawnAgainAtTheirPlaceColourAndAngle)
+{
+    const Drawn drawn = drawOne(1, "20", "13", 31);
+    const design::DesignRecipe recipe = design::recipeForCategory(1);
+    LogFontRecord upright;
+    upright.height = -40;
+    upright.weight = 700;
+    upright.faceName = QStringLiteral("宋体");
+    LogFontRecord slanted = upright;
+    slanted.escapement = 450;
+    const std::vector<StampedText> stamps = {
+        {1500, 1500, QStringLiteral("生日快乐"), upright, 0x00FFFF},
+        {6000, 9000, QStringLiteral("Happy"), slanted, 0x0000FF},
+    };
+    // As the main window stamps them on its surface.
+    RasterSurface screen(kDesignPixels, kDesignPixels);
+    design::redrawDesign(recipe, drawn.record, screen);
+    for (const StampedText& s : stamps) {
+        screen.setForeColor(s.colour);
+        screen.setCurrentX(s.xTwips);
+        screen.setCurrentY(s.yTwips);
+        screen.textOut(s.text, s.font);
+    }
+    ASSERT_NE(screen.image(), drawn.image);
+    EXPECT_EQ(renderDesign(recipe, drawn.record, 1, std::nullopt, kDesignPixels, stamps), screen.image());
+    const QImage big = renderDesign(recipe, drawn.record, 2, std::nullopt, kDesignPixels, stamps);
+    const Difference d =
+        compare(big.scaled(kDesignPixels, kDesignPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), screen.image());
+    EXPECT_LT(d.meanChannel, 6.0);
+    EXPECT_LT(d.farPixels, 0.04);
+}
+
 TEST(ExportDesign, WritesAPngWithItsResolutionOrSaysWhyNot)
 {
     QTemporaryDir dir;

@@ -644,14 +644,19 @@ TEST_F(Form1SurfaceTest, SteppingBackTakesTheStampsAwayAndShowsEachDesignsPhoto)
     EXPECT_EQ(image6->picture(), child<ImageBox>("Image7")->picture());
     EXPECT_TRUE(window->windowTitle().endsWith(QStringLiteral(" [历史 1/2]")));
 
-    // A stamp on the design stepped back to, then "重新设置" shows that design again.
+    // A stamp on the design stepped back to, then "重新设置" shows that design
+    // again; the export, which carries the stamps, drops it as well.
     QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(100, 200));
     ASSERT_NE(window->surface().image(), first);
+    EXPECT_EQ(window->core().stamps().size(), 1u);
     click("Command21");
     EXPECT_EQ(window->surface().image(), first);
+    EXPECT_TRUE(window->core().stamps().empty());
 
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(100, 200));
     ASSERT_TRUE(window->core().stepHistory(1));
     EXPECT_EQ(window->surface().image(), second);   // without its stamp
+    EXPECT_TRUE(window->core().stamps().empty());
     EXPECT_EQ(image6->picture(), child<ImageBox>("Image9")->picture());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("蓝禾艺术照片设计"));
 }
@@ -663,8 +668,13 @@ TEST_F(Form1SurfaceTest, ExportCarriesThePhotoAndItsRingWhereTheScreenShowsThem)
     child<QCheckBox>("Check2")->click();   // paused
     click("Image8");
     window->Timer1_Timer();
-    const QImage screen = child("Picture1")->grab().toImage();
     const QPoint inner(2, 2);
+
+    // A stamp the user put on the design comes out with it.
+    const QImage unstamped = child("Picture1")->grab().toImage();
+    QTest::mouseRelease(child<lh::SurfaceView>("Picture1")->canvas(), Qt::LeftButton, {}, QPoint(100, 760));
+    ASSERT_EQ(window->core().stamps().size(), 1u);
+    const QImage screen = child("Picture1")->grab().toImage();
 
     const QString path = dir.filePath(QStringLiteral("photo.png"));
     exports.exportAnswers.push_back(lh::ExportChoice{2, 300, path});
@@ -679,4 +689,50 @@ TEST_F(Form1SurfaceTest, ExportCarriesThePhotoAndItsRingWhereTheScreenShowsThem)
         EXPECT_NEAR(a.green(), b.green(), 16) << p.x() << "," << p.y();
         EXPECT_NEAR(a.blue(), b.blue(), 16) << p.x() << "," << p.y();
     }
+    // Where the stamp changed the screen, the export shrunk back is like the
+    // stamped screen and unlike the screen before the stamp.
+    const QImage shrunk = exported.scaled(857, 857, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double toStamped = 0;
+    double toUnstamped = 0;
+    int changed = 0;
+    auto distance = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+    };
+    for (int y = 0; y < 857; ++y) {
+        for (int x = 0; x < 857; ++x) {
+            const QRgb before = unstamped.pixel(x + inner.x(), y + inner.y());
+            const QRgb after = screen.pixel(x + inner.x(), y + inner.y());
+            if (before == after)
+                continue;
+            ++changed;
+            toStamped += distance(shrunk.pixel(x, y), after);
+            toUnstamped += distance(shrunk.pixel(x, y), before);
+        }
+    }
+    ASSERT_GT(changed, 50);
+    EXPECT_LT(toStamped * 3, toUnstamped) << changed << " pixels changed by the stamp";
+
+    // The date label over the design is in the export at its place; an
+    // export with the label hidden is not like the screen there.
+    auto* date = child<QLabel>("Label24");
+    ASSERT_FALSE(date->text().isEmpty());
+    const QString unlabelledPath = dir.filePath(QStringLiteral("unlabelled.png"));
+    date->hide();
+    exports.exportAnswers.push_back(lh::ExportChoice{2, 300, unlabelledPath});
+    ASSERT_EQ(window->core().exportShownDesign().kind, lh::designer::ExportOutcome::Kind::Written);
+    date->show();
+    const QImage unlabelled =
+        QImage(unlabelledPath).scaled(857, 857, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QRect place = date->geometry() & QRect(0, 0, 857, 857);
+    ASSERT_FALSE(place.isEmpty());
+    double labelled = 0;
+    double bare = 0;
+    for (int y = place.top(); y <= place.bottom(); ++y) {
+        for (int x = place.left(); x <= place.right(); ++x) {
+            const QRgb onScreen = screen.pixel(x + inner.x(), y + inner.y());
+            labelled += distance(shrunk.pixel(x, y), onScreen);
+            bare += distance(unlabelled.pixel(x, y), onScreen);
+        }
+    }
+    EXPECT_LT(labelled * 3, bare) << "date " << date->text().toStdString();
 }
