@@ -43,26 +43,30 @@ struct Piece {
     bool ok = false;
 };
 
+// A row of the picture as the file's samples: red, green, blue (and alpha).
+void unpackRow(const QImage& picture, int y, int channels, uint8_t* out)
+{
+    const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+    for (int x = 0; x < picture.width(); ++x) {
+        uint8_t* p = out + qsizetype(x) * channels;
+        p[0] = uint8_t(qRed(src[x]));
+        p[1] = uint8_t(qGreen(src[x]));
+        p[2] = uint8_t(qBlue(src[x]));
+        if (channels == 4)
+            p[3] = uint8_t(qAlpha(src[x]));
+    }
+}
+
 // Rows [first, last) of the picture (RGB32 or ARGB32), filtered and deflated
 // as one run of deflate blocks; the last piece of the picture ends the stream.
 void deflatePiece(const QImage& picture, int channels, int first, int last, bool lastPiece, Piece& piece)
 {
-    const int width = picture.width();
-    const qsizetype rowBytes = 1 + qsizetype(width) * channels;
+    const qsizetype rowBytes = 1 + qsizetype(picture.width()) * channels;
     std::vector<uint8_t> band(size_t(rowBytes) * kBandRows);
     std::vector<uint8_t> previous(size_t(rowBytes) - 1, 0);
     std::vector<uint8_t> current(size_t(rowBytes) - 1);
-    if (first > 0) {
-        const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(first - 1));
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = previous.data() + qsizetype(x) * channels;
-            p[0] = uint8_t(qRed(src[x]));
-            p[1] = uint8_t(qGreen(src[x]));
-            p[2] = uint8_t(qBlue(src[x]));
-            if (channels == 4)
-                p[3] = uint8_t(qAlpha(src[x]));
-        }
-    }
+    if (first > 0)
+        unpackRow(picture, first - 1, channels, previous.data());
 
     z_stream z{};
     if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -72,15 +76,7 @@ void deflatePiece(const QImage& picture, int channels, int first, int last, bool
     for (int top = first; ok && top < last; top += kBandRows) {
         const int rows = std::min(kBandRows, last - top);
         for (int r = 0; r < rows; ++r) {
-            const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(top + r));
-            for (int x = 0; x < width; ++x) {
-                uint8_t* p = current.data() + qsizetype(x) * channels;
-                p[0] = uint8_t(qRed(src[x]));
-                p[1] = uint8_t(qGreen(src[x]));
-                p[2] = uint8_t(qBlue(src[x]));
-                if (channels == 4)
-                    p[3] = uint8_t(qAlpha(src[x]));
-            }
+            unpackRow(picture, top + r, channels, current.data());
             uint8_t* row = band.data() + qsizetype(r) * rowBytes;
             row[0] = kFilterUp;
             for (qsizetype i = 0; i < rowBytes - 1; ++i)

@@ -1,5 +1,7 @@
 #include "platform/QtExportDialogs.h"
 
+#include "platform/TaskProgress.h"
+
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -7,7 +9,6 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -66,24 +67,6 @@ QDialogButtonBox* okCancel(QDialog* dialog)
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
 }
-
-class DialogProgress final : public Progress {
-public:
-    DialogProgress(QWidget* parent, const QString& label, int total)
-        : dialog_(label, QStringLiteral("取消"), 0, total, parent)
-    {
-        dialog_.setWindowTitle(QStringLiteral("导出"));
-        dialog_.setWindowModality(Qt::WindowModal);
-        dialog_.setMinimumDuration(500);
-        dialog_.setAutoClose(false);
-        dialog_.setValue(0);
-    }
-    void setValue(int done) override { dialog_.setValue(done); }
-    bool cancelled() override { return dialog_.wasCanceled(); }
-
-private:
-    QProgressDialog dialog_;
-};
 
 }   // namespace
 
@@ -151,7 +134,8 @@ std::optional<BatchChoice> QtExportDialogs::askBatch(QWidget* parent, const Batc
 
 std::unique_ptr<Progress> QtExportDialogs::startProgress(QWidget* parent, const QString& label, int total)
 {
-    return std::make_unique<DialogProgress>(parent, label, total);
+    return std::make_unique<TaskProgress>(parent, QStringLiteral("ExportProgress"), QStringLiteral("导出"), label,
+                                          total, 500);
 }
 
 }   // namespace lh

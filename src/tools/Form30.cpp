@@ -4,9 +4,10 @@
 #include "engine/PictureFiles.h"
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
+#include "forms/Printing.h"
 #include "forms/SaveName.h"
-#include "forms/TaskProgress.h"
 #include "platform/MachineMemory.h"
+#include "platform/TaskProgress.h"
 #include "platform/WindowPlacement.h"
 #include "tools/Wallpaper.h"
 
@@ -182,8 +183,8 @@ bool Form30::tileNewCanvas(QSize inner, const QImage& picture)
         tell(canvasRefusal(CanvasVerdict::TooLarge, freeMemory_()));
         return false;
     }
-    forms::TaskProgress progress(this, QStringLiteral("TileProgress"), QStringLiteral("正在排版壁纸……"),
-                                 progressDelayMs_);
+    TaskProgress progress(this, QStringLiteral("TileProgress"), kNoticeTitle, QStringLiteral("正在排版壁纸……"),
+                          inner.height(), progressDelayMs_);
     const bool done = TileCanvas(canvas, picture, cellSize.width(), cellSize.height(),
                                  [&progress](int rows, int total) { return progress.step(rows, total); });
     if (!done)
@@ -262,8 +263,8 @@ Form30::SaveResult Form30::saveCanvas(const QString& path, QString* why)
     // The rows go to the file a band at a time; between bands the progress
     // shows and the other windows go on. A cancelled or failed save leaves no
     // file behind and an existing file as it was.
-    forms::TaskProgress progress(this, QStringLiteral("SaveProgress"), QStringLiteral("正在保存壁纸……"),
-                                 progressDelayMs_);
+    TaskProgress progress(this, QStringLiteral("SaveProgress"), kNoticeTitle, QStringLiteral("正在保存壁纸……"),
+                          picture1_->picture().height(), progressDelayMs_);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool written = writeBmp24(picture1_->picture(), path, why,
                                     [&progress](qint64 rows, qint64 total) { return progress.step(rows, total); });

@@ -1,7 +1,7 @@
 #include "tools/Lhtdy.h"
 
 #include "forms/FormToolkit.h"
-#include "forms/TaskProgress.h"
+#include "forms/Printing.h"
 #include "tools/PictureBox.h"
 #include "tools/ToolGeometry.h"
 

@@ -168,6 +168,30 @@ TEST(CanvasDrag, FollowsThePointerAndKeepsAPartInside)
 
 namespace {
 
+// Cancels the named progress dialog of the window as soon as it shows, as a
+// user would: the dialog takes events while its task runs.
+class CancelWhenShown {
+public:
+    CancelWhenShown(QWidget* window, const char* name)
+    {
+        QObject::connect(&poll_, &QTimer::timeout, [this, window, name] {
+            if (auto* dialog = window->findChild<QProgressDialog*>(QString::fromLatin1(name));
+                dialog && dialog->isVisible()) {
+                saw_ = true;
+                dialog->cancel();
+            }
+        });
+        poll_.start(0);
+    }
+    bool saw() const { return saw_; }
+    void reset() { saw_ = false; }
+    void stop() { poll_.stop(); }
+
+private:
+    QTimer poll_;
+    bool saw_ = false;
+};
+
 struct WallpaperRig : ::testing::Test {
     test::FakeServices fakes;
     test::RecordingNavigator navigator;
@@ -338,21 +362,11 @@ TEST_F(WallpaperRig, CancellingTheTilingsProgressLeavesTheCanvasAsItWas)
     w->setProgressDelay(0);
     const QImage before = canvas();
     const QSize size = w->canvas()->size();
-    bool sawDialog = false;
-    // The dialog takes events while the tiling runs: cancel it as a user would.
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("TileProgress"));
-            dialog && dialog->isVisible()) {
-            sawDialog = true;
-            dialog->cancel();
-        }
-    });
-    poll.start(0);
+    CancelWhenShown poll(w.get(), "TileProgress");
     text("Text1")->setText(QStringLiteral("60000"));
     button("Command1")->click();
     poll.stop();
-    EXPECT_TRUE(sawDialog);
+    EXPECT_TRUE(poll.saw());
     EXPECT_EQ(w->canvas()->size(), size);
     EXPECT_EQ(canvas().cacheKey(), before.cacheKey());
     EXPECT_TRUE(fakes.messages.messages.empty());
@@ -366,30 +380,21 @@ TEST_F(WallpaperRig, CancellingALongSaveLeavesNoFileAndAnOldFileAsItWas)
 {
     w->show();
     w->setProgressDelay(0);
-    bool sawDialog = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("SaveProgress"));
-            dialog && dialog->isVisible()) {
-            sawDialog = true;
-            dialog->cancel();
-        }
-    });
-    poll.start(0);
+    CancelWhenShown poll(w.get(), "SaveProgress");
     const QString fresh = dir.filePath(QStringLiteral("new.bmp"));
     fakes.files.saveAnswers.push_back(fresh);
     w->Command5_Click();
-    EXPECT_TRUE(sawDialog);
+    EXPECT_TRUE(poll.saw());
     EXPECT_FALSE(QFile::exists(fresh));
 
     const QString old = dir.filePath(QStringLiteral("old.bmp"));
     ASSERT_TRUE(writeBmp24(patterned(30, 20), old));
-    sawDialog = false;
+    poll.reset();
     fakes.files.saveAnswers.push_back(old);
     fakes.messages.answers.push_back(true);
     w->Command5_Click();
     poll.stop();
-    EXPECT_TRUE(sawDialog);
+    EXPECT_TRUE(poll.saw());
     EXPECT_EQ(loadPicture(old).size(), QSize(30, 20));
     // Nothing else is left in the folder, and a cancel is no failure.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("old.bmp")});
@@ -470,19 +475,10 @@ TEST_F(WallpaperRig, ALongPrintShowsItsProgressAndCancellingItPrintsNothingAndSa
 {
     w->show();
     w->setProgressDelay(0);
-    bool sawDialog = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
-            dialog && dialog->isVisible()) {
-            sawDialog = true;
-            dialog->cancel();
-        }
-    });
-    poll.start(0);
+    CancelWhenShown poll(w.get(), "PrintProgress");
     w->Command6_Click();
     poll.stop();
-    EXPECT_TRUE(sawDialog);
+    EXPECT_TRUE(poll.saw());
     EXPECT_TRUE(fakes.printer.printed.empty());
     EXPECT_TRUE(fakes.messages.messages.empty());
 
