@@ -1,5 +1,6 @@
 #include "engine/PngEncoder.h"
 
+#include <QByteArrayView>
 #include <QtEndian>
 
 #include <zlib.h>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <thread>
 #include <vector>
 
@@ -21,14 +23,19 @@ constexpr int kBandRows = 64;
 constexpr int kMinPieceRows = 128;
 constexpr int kFilterUp = 2;
 
-void appendChunk(QByteArray& out, const char type[4], const char* data, qsizetype size)
+// A chunk of the type whose data are the parts one after the other.
+void appendChunk(QByteArray& out, const char type[4], std::initializer_list<QByteArrayView> parts)
 {
+    qsizetype size = 0;
+    for (const QByteArrayView part : parts)
+        size += part.size();
     char length[4];
     qToBigEndian(uint32_t(size), length);
     out.append(length, 4);
     const qsizetype typeAt = out.size();
     out.append(type, 4);
-    out.append(data, size);
+    for (const QByteArrayView part : parts)
+        out.append(part);
     uLong crc = crc32(0L, Z_NULL, 0);
     crc = crc32(crc, reinterpret_cast<const Bytef*>(out.constData() + typeAt), uInt(size + 4));
     char crcBytes[4];
@@ -43,17 +50,38 @@ struct Piece {
     bool ok = false;
 };
 
-// A row of the picture as the file's samples: red, green, blue (and alpha).
-void unpackRow(const QImage& picture, int y, int channels, uint8_t* out)
+// Row y of the picture as the file has it: the filter byte, then red, green,
+// blue (and alpha) of each pixel less those of the pixel above ("Up"; the
+// first row has nothing above it).
+template <int Channels>
+void filterRow(const QImage& picture, int y, uint8_t* out)
 {
-    const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-    for (int x = 0; x < picture.width(); ++x) {
-        uint8_t* p = out + qsizetype(x) * channels;
-        p[0] = uint8_t(qRed(src[x]));
-        p[1] = uint8_t(qGreen(src[x]));
-        p[2] = uint8_t(qBlue(src[x]));
-        if (channels == 4)
-            p[3] = uint8_t(qAlpha(src[x]));
+    const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+    const int width = picture.width();
+    out[0] = kFilterUp;
+    uint8_t* p = out + 1;
+    if (y == 0) {
+        for (int x = 0; x < width; ++x, p += Channels) {
+            p[0] = uint8_t(qRed(row[x]));
+            p[1] = uint8_t(qGreen(row[x]));
+            p[2] = uint8_t(qBlue(row[x]));
+            if constexpr (Channels == 4)
+                p[3] = uint8_t(qAlpha(row[x]));
+        }
+        return;
+    }
+    const auto* above = reinterpret_cast<const QRgb*>(picture.constScanLine(y - 1));
+    for (int x = 0; x < width; ++x, p += Channels) {
+        // Bytewise differences of the four channels at once, without carries
+        // between them.
+        const uint32_t c = row[x];
+        const uint32_t a = above[x];
+        const uint32_t d = ((c | 0x80808080u) - (a & 0x7F7F7F7Fu)) ^ ((c ^ ~a) & 0x80808080u);
+        p[0] = uint8_t(d >> 16);
+        p[1] = uint8_t(d >> 8);
+        p[2] = uint8_t(d);
+        if constexpr (Channels == 4)
+            p[3] = uint8_t(d >> 24);
     }
 }
 
@@ -63,10 +91,6 @@ void deflatePiece(const QImage& picture, int channels, int first, int last, bool
 {
     const qsizetype rowBytes = 1 + qsizetype(picture.width()) * channels;
     std::vector<uint8_t> band(size_t(rowBytes) * kBandRows);
-    std::vector<uint8_t> previous(size_t(rowBytes) - 1, 0);
-    std::vector<uint8_t> current(size_t(rowBytes) - 1);
-    if (first > 0)
-        unpackRow(picture, first - 1, channels, previous.data());
 
     z_stream z{};
     if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -76,12 +100,11 @@ void deflatePiece(const QImage& picture, int channels, int first, int last, bool
     for (int top = first; ok && top < last; top += kBandRows) {
         const int rows = std::min(kBandRows, last - top);
         for (int r = 0; r < rows; ++r) {
-            unpackRow(picture, top + r, channels, current.data());
             uint8_t* row = band.data() + qsizetype(r) * rowBytes;
-            row[0] = kFilterUp;
-            for (qsizetype i = 0; i < rowBytes - 1; ++i)
-                row[1 + i] = uint8_t(current[size_t(i)] - previous[size_t(i)]);
-            std::swap(previous, current);
+            if (channels == 4)
+                filterRow<4>(picture, top + r, row);
+            else
+                filterRow<3>(picture, top + r, row);
         }
         const qsizetype bytes = qsizetype(rows) * rowBytes;
         piece.adler = adler32(piece.adler, band.data(), uInt(bytes));
@@ -142,36 +165,35 @@ QByteArray encodePng(const QImage& picture, int threads)
     }
 
     QByteArray out("\x89PNG\r\n\x1a\n", 8);
+    qsizetype deflatedBytes = 0;
+    for (const Piece& p : parts)
+        deflatedBytes += p.deflated.size();
+    out.reserve(8 + 25 + 21 + deflatedBytes + 12 * qsizetype(parts.size()) + 6 + 12);
     char header[13];
     qToBigEndian(uint32_t(source.width()), header);
     qToBigEndian(uint32_t(height), header + 4);
     header[8] = 8;                              // bits per sample
     header[9] = alpha ? 6 : 2;                  // RGBA or RGB
     header[10] = header[11] = header[12] = 0;   // deflate, adaptive filtering, not interlaced
-    appendChunk(out, "IHDR", header, 13);
+    appendChunk(out, "IHDR", {QByteArrayView(header, 13)});
     if (source.dotsPerMeterX() > 0 && source.dotsPerMeterY() > 0) {
         char phys[9];
         qToBigEndian(uint32_t(source.dotsPerMeterX()), phys);
         qToBigEndian(uint32_t(source.dotsPerMeterY()), phys + 4);
         phys[8] = 1;   // the unit is the metre
-        appendChunk(out, "pHYs", phys, 9);
+        appendChunk(out, "pHYs", {QByteArrayView(phys, 9)});
     }
     // One zlib stream over the IDAT chunks: its header (deflate, 32 KB
     // window, fastest), the pieces in order, the checksum of all the rows.
+    char sum[4];
+    qToBigEndian(uint32_t(adler), sum);
     for (size_t i = 0; i < parts.size(); ++i) {
-        QByteArray data;
-        if (i == 0)
-            data.append("\x78\x01", 2);
-        data.append(parts[i].deflated);
-        if (i + 1 == parts.size()) {
-            char sum[4];
-            qToBigEndian(uint32_t(adler), sum);
-            data.append(sum, 4);
-        }
+        const QByteArrayView head = i == 0 ? QByteArrayView("\x78\x01", 2) : QByteArrayView();
+        const QByteArrayView tail = i + 1 == parts.size() ? QByteArrayView(sum, 4) : QByteArrayView();
+        appendChunk(out, "IDAT", {head, parts[i].deflated, tail});
         parts[i].deflated.clear();
-        appendChunk(out, "IDAT", data.constData(), data.size());
     }
-    appendChunk(out, "IEND", nullptr, 0);
+    appendChunk(out, "IEND", {});
     return out;
 }
 
