@@ -1,5 +1,6 @@
 #include "engine/PictureFiles.h"
 
+#include "core/CpuState.h"
 #include "engine/FileAccess.h"
 #include "engine/PngEncoder.h"
 
@@ -383,6 +384,7 @@ bool writeBmp24(const QImage& picture, const QString& path, QString* error, cons
     if (!shape)
         return failWrite(error, QStringLiteral("图像太大，无法保存为位图文件。"));
 
+    clearUpperVectorState();
     // The rows go out a few megabytes at a time: the file never sits whole in memory.
     constexpr qint64 kBandBytes = 4 << 20;
     const qint64 bandRows = std::clamp<qint64>(kBandBytes / shape->stride, 1, shape->height);

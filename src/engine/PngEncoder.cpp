@@ -1,5 +1,7 @@
 #include "engine/PngEncoder.h"
 
+#include "core/CpuState.h"
+
 #include <QByteArrayView>
 #include <QtEndian>
 
@@ -135,6 +137,8 @@ QByteArray encodePng(const QImage& picture, int threads)
 {
     if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
         return {};
+    // Whatever drew the picture, the filtering and zlib run at SSE speed.
+    clearUpperVectorState();
     const bool alpha = picture.hasAlphaChannel();
     const QImage source = picture.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (source.isNull())

@@ -1,8 +1,10 @@
 #include "engine/raster/TextMasks.h"
 
+#include "core/CpuState.h"
 #include <QFontMetricsF>
 #include <QHashFunctions>
 #include <QImage>
+
 #include <QPainter>
 #include <QTransform>
 
@@ -57,6 +59,9 @@ TextMask renderTextMask(const QFont& font, const QString& text, double ascent, i
         p.setTransform(turn(escapement) * t);
         p.drawText(QPointF(0, ascent), text);
     }
+    // Qt's fill and glyph blending may leave the vector registers' upper
+    // halves in use, which slows every SSE loop after them.
+    clearUpperVectorState();
     mask.alpha.resize(static_cast<std::size_t>(mask.width) * static_cast<std::size_t>(mask.height));
     for (int y = 0; y < mask.height; ++y) {
         const auto* src = reinterpret_cast<const QRgb*>(img.constScanLine(y));
