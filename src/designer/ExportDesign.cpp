@@ -1,6 +1,5 @@
 #include "designer/ExportDesign.h"
 
-#include "core/CpuState.h"
 #include "engine/PictureFiles.h"
 #include "engine/RasterSurface.h"
 
@@ -59,9 +58,6 @@ void paintOverlay(QImage& image, const QImage& photo, const PhotoOverlay& overla
         painter.setClipRect(place);
         painter.drawText(place, Qt::AlignLeft | Qt::AlignTop, date.text);
     }
-    painter.end();
-    // The image is encoded next: no SSE loop should pay for Qt's AVX state.
-    clearUpperVectorState();
 }
 
 // The window as the batch sees it: its texts, nothing shown.

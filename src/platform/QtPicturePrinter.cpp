@@ -81,14 +81,10 @@ bool QtPicturePrinter::printPicture(const QImage& picture, QString* error, const
     const int count = int(bands.size()) - 1;
     const double rowHeight = double(target.height()) / picture.height();
     for (int i = 0; i < count; ++i) {
-        if (count == 1) {
-            painter.drawImage(QRect(QPoint(0, 0), target), picture);
-        } else {
-            const int top = bands[size_t(i)];
-            const int bottom = std::min(bands[size_t(i) + 1] + 1, picture.height());
-            painter.drawImage(QRectF(0, top * rowHeight, target.width(), (bottom - top) * rowHeight),
-                              picture.copy(0, top, picture.width(), bottom - top));
-        }
+        const int top = bands[size_t(i)];
+        const int bottom = std::min(bands[size_t(i) + 1] + 1, picture.height());
+        painter.drawImage(QRectF(0, top * rowHeight, target.width(), (bottom - top) * rowHeight), picture,
+                          QRectF(0, top, picture.width(), bottom - top));
         if (progress && !progress(i + 1, count)) {
             // Nothing may reach the paper; a PDF that was begun goes away.
             printer->abort();
