@@ -22,6 +22,7 @@
 
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -53,6 +54,29 @@ double msSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// One design of the category, drawn on a screen-sized surface through the
+// recorder: its record and the surface as the window shows it.
+struct Recorded {
+    lh::design::DesignRecord record;
+    QImage screen;
+};
+
+Recorded recordOne(int category, std::uint32_t seed, lh::Clock& clock, const QHash<QString, QString>& texts = {})
+{
+    lh::RasterSurface surface(857, 857);
+    lh::SeededRandom random(seed);
+    lh::bench::WindowTexts host(category);
+    for (auto it = texts.begin(); it != texts.end(); ++it)
+        host.set(it.key(), it.value());
+    lh::design::DesignRecorder recorder(random, host, clock);
+    lh::design::DesignTick tick(lh::design::recipeForCategory(category), surface, recorder.random(), recorder.host(),
+                                recorder.clock());
+    recorder.begin(surface, 0);
+    tick.run();
+    lh::design::DesignRecord record = recorder.finish();
+    return {std::move(record), surface.image()};
+}
+
 }   // namespace
 
 int main(int argc, char** argv)
@@ -62,19 +86,11 @@ int main(int argc, char** argv)
     FixedClock clock;
     if (argc > 2 && QString::fromLocal8Bit(argv[1]) == QStringLiteral("--picture")) {
         const lh::design::DesignRecipe recipe = lh::design::recipeForCategory(2);
-        lh::RasterSurface surface(857, 857);
-        lh::SeededRandom random(20110101u);
-        lh::bench::WindowTexts host(2);
-        host.set(QStringLiteral("Combo1"), QStringLiteral("6"));
-        lh::design::DesignRecorder recorder(random, host, clock);
-        lh::design::DesignTick tick(recipe, surface, recorder.random(), recorder.host(), recorder.clock());
-        recorder.begin(surface, 0);
-        tick.run();
-        const lh::design::DesignRecord record = recorder.finish();
+        const Recorded drawn = recordOne(2, 20110101u, clock, {{QStringLiteral("Combo1"), QStringLiteral("6")}});
         const int k = 4;
-        const QImage big = lh::designer::renderDesign(recipe, record, k, std::nullopt);
+        const QImage big = lh::designer::renderDesign(recipe, drawn.record, k, std::nullopt);
         const QRect place(330, 640, 200, 150);   // the lower ring of text over the star points
-        const QImage before = surface.image().copy(place).scaled(place.size() * k);
+        const QImage before = drawn.screen.copy(place).scaled(place.size() * k);
         const QImage after = big.copy(QRect(place.topLeft() * k, place.size() * k));
         QImage both(before.width() * 2 + 16, before.height(), QImage::Format_RGB32);
         both.fill(Qt::white);
@@ -150,14 +166,7 @@ int main(int argc, char** argv)
     // A photo design at scale 4.
     {
         const lh::design::DesignRecipe recipe = lh::design::recipeForCategory(1);
-        lh::RasterSurface surface(857, 857);
-        lh::SeededRandom random(9);
-        lh::bench::WindowTexts host(1);
-        lh::design::DesignRecorder recorder(random, host, clock);
-        lh::design::DesignTick tick(recipe, surface, recorder.random(), recorder.host(), recorder.clock());
-        recorder.begin(surface, 0);
-        tick.run();
-        lh::design::DesignRecord record = recorder.finish();
+        lh::design::DesignRecord record = recordOne(1, 9, clock).record;
         QImage photo(169, 169, QImage::Format_RGB32);
         photo.fill(QColor(200, 120, 40));
         record.photo = photo;
