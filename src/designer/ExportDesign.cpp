@@ -109,8 +109,8 @@ QString checkBatchChoice(const BatchChoice& choice)
     const QString why = checkScaleAndResolution(choice.scale, choice.dotsPerInch);
     if (!why.isEmpty())
         return why;
-    if (choice.category < 1 || choice.category > 11)
-        return QStringLiteral("大类须在 1 到 11 之间。");
+    if (choice.category < 1 || choice.category > kDesignerCategories)
+        return QStringLiteral("大类须在 1 到 %1 之间。").arg(kDesignerCategories);
     if (choice.count < 1 || choice.count > kMaxBatchCount)
         return QStringLiteral("张数须在 1 到 %1 之间。").arg(kMaxBatchCount);
     if (choice.folder.trimmed().isEmpty() || !QFileInfo(choice.folder).isDir())

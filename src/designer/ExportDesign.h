@@ -26,12 +26,6 @@ namespace lh::designer {
 // The designer surface's side in pixels.
 inline constexpr int kDesignPixels = 857;
 
-// Scales the export offers, and the resolution bounds it accepts.
-inline constexpr int kExportScales[] = {1, 2, 4, 8};
-inline constexpr int kMinDotsPerInch = 10;
-inline constexpr int kMaxDotsPerInch = 4800;
-inline constexpr int kMaxBatchCount = 10000;
-
 // A caption over the surface (the main window's date label): drawn from the
 // top left of its place and cut to it, as the label shows it. The font's size
 // is in pixels.

@@ -24,7 +24,7 @@ QComboBox* scaleBox(int initial, QWidget* parent)
 {
     auto* box = new QComboBox(parent);
     box->setObjectName(QStringLiteral("scale"));
-    for (int k : {1, 2, 4, 8})
+    for (int k : kExportScales)
         box->addItem(QStringLiteral("%1 倍（%2 × %2 像素）").arg(k).arg(kSide * k), k);
     const int index = box->findData(initial);
     box->setCurrentIndex(index >= 0 ? index : 2);
@@ -35,7 +35,7 @@ QSpinBox* resolutionBox(int initial, QWidget* parent)
 {
     auto* box = new QSpinBox(parent);
     box->setObjectName(QStringLiteral("resolution"));
-    box->setRange(10, 4800);
+    box->setRange(kMinDotsPerInch, kMaxDotsPerInch);
     box->setSuffix(QStringLiteral(" 点/英寸"));
     box->setValue(initial);
     return box;
@@ -105,11 +105,11 @@ std::optional<BatchChoice> QtExportDialogs::askBatch(QWidget* parent, const Batc
     auto* form = new QFormLayout(&dialog);
     auto* category = new QSpinBox(&dialog);
     category->setObjectName(QStringLiteral("category"));
-    category->setRange(1, 11);
+    category->setRange(1, kDesignerCategories);
     category->setValue(initial.category);
     auto* count = new QSpinBox(&dialog);
     count->setObjectName(QStringLiteral("count"));
-    count->setRange(1, 10000);
+    count->setRange(1, kMaxBatchCount);
     count->setValue(initial.count);
     auto* scale = scaleBox(initial.scale, &dialog);
     auto* dpi = resolutionBox(initial.dotsPerInch, &dialog);

@@ -126,6 +126,14 @@ public:
     virtual bool isPlaying() const = 0;
 };
 
+// What the export and batch dialogs offer, and the checks of their choices
+// accept: the scales, the resolutions in dots per inch, the largest batch.
+inline constexpr int kExportScales[] = {1, 2, 4, 8};
+inline constexpr int kMinDotsPerInch = 10;
+inline constexpr int kMaxDotsPerInch = 4800;
+inline constexpr int kMaxBatchCount = 10000;
+inline constexpr int kDesignerCategories = 11;
+
 // What the export dialog asks: the scale of a design (1, 2, 4 or 8 times the
 // surface), the resolution written into the file, and the file.
 struct ExportChoice {
