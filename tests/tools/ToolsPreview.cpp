@@ -3,11 +3,14 @@
 //   tools_preview wallpaper [--shot FILE]
 //   tools_preview grabber [--shot FILE]
 //   tools_preview --shots DIR
+//   tools_preview --print-shot FILE
 // With --shot the window is written to FILE (as the screen shows it) after a
 // moment, and the program ends. --shots writes the README's pictures:
 // DIR/wallpaper.png (pattern 3 tiled, the canvas dragged a little left),
 // DIR/grabber-marking.png (the top-left of the screen while the grabber marks the
 // wallpaper maker's toolbar) and DIR/grabber.png (the grabber after the grab).
+// --print-shot prints a 9000 x 9000 wallpaper into a PDF file of its own and
+// writes the screen to FILE while the print's progress shows, then cancels it.
 #include "forms/Controls.h"
 #include "platform/QtPicturePrinter.h"
 #include "platform/QtServices.h"
@@ -21,7 +24,11 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -75,6 +82,35 @@ int main(int argc, char** argv)
         });
         QTimer::singleShot(3300, &app, [&] {
             shotOf(&grabber, dir.filePath(QStringLiteral("grabber.png")));
+            app.quit();
+        });
+        return app.exec();
+    }
+    const qsizetype printShot = args.indexOf(QStringLiteral("--print-shot"));
+    if (printShot >= 0 && printShot + 1 < args.size()) {
+        const QString out = args[printShot + 1];
+        QTemporaryDir tmp;
+        lh::QtPicturePrinter pdf(tmp.filePath(QStringLiteral("wallpaper.pdf")));
+        services.printer = &pdf;
+        lh::tools::Form30 wallpaper(services, navigator);
+        wallpaper.show();
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = wallpaper.findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
+            if (!dialog || !dialog->isVisible() || dialog->value() < 150)
+                return;
+            poll.stop();
+            wallpaper.screen()->grabWindow(0).save(out);
+            dialog->cancel();
+        });
+        QTimer::singleShot(500, &app, [&] {
+            for (const char* name : {"Text1", "Text2"})
+                wallpaper.findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QStringLiteral("135000"));
+            wallpaper.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+            wallpaper.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+            wallpaper.patternClick(5);
+            poll.start(50);
+            wallpaper.Command6_Click();
             app.quit();
         });
         return app.exec();
