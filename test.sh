@@ -25,10 +25,28 @@ trap lh_stop_xvfb EXIT
 lh_start_xvfb
 echo "test.sh: tests that need a screen use Xvfb on DISPLAY=$DISPLAY"
 
+# Runs ctest in a build folder. Qt 6.4's GStreamer player now and then
+# deadlocks inside setSource, which only the music tests reach: when they are
+# all that failed, they run once more (and the log says so).
+run_tests() {
+  local dir=$1
+  shift
+  if ctest --test-dir "$dir" --output-on-failure -j2 "$@"; then
+    return 0
+  fi
+  local failed="$dir/Testing/Temporary/LastTestsFailed.log"
+  if [ -s "$failed" ] && ! grep -qv ':music_test' "$failed"; then
+    echo "test.sh: only the music tests failed (a known deadlock of Qt 6.4's GStreamer player); running them once more"
+    ctest --test-dir "$dir" --output-on-failure --rerun-failed "$@"
+    return $?
+  fi
+  return 1
+}
+
 status=0
-ctest --test-dir build --output-on-failure -j2 "$@" || status=$?
+run_tests build "$@" || status=$?
 if [ "${LH_SANITIZE:-1}" != 0 ]; then
   echo "test.sh: the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer"
-  ctest --test-dir build-asan --output-on-failure -j2 -LE memcheck "$@" || status=$?
+  run_tests build-asan -LE memcheck "$@" || status=$?
 fi
 exit $status
