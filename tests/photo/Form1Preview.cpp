@@ -3,6 +3,9 @@
 //   --shots DIR   after a few designs, write DIR/main-running.png; then pause,
 //                 set the angle to 90, stamp the quick text at a few points and
 //                 write DIR/main-paused-stamps.png; then quit.
+//   --seed N      with --shots: draw from a random source seeded with N and a
+//                 clock fixed at noon of 2026-01-01, so the pictures are the
+//                 same from run to run.
 //   --top-speed   press "高速", let designs run for five seconds on screen,
 //                 then draw with the engine alone for five seconds, and print
 //                 both rates and their ratio; then quit.
@@ -23,6 +26,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 
 int main(int argc, char** argv)
 {
@@ -30,19 +34,25 @@ int main(int argc, char** argv)
     lh::QtFileDialogs files;
     lh::QtFontColorDialogs fontColor;
     lh::QtMessageBoxes messages;
-    lh::SystemClock clock;
+    lh::SystemClock systemClock;
+    lh::test::FixedClock fixedClock;
+    fixedClock.value = QDateTime(QDate(2026, 1, 1), QTime(12, 0));
+    const QStringList args = app.arguments();
+    const qsizetype seedAt = args.indexOf(QStringLiteral("--seed"));
+    std::optional<lh::SeededRandom> seeded;
+    if (seedAt >= 0 && seedAt + 1 < args.size())
+        seeded.emplace(args[seedAt + 1].toUInt());
     lh::PlatformServices services;
-    services.random = &lh::programRandom();
+    services.random = seeded ? static_cast<lh::RandomSource*>(&*seeded) : &lh::programRandom();
     services.files = &files;
     services.fontColor = &fontColor;
     services.messages = &messages;
-    services.clock = &clock;
+    services.clock = seeded ? static_cast<lh::Clock*>(&fixedClock) : &systemClock;
     lh::test::RecordingNavigator navigator;
 
     lh::photo::Form1 window(services, navigator);
     window.show();
 
-    const QStringList args = app.arguments();
     const qsizetype at = args.indexOf(QStringLiteral("--shots"));
     if (at >= 0 && at + 1 < args.size()) {
         const QDir dir(args[at + 1]);
