@@ -194,8 +194,8 @@ int main(int argc, char** argv)
         int written = 0;
         for (int i = 0; i < 6; ++i) {
             start = Clock::now();
-            written += lh::designer::exportDesign(recipe, record, {4, 300, dir.filePath(QStringLiteral("scale4.png"))},
-                                                  overlay, progress)
+            written += lh::designer::exportScene({1, record, {}, overlay}, {4, 300, dir.filePath(QStringLiteral("scale4.png"))},
+                                                 progress)
                            .written;
             exportMs.push_back(msSince(start));
         }
@@ -216,8 +216,8 @@ int main(int argc, char** argv)
                         msSince(start), static_cast<long long>(all.size() / 1024));
         }
         start = Clock::now();
-        const auto largest = lh::designer::exportDesign(
-            recipe, record, {8, 300, dir.filePath(QStringLiteral("scale8.png"))}, overlay, progress);
+        const auto largest = lh::designer::exportScene(
+            {1, record, {}, overlay}, {8, 300, dir.filePath(QStringLiteral("scale8.png"))}, progress);
         std::printf("design_export scale=8 pixels=%d draw_and_png_file_ms=%.1f written=%d\n", 857 * 8, msSince(start),
                     largest.written);
         std::fflush(stdout);

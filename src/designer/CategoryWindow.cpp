@@ -7,7 +7,7 @@
 #include "design/WindowTexts.h"
 #include "drawing/StarPolygon.h"
 #include "engine/RasterSurface.h"
-#include "engine/SurfaceView.h"
+#include "forms/SurfaceView.h"
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
 #include "platform/Services.h"

@@ -2,7 +2,7 @@
 
 #include "core/Random.h"
 #include "design/WindowTexts.h"
-#include "engine/SurfaceView.h"
+#include "forms/SurfaceView.h"
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
 #include "platform/Services.h"
@@ -274,17 +274,28 @@ void DesignerCore::leaveHistory()
     window_.setWindowTitle(liveTitle_);
 }
 
+std::optional<scene::DesignScene> DesignerCore::sceneOnShow() const
+{
+    const design::DesignRecord* shown = designOnShow();
+    if (!shown)
+        return std::nullopt;
+    scene::DesignScene scene{setup_.category, *shown, stamps_, overlay_ ? overlay_() : std::nullopt};
+    // The photo over the design is the one shown now (another slot may have
+    // been clicked since the design was drawn).
+    if (photoSource_)
+        scene.record.photo = photoSource_();
+    return scene;
+}
+
 ExportOutcome DesignerCore::exportShownDesign()
 {
     const QString title = QStringLiteral("导出图案");
-    const design::DesignRecord* shown = designOnShow();
+    // A copy: designs drawn while the dialogs are open may push it out of the history.
+    const std::optional<scene::DesignScene> shown = sceneOnShow();
     if (!shown) {
         services_.messages->inform(&window_, QStringLiteral("还没有可以导出的图案。"), title, MessageIcon::Information);
         return {ExportOutcome::Kind::Cancelled, {}, 0};
     }
-    // A copy: designs drawn while the dialogs are open may push it out of the history.
-    const design::DesignRecord record = *shown;
-    const std::vector<StampedText> stamps = stamps_;
     const auto choice = services_.exports->askExport(&window_, lastExport_);
     if (!choice)
         return {ExportOutcome::Kind::Cancelled, {}, 0};
@@ -292,8 +303,7 @@ ExportOutcome DesignerCore::exportShownDesign()
     ExportOutcome outcome;
     {
         const auto progress = services_.exports->startProgress(&window_, QStringLiteral("正在导出图案……"), 2);
-        outcome = exportDesign(tick_->recipe(), record, *choice, overlay_ ? overlay_() : std::nullopt, *progress,
-                               stamps);
+        outcome = exportScene(*shown, *choice, *progress);
     }
     if (outcome.kind == ExportOutcome::Kind::Failed)
         services_.messages->inform(&window_, outcome.error, title, MessageIcon::Exclamation);

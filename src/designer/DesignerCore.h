@@ -129,6 +129,10 @@ public:
     // The record of the design on show (while stepping, or the newest one);
     // null before the first design.
     const design::DesignRecord* designOnShow() const;
+    // The design on show as the window shows it: its record with the photo
+    // shown over it now, the stamps and what lies over the surface. Empty
+    // before the first design.
+    std::optional<scene::DesignScene> sceneOnShow() const;
 
 signals:
     // The pause toggle changed: running or paused.

@@ -28,38 +28,6 @@ QString checkScaleAndResolution(int scale, int dotsPerInch)
     return {};
 }
 
-// The photo and its ring, and the date caption, over a design drawn at `scale`.
-void paintOverlay(QImage& image, const QImage& photo, const PhotoOverlay& overlay, int scale)
-{
-    QPainter painter(&image);
-    if (!photo.isNull()) {
-        const QRect target(overlay.photo.topLeft() * scale, overlay.photo.size() * scale);
-        // From the original picture straight to the size it has in the export.
-        painter.drawImage(target, photo.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        if (overlay.frameWidth > 0) {
-            painter.save();
-            painter.setRenderHint(QPainter::Antialiasing);
-            const double width = static_cast<double>(overlay.frameWidth) * scale;
-            const QRectF frame(QPointF(overlay.frame.topLeft()) * scale, QSizeF(overlay.frame.size()) * scale);
-            painter.setPen(QPen(overlay.frameColour, width));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(frame.adjusted(width / 2, width / 2, -width / 2, -width / 2));
-            painter.restore();
-        }
-    }
-    if (overlay.date && !overlay.date->text.isEmpty()) {
-        const CaptionOverlay& date = *overlay.date;
-        QFont font = date.font;
-        if (font.pixelSize() > 0)
-            font.setPixelSize(font.pixelSize() * scale);
-        const QRect place(date.place.topLeft() * scale, date.place.size() * scale);
-        painter.setFont(font);
-        painter.setPen(date.colour);
-        painter.setClipRect(place);
-        painter.drawText(place, Qt::AlignLeft | Qt::AlignTop, date.text);
-    }
-}
-
 // The window as the batch sees it: its texts, nothing shown.
 class BatchHost final : public design::DesignHost {
 public:
@@ -118,34 +86,6 @@ QString checkBatchChoice(const BatchChoice& choice)
     return {};
 }
 
-QImage renderDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record, int scale,
-                    const std::optional<PhotoOverlay>& overlay, int surfacePixels,
-                    const std::vector<StampedText>& stamps)
-{
-    QImage image;
-    {
-        RasterSurface surface(surfacePixels, surfacePixels, scale);
-        if (!surface.isValid() || surface.scale() != scale)
-            return {};
-        design::redrawDesign(recipe, record, surface);
-        for (const StampedText& stamp : stamps) {
-            surface.setForeColor(stamp.colour);
-            surface.setCurrentX(stamp.xTwips);
-            surface.setCurrentY(stamp.yTwips);
-            try {
-                surface.textOut(stamp.text, stamp.font);
-            } catch (const StepFailure&) {
-                // A text the surface could not print on screen is not printed here either.
-            }
-        }
-        image = surface.image();
-    }
-    // The surface is gone: the image is this one's alone and is painted in place.
-    if (overlay && (!record.photo.isNull() || overlay->date))
-        paintOverlay(image, record.photo, *overlay, scale);
-    return image;
-}
-
 QString fileNameFromSerialLine(const QString& serialLine, const QString& prefix)
 {
     QString rest = serialLine.startsWith(prefix) ? serialLine.mid(prefix.size()) : serialLine;
@@ -159,14 +99,12 @@ QString fileNameFromSerialLine(const QString& serialLine, const QString& prefix)
     return name.isEmpty() ? QStringLiteral("design") : name;
 }
 
-ExportOutcome exportDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record,
-                           const ExportChoice& choice, const std::optional<PhotoOverlay>& overlay, Progress& progress,
-                           const std::vector<StampedText>& stamps)
+ExportOutcome exportScene(const scene::DesignScene& scene, const ExportChoice& choice, Progress& progress)
 {
     if (const QString why = checkExportChoice(choice); !why.isEmpty())
         return failed(why);
     progress.setValue(0);
-    QImage image = renderDesign(recipe, record, choice.scale, overlay, kDesignPixels, stamps);
+    QImage image = scene::renderScene(scene, choice.scale);
     if (image.isNull())
         return failed(QStringLiteral("内存不足，无法画出 %1 倍大小的图案。").arg(choice.scale));
     progress.setValue(1);
@@ -212,7 +150,8 @@ ExportOutcome exportBatch(const BatchChoice& choice, const BatchSources& sources
             PhotoOverlay overlay = *sources.overlay;
             if (overlay.date)
                 host.captionTheDate(*overlay.date);
-            paintOverlay(image, sources.photo, overlay, choice.scale);
+            QPainter painter(&image);
+            scene::paintOverlay(painter, sources.photo, overlay, choice.scale);
         }
         image.setDotsPerMeterX(dpm);
         image.setDotsPerMeterY(dpm);

@@ -7,7 +7,8 @@
 #include "designer/DesignerCore.h"
 #include "drawing/CLogFont.h"
 #include "engine/RasterSurface.h"
-#include "engine/SurfaceView.h"
+#include "forms/SurfaceView.h"
+#include "scene/DesignScene.h"
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
 #include "platform/Services.h"
@@ -18,6 +19,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -33,7 +35,7 @@ namespace lh::photo {
 
 namespace {
 
-constexpr int kSurfacePixels = 857;
+
 
 // The rotated-font object's view of the surface's current font.
 drawing::FontDescription fontDescriptionOf(const Surface& surface)
@@ -71,7 +73,7 @@ struct Form1::Stamp {
 };
 
 Form1::Form1(const PlatformServices& services, Navigator& navigator, QWidget* parent)
-    : Form1(services, navigator, std::make_unique<RasterSurface>(kSurfacePixels, kSurfacePixels), parent)
+    : Form1(services, navigator, std::make_unique<RasterSurface>(scene::kDesignPixels, scene::kDesignPixels), parent)
 {}
 
 Form1::Form1(const PlatformServices& services, Navigator& navigator, std::unique_ptr<Surface> surface, QWidget* parent)
@@ -118,23 +120,16 @@ void Form1::Form_Load()
     image6_ = forms::control<ImageBox>(this, "Image6");
     shape9_ = forms::control<ShapeBox>(this, "Shape9");
     image6_->setPicture(QImage(QStringLiteral(":/photo/initial.jpg")));
-    core_->setDateLabel(forms::control<QLabel>(this, "Label24"));
+    dateLabel_ = forms::control<QLabel>(this, "Label24");
+    core_->setDateLabel(dateLabel_);
     // Each design is kept with the photo shown in its middle.
-    core_->setPhotoSource([this] { return image6_->isHidden() ? QImage() : image6_->picture(); });
-    // Exports draw the photo and its ring where they lie over the surface.
-    auto* dateLabel = forms::control<QLabel>(this, "Label24");
-    core_->setPhotoOverlay([this, dateLabel]() -> std::optional<designer::PhotoOverlay> {
-        designer::PhotoOverlay overlay{image6_->geometry(), shape9_->geometry(), shape9_->borderColor(),
-                                       shape9_->borderWidth(), std::nullopt};
-        if (!dateLabel->isHidden()) {
-            QFont font = dateLabel->font();
-            font.setPixelSize(QFontInfo(dateLabel->font()).pixelSize());
-            overlay.date = designer::CaptionOverlay{dateLabel->text(), font,
-                                                    dateLabel->palette().color(QPalette::WindowText),
-                                                    dateLabel->geometry()};
-        }
-        return overlay;
-    });
+    core_->setPhotoSource([this] { return shownPhoto(); });
+    // The photo, its ring and the date label are the scene's: the view, the
+    // exports and kept designs all draw them with the scene's painter.
+    core_->setPhotoOverlay([this] { return std::optional<scene::PhotoOverlay>(overlayOnShow()); });
+    core_->view().paintBoxesOnCanvas({image6_, shape9_, dateLabel_});
+    core_->view().setOverlayPainter(
+        [this](QPainter& painter) { scene::paintOverlay(painter, shownPhoto(), overlayOnShow(), 1); });
 
     const QHash<QString, QString> texts = design::initialWindowTexts(1);
     text6_->setText(texts.value(QStringLiteral("Text6")));
@@ -189,6 +184,29 @@ void Form1::wire()
         connect(thumbnails_[i], &ImageBox::clicked, this, [this, i] { showSlotInMiddle(i); });
         connect(button(replaceButtons[i]), &QPushButton::clicked, this, [this, i] { replaceSlot(i); });
     }
+}
+
+QImage Form1::shownPhoto() const { return image6_->isHidden() ? QImage() : image6_->picture(); }
+
+scene::PhotoOverlay Form1::overlayOnShow() const
+{
+    scene::PhotoOverlay overlay;
+    if (!image6_->isHidden())
+        overlay.photo = image6_->geometry();
+    if (!shape9_->isHidden()) {
+        overlay.frame = shape9_->geometry();
+        overlay.frameColour = shape9_->borderColor();
+        overlay.frameWidth = shape9_->borderWidth();
+    }
+    if (!dateLabel_->isHidden()) {
+        overlay.date = scene::CaptionOverlay{dateLabel_->text(),
+                                             dateLabel_->font(),
+                                             dateLabel_->palette().color(QPalette::WindowText),
+                                             dateLabel_->contentsRect().translated(dateLabel_->pos()),
+                                             dateLabel_->alignment(),
+                                             QFontInfo(dateLabel_->font()).pixelSize()};
+    }
+    return overlay;
 }
 
 void Form1::Timer1_Timer() { core_->Timer1_Timer(); }

@@ -33,6 +33,10 @@ namespace lh::designer {
 class DesignerCore;
 }   // namespace lh::designer
 
+namespace lh::scene {
+struct PhotoOverlay;
+}   // namespace lh::scene
+
 namespace lh::photo {
 
 using forms::ImageBox;
@@ -74,6 +78,11 @@ private:
     void showSlotInMiddle(int slot);
     void replaceSlot(int slot);
 
+    // The photo in the ring (null when none is shown) and what lies over
+    // the surface as the window shows it now.
+    QImage shownPhoto() const;
+    scene::PhotoOverlay overlayOnShow() const;
+
     void runningChanged(bool running);
     void historyStepped();
     void showPhoto(const QImage& picture);
@@ -106,6 +115,7 @@ private:
     QLabel* label5_ = nullptr;
     QLabel* label13_ = nullptr;
     QLabel* label18_ = nullptr;
+    QLabel* dateLabel_ = nullptr;   // Label24
     ImageBox* image6_ = nullptr;
     ShapeBox* shape9_ = nullptr;
     ImageBox* thumbnails_[PhotoSlots::kCount] = {};

@@ -169,12 +169,12 @@ TEST(ExportDesign, WritesAPngWithItsResolutionOrSaysWhyNot)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const Drawn drawn = drawOne(3, "20", "13", 9);
-    const design::DesignRecipe recipe = design::recipeForCategory(3);
+    const scene::DesignScene scene{3, drawn.record, {}, std::nullopt};
     test::FakeExportDialogs dialogs;
 
     const QString path = dir.filePath(QStringLiteral("design.png"));
     auto progress = dialogs.startProgress(nullptr, {}, 2);
-    const ExportOutcome written = exportDesign(recipe, drawn.record, {2, 300, path}, std::nullopt, *progress);
+    const ExportOutcome written = exportScene(scene, {2, 300, path}, *progress);
     ASSERT_EQ(written.kind, ExportOutcome::Kind::Written) << written.error.toStdString();
     QImageReader reader(path);
     EXPECT_EQ(reader.format(), QByteArray("png"));
@@ -194,7 +194,7 @@ TEST(ExportDesign, WritesAPngWithItsResolutionOrSaysWhyNot)
         {{1, 300, dir.filePath(QStringLiteral("no/such/folder/c.png"))}, "c.png"},
     };
     for (const Failing& f : failing) {
-        const ExportOutcome outcome = exportDesign(recipe, drawn.record, f.choice, std::nullopt, *progress);
+        const ExportOutcome outcome = exportScene(scene, f.choice, *progress);
         EXPECT_EQ(outcome.kind, ExportOutcome::Kind::Failed) << f.says;
         EXPECT_TRUE(outcome.error.contains(QString::fromUtf8(f.says))) << outcome.error.toStdString();
     }
@@ -203,7 +203,7 @@ TEST(ExportDesign, WritesAPngWithItsResolutionOrSaysWhyNot)
     dialogs.cancelAt = 1;
     const QString cancelled = dir.filePath(QStringLiteral("cancelled.png"));
     auto cancelling = dialogs.startProgress(nullptr, {}, 2);
-    EXPECT_EQ(exportDesign(recipe, drawn.record, {2, 300, cancelled}, std::nullopt, *cancelling).kind,
+    EXPECT_EQ(exportScene(scene, {2, 300, cancelled}, *cancelling).kind,
               ExportOutcome::Kind::Cancelled);
     EXPECT_FALSE(QFileInfo::exists(cancelled));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("design.png")});

@@ -11,7 +11,8 @@
 #include "design/DesignTick.h"
 #include "drawing/RotatedText.h"
 #include "engine/Surface.h"
-#include "engine/SurfaceView.h"
+#include "forms/SurfaceView.h"
+#include "scene/DesignScene.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,6 +25,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "TestImages.h"
 
@@ -735,4 +738,57 @@ TEST_F(Form1SurfaceTest, ExportCarriesThePhotoAndItsRingWhereTheScreenShowsThem)
         }
     }
     EXPECT_LT(labelled * 3, bare) << "date " << date->text().toStdString();
+}
+
+// The view, the exports and kept designs all draw the scene: what the canvas
+// shows of a paused, stamped design with its photo, ring and date is the
+// scene drawn again at scale 1, pixel for pixel, whatever is shown over it.
+TEST_F(Form1SurfaceTest, TheViewShowsTheSceneOnShowPixelForPixel)
+{
+    static lh::SeededRandom seeded(11);
+    services.random = &seeded;
+    window = std::make_unique<Form1>(services, navigator);
+    child<QCheckBox>("Check2")->click();   // paused
+    auto* view = child<lh::SurfaceView>("Picture1");
+    auto shown = [&] { return view->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    auto drawnAgain = [&] {
+        const auto scene = window->core().sceneOnShow();
+        EXPECT_TRUE(scene.has_value());
+        return scene ? lh::scene::renderScene(*scene, 1).convertToFormat(QImage::Format_RGB32) : QImage();
+    };
+
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"the initial photo", [] {}},
+        {"a slot's photo", [&] { click("Image8"); }},
+        {"a stamp at 45 degrees",
+         [&] {
+             child<QScrollBar>("HScroll1")->setValue(45);
+             QTest::mouseRelease(view->canvas(), Qt::LeftButton, {}, QPoint(120, 700));
+         }},
+        {"the date label hidden", [&] { child("Label24")->hide(); }},
+        {"no photo", [&] {
+             child("Image6")->hide();
+             child("Shape9")->hide();
+         }},
+    };
+    window->Timer1_Timer();
+    ASSERT_FALSE(child<QLabel>("Label24")->text().isEmpty());
+    QImage previous;
+    for (const Case& c : cases) {
+        c.change();
+        const QImage screen = shown();
+        const QImage scene = drawnAgain();
+        ASSERT_EQ(screen.size(), scene.size()) << c.what;
+        EXPECT_EQ(lh::test::changedArea(screen, scene), QRect()) << c.what;
+        // Every change shows on the screen.
+        EXPECT_NE(screen, previous) << c.what;
+        previous = screen;
+    }
+    // Nothing lies over the design any more: the screen is the stamped surface.
+    EXPECT_EQ(lh::test::changedArea(previous, window->surface().image().convertToFormat(QImage::Format_RGB32)),
+              QRect());
 }

@@ -1,4 +1,4 @@
-#include "engine/SurfaceView.h"
+#include "forms/SurfaceView.h"
 
 #include "engine/Surface.h"
 
@@ -27,6 +27,10 @@ protected:
         const QRegion rest = QRegion(r) - QRegion(image.rect());
         for (const QRect& part : rest)
             p.fillRect(part, Qt::white);
+        if (view_.overlay_) {
+            p.setClipRect(r);
+            view_.overlay_(p);
+        }
     }
 
     void mouseReleaseEvent(QMouseEvent* event) override
@@ -41,6 +45,17 @@ private:
     SurfaceView& view_;
 };
 
+// Swallows the paint events of boxes the canvas paints for them. A box does
+// not paint its background, so Qt repaints the canvas beneath whatever part
+// of it is updated, shown, hidden or moved.
+class SurfaceView::BoxPaintFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Paint; }
+};
+
 SurfaceView::SurfaceView(Surface& surface, QWidget* parent) : QFrame(parent), surface_(surface)
 {
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
@@ -53,6 +68,24 @@ SurfaceView::SurfaceView(Surface& surface, QWidget* parent) : QFrame(parent), su
 }
 
 QWidget* SurfaceView::canvas() const { return canvas_; }
+
+void SurfaceView::setOverlayPainter(std::function<void(QPainter&)> painter)
+{
+    overlay_ = std::move(painter);
+    canvas_->update();
+}
+
+void SurfaceView::paintBoxesOnCanvas(std::initializer_list<QWidget*> boxes)
+{
+    if (!boxFilter_)
+        boxFilter_ = new BoxPaintFilter(this);
+    for (QWidget* box : boxes) {
+        box->setAutoFillBackground(false);
+        box->setAttribute(Qt::WA_OpaquePaintEvent, false);
+        box->installEventFilter(boxFilter_);
+    }
+    canvas_->update();
+}
 
 void SurfaceView::refresh()
 {

@@ -1,5 +1,5 @@
 // The canvas widget that shows a surface.
-#include "engine/SurfaceView.h"
+#include "forms/SurfaceView.h"
 #include "engine/RasterSurface.h"
 #include "engine/raster/PenRaster.h"
 
