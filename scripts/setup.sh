@@ -12,7 +12,7 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick poppler-utils libx11-dev
   lame python3 valgrind openbox
   libxcb1-dev xclip
-  desktop-file-utils
+  desktop-file-utils lintian file
 )
 
 missing=()
