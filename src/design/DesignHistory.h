@@ -10,7 +10,7 @@
 
 #include "core/Random.h"
 #include "design/DesignTick.h"
-#include "platform/Services.h"
+#include "core/Clock.h"
 
 #include <QDateTime>
 #include <QImage>

@@ -5,7 +5,7 @@
 #include "drawing/RotatedText.h"
 #include "drawing/StarPolygon.h"
 #include "engine/Surface.h"
-#include "platform/Services.h"
+#include "core/Clock.h"
 
 #include <chrono>
 #include <limits>

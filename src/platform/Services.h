@@ -4,6 +4,7 @@
 // screen, the printer and the media player. PlatformServices bundles them;
 // the program passes the real ones (Qt), tests pass fakes.
 
+#include "core/Clock.h"
 #include "core/Numeric.h"
 
 #include <QDateTime>
@@ -61,12 +62,6 @@ public:
     // Modal question with Yes and No, Yes the default button and Escape
     // answering No; true for Yes.
     virtual bool ask(QWidget* parent, const QString& text, const QString& title) = 0;
-};
-
-class Clock {
-public:
-    virtual ~Clock() = default;
-    virtual QDateTime now() const = 0;
 };
 
 class Clipboard {
