@@ -4,6 +4,7 @@
 // window) runs one DesignTick over its own DesignRecipe; the tick reads the
 // window's texts through DesignHost, so it runs without any window.
 
+#include "design/Categories.h"
 #include "core/Numeric.h"
 
 #include <QDateTime>
@@ -76,8 +77,8 @@ class DesignHost;
 // The seven standard layers L1..L7 (index 0 is L1).
 const std::vector<LayerSpec>& standardLayers();
 
-// Recipes: 1 is the photo designer, 2..10 the category windows, 11 the
-// hidden full-recipe window. Any other number throws std::out_of_range.
+// The recipe of a category (1..kCategoryCount); any other number throws
+// std::out_of_range.
 DesignRecipe recipeForCategory(int category);
 
 // The serial line's text: prefix, the category number (when the recipe's

@@ -5,6 +5,7 @@
 // the program passes the real ones (Qt), tests pass fakes.
 
 #include "core/Clock.h"
+#include "design/Categories.h"
 #include "core/Numeric.h"
 
 #include <QDateTime>
@@ -127,7 +128,7 @@ inline constexpr int kExportScales[] = {1, 2, 4, 8};
 inline constexpr int kMinDotsPerInch = 10;
 inline constexpr int kMaxDotsPerInch = 4800;
 inline constexpr int kMaxBatchCount = 10000;
-inline constexpr int kDesignerCategories = 11;
+inline constexpr int kDesignerCategories = design::kCategoryCount;
 
 // What the export dialog asks: the scale of a design (1, 2, 4 or 8 times the
 // surface), the resolution written into the file, and the file.
