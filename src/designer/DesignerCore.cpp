@@ -289,25 +289,14 @@ std::optional<scene::DesignScene> DesignerCore::sceneOnShow() const
 
 ExportOutcome DesignerCore::exportShownDesign()
 {
-    const QString title = QStringLiteral("导出图案");
     // A copy: designs drawn while the dialogs are open may push it out of the history.
     const std::optional<scene::DesignScene> shown = sceneOnShow();
     if (!shown) {
-        services_.messages->inform(&window_, QStringLiteral("还没有可以导出的图案。"), title, MessageIcon::Information);
+        services_.messages->inform(&window_, QStringLiteral("还没有可以导出的图案。"), QStringLiteral("导出图案"),
+                                   MessageIcon::Information);
         return {ExportOutcome::Kind::Cancelled, {}, 0};
     }
-    const auto choice = services_.exports->askExport(&window_, lastExport_);
-    if (!choice)
-        return {ExportOutcome::Kind::Cancelled, {}, 0};
-    lastExport_ = *choice;
-    ExportOutcome outcome;
-    {
-        const auto progress = services_.exports->startProgress(&window_, QStringLiteral("正在导出图案……"), 2);
-        outcome = exportScene(*shown, *choice, *progress);
-    }
-    if (outcome.kind == ExportOutcome::Kind::Failed)
-        services_.messages->inform(&window_, outcome.error, title, MessageIcon::Exclamation);
-    return outcome;
+    return askAndExportScene(&window_, services_, *shown, lastExport_);
 }
 
 ExportOutcome DesignerCore::exportNewDesigns()

@@ -119,6 +119,23 @@ ExportOutcome exportScene(const scene::DesignScene& scene, const ExportChoice& c
     return {ExportOutcome::Kind::Written, {}, 1};
 }
 
+ExportOutcome askAndExportScene(QWidget* parent, const PlatformServices& services, const scene::DesignScene& scene,
+                                ExportChoice& last)
+{
+    const auto choice = services.exports->askExport(parent, last);
+    if (!choice)
+        return {ExportOutcome::Kind::Cancelled, {}, 0};
+    last = *choice;
+    ExportOutcome outcome;
+    {
+        const auto progress = services.exports->startProgress(parent, QStringLiteral("正在导出图案……"), 2);
+        outcome = exportScene(scene, *choice, *progress);
+    }
+    if (outcome.kind == ExportOutcome::Kind::Failed)
+        services.messages->inform(parent, outcome.error, QStringLiteral("导出图案"), MessageIcon::Exclamation);
+    return outcome;
+}
+
 ExportOutcome exportBatch(const BatchChoice& choice, const BatchSources& sources, Progress& progress)
 {
     if (const QString why = checkBatchChoice(choice); !why.isEmpty())

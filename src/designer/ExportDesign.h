@@ -56,6 +56,12 @@ struct ExportOutcome {
 // steps (drawing, encoding, written), cancellable between them.
 ExportOutcome exportScene(const scene::DesignScene& scene, const ExportChoice& choice, Progress& progress);
 
+// Ctrl+E on a design: asks the export dialog (starting from `last`, which
+// keeps the answer), draws and writes the scene with its progress, and says
+// why when it fails.
+ExportOutcome askAndExportScene(QWidget* parent, const PlatformServices& services, const scene::DesignScene& scene,
+                                ExportChoice& last);
+
 // What a batch draws with: the window texts, the random source and clock of
 // its own, and the photo shown in the middle (main window's recipe only).
 struct BatchSources {

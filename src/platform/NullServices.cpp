@@ -26,7 +26,7 @@ public:
 class NoMessageBoxes final : public MessageBoxes {
 public:
     void inform(QWidget*, const QString&, const QString&, MessageIcon) override {}
-    bool ask(QWidget*, const QString&, const QString&) override { return false; }
+    bool ask(QWidget*, const QString&, const QString&, Default) override { return false; }
 };
 
 class NoClipboard final : public Clipboard {
@@ -102,6 +102,10 @@ class NoExportDialogs final : public ExportDialogs {
 public:
     std::optional<ExportChoice> askExport(QWidget*, const ExportChoice&) override { return std::nullopt; }
     std::optional<BatchChoice> askBatch(QWidget*, const BatchChoice&) override { return std::nullopt; }
+    std::optional<FolderExportChoice> askFolderExport(QWidget*, const FolderExportChoice&, int) override
+    {
+        return std::nullopt;
+    }
     std::unique_ptr<Progress> startProgress(QWidget*, const QString&, int) override
     {
         return std::make_unique<UnseenProgress>();

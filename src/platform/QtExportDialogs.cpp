@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -130,6 +131,31 @@ std::optional<BatchChoice> QtExportDialogs::askBatch(QWidget* parent, const Batc
         return std::nullopt;
     return BatchChoice{category->value(), count->value(), scale->currentData().toInt(), dpi->value(),
                        folder->text().trimmed()};
+}
+
+std::optional<FolderExportChoice> QtExportDialogs::askFolderExport(QWidget* parent, const FolderExportChoice& initial,
+                                                                  int designs)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("导出收藏的图案"));
+    auto* form = new QFormLayout(&dialog);
+    auto* scale = scaleBox(initial.scale, &dialog);
+    auto* dpi = resolutionBox(initial.dotsPerInch, &dialog);
+    auto* folder = new QLineEdit(initial.folder, &dialog);
+    folder->setObjectName(QStringLiteral("folder"));
+    form->addRow(QStringLiteral("图案："), new QLabel(QStringLiteral("%1 个").arg(designs), &dialog));
+    form->addRow(QStringLiteral("放大倍数："), scale);
+    form->addRow(QStringLiteral("分辨率："), dpi);
+    form->addRow(
+        QStringLiteral("文件夹："),
+        pathRow(
+            folder,
+            [&] { return QFileDialog::getExistingDirectory(&dialog, QStringLiteral("导出到"), folder->text()); },
+            &dialog));
+    form->addRow(okCancel(&dialog));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return FolderExportChoice{scale->currentData().toInt(), dpi->value(), folder->text().trimmed()};
 }
 
 std::unique_ptr<Progress> QtExportDialogs::startProgress(QWidget* parent, const QString& label, int total)

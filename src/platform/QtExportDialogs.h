@@ -10,6 +10,8 @@ class QtExportDialogs final : public ExportDialogs {
 public:
     std::optional<ExportChoice> askExport(QWidget* parent, const ExportChoice& initial) override;
     std::optional<BatchChoice> askBatch(QWidget* parent, const BatchChoice& initial) override;
+    std::optional<FolderExportChoice> askFolderExport(QWidget* parent, const FolderExportChoice& initial,
+                                                      int designs) override;
     // A progress dialog that shows itself after half a second.
     std::unique_ptr<Progress> startProgress(QWidget* parent, const QString& label, int total) override;
 };

@@ -99,10 +99,10 @@ void QtMessageBoxes::inform(QWidget* parent, const QString& text, const QString&
     box.exec();
 }
 
-bool QtMessageBoxes::ask(QWidget* parent, const QString& text, const QString& title)
+bool QtMessageBoxes::ask(QWidget* parent, const QString& text, const QString& title, Default byDefault)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(byDefault == Default::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

@@ -60,9 +60,14 @@ public:
     virtual ~MessageBoxes() = default;
     // Modal notice with one OK button.
     virtual void inform(QWidget* parent, const QString& text, const QString& title, MessageIcon icon) = 0;
-    // Modal question with Yes and No, Yes the default button and Escape
-    // answering No; true for Yes.
-    virtual bool ask(QWidget* parent, const QString& text, const QString& title) = 0;
+    // Modal question with Yes and No, Escape answering No; true for Yes. The
+    // default button (Enter) is Yes unless a question asks for No (one that
+    // deletes, say).
+    enum class Default {
+        Yes,
+        No
+    };
+    virtual bool ask(QWidget* parent, const QString& text, const QString& title, Default byDefault = Default::Yes) = 0;
 };
 
 class Clipboard {
@@ -158,12 +163,22 @@ public:
     virtual bool cancelled() = 0;
 };
 
+// What the gallery's export asks: kept designs at what scale and resolution
+// into which folder.
+struct FolderExportChoice {
+    int scale = 2;
+    int dotsPerInch = 300;
+    QString folder;
+};
+
 class ExportDialogs {
 public:
     virtual ~ExportDialogs() = default;
     // Empty optional: the user cancelled.
     virtual std::optional<ExportChoice> askExport(QWidget* parent, const ExportChoice& initial) = 0;
     virtual std::optional<BatchChoice> askBatch(QWidget* parent, const BatchChoice& initial) = 0;
+    virtual std::optional<FolderExportChoice> askFolderExport(QWidget* parent, const FolderExportChoice& initial,
+                                                              int designs) = 0;
     virtual std::unique_ptr<Progress> startProgress(QWidget* parent, const QString& label, int total) = 0;
 };
 

@@ -87,6 +87,7 @@ public:
         QString text, title;
         MessageIcon icon = MessageIcon::Information;
         bool question = false;
+        Default byDefault = Default::Yes;   // of a question
     };
     std::vector<Message> messages;
     std::deque<bool> answers;
@@ -95,9 +96,9 @@ public:
     {
         messages.push_back({text, title, icon, false});
     }
-    bool ask(QWidget*, const QString& text, const QString& title) override
+    bool ask(QWidget*, const QString& text, const QString& title, Default byDefault) override
     {
-        messages.push_back({text, title, MessageIcon::Question, true});
+        messages.push_back({text, title, MessageIcon::Question, true, byDefault});
         if (answers.empty())
             return false;
         const bool a = answers.front();
@@ -204,6 +205,8 @@ public:
     std::deque<std::optional<BatchChoice>> batchAnswers;
     std::vector<ExportChoice> exportAsked;
     std::vector<BatchChoice> batchAsked;
+    std::deque<std::optional<FolderExportChoice>> folderAnswers;
+    std::vector<FolderExportChoice> folderAsked;
     int cancelAt = -1;
     struct ProgressLog {
         QString label;
@@ -221,6 +224,11 @@ public:
     {
         batchAsked.push_back(initial);
         return take(batchAnswers);
+    }
+    std::optional<FolderExportChoice> askFolderExport(QWidget*, const FolderExportChoice& initial, int) override
+    {
+        folderAsked.push_back(initial);
+        return take(folderAnswers);
     }
     std::unique_ptr<Progress> startProgress(QWidget*, const QString& label, int total) override
     {

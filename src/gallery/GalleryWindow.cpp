@@ -1,0 +1,286 @@
+#include "gallery/GalleryWindow.h"
+
+#include "gallery/DesignViewer.h"
+#include "gallery/GalleryModel.h"
+
+#include "designer/ExportDesign.h"
+#include "forms/FormToolkit.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace lh::gallery {
+
+namespace {
+
+const QString kDesignFileFilter = QStringLiteral("蓝禾图案收藏 (*.lhd)|*.lhd|All Files (*.*)|*.*");
+
+// One design of a folder export is one step of the export's own progress.
+class NoSteps final : public Progress {
+public:
+    void setValue(int) override {}
+    bool cancelled() override { return false; }
+};
+
+}   // namespace
+
+QString exportedFileName(const KeptEntry& entry)
+{
+    return QStringLiteral("design-%1-%2.png").arg(entry.category).arg(entry.id);
+}
+
+GalleryWindow::GalleryWindow(const PlatformServices& services, KeptDesigns& designs, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services), designs_(designs)
+{
+    setObjectName(QStringLiteral("GalleryWindow"));
+    setWindowTitle(QStringLiteral("蓝禾图案收藏"));
+    resize(940, 720);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* menus = new QMenuBar(this);
+    auto* file = menus->addMenu(QStringLiteral("文件"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    QAction* exportFile = file->addAction(QStringLiteral("导出收藏"), this, &GalleryWindow::exportDesignFile);
+    exportFile->setObjectName(QStringLiteral("mnuFileExport"));
+    QAction* importFile = file->addAction(QStringLiteral("导入收藏"), this, &GalleryWindow::importDesignFile);
+    importFile->setObjectName(QStringLiteral("mnuFileImport"));
+    layout->setMenuBar(menus);
+
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(QStringLiteral("大类："), this);
+    filter_ = new QComboBox(this);
+    filter_->setObjectName(QStringLiteral("cboCategory"));
+    filter_->addItem(QStringLiteral("全部"), 0);
+    for (int k = 1; k <= design::kCategoryCount; ++k)
+        filter_->addItem(QString::number(k), k);
+    label->setBuddy(filter_);
+    row->addWidget(label);
+    row->addWidget(filter_);
+    row->addStretch(1);
+    layout->addLayout(row);
+
+    model_ = new GalleryModel(designs_, this);
+    view_ = new QListView(this);
+    view_->setObjectName(QStringLiteral("lstDesigns"));
+    view_->setViewMode(QListView::IconMode);
+    view_->setMovement(QListView::Static);
+    view_->setResizeMode(QListView::Adjust);
+    view_->setUniformItemSizes(true);
+    view_->setLayoutMode(QListView::Batched);
+    view_->setBatchSize(200);
+    view_->setIconSize(QSize(GalleryModel::kThumbnailSide, GalleryModel::kThumbnailSide));
+    view_->setGridSize(QSize(GalleryModel::kThumbnailSide + 24, GalleryModel::kThumbnailSide + 48));
+    view_->setWordWrap(true);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view_->setModel(model_);
+    layout->addWidget(view_, 1);
+
+    connect(filter_, &QComboBox::currentIndexChanged, this, [this] {
+        model_->reload(filter_->currentData().toInt());
+        selectRow(0);
+    });
+    connect(view_, &QListView::activated, this, [this] { openSelected(); });
+
+    const std::pair<QKeySequence, void (GalleryWindow::*)()> keys[] = {
+        {QKeySequence(Qt::Key_Delete), &GalleryWindow::deleteSelected},
+        {QKeySequence(Qt::CTRL | Qt::Key_E), &GalleryWindow::exportSelected},
+        {QKeySequence(Qt::CTRL | Qt::Key_P), &GalleryWindow::printSelected},
+    };
+    for (const auto& [key, action] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, action);
+    }
+    setTabOrder(filter_, view_);
+}
+
+void GalleryWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    refresh();
+    if (!model_->rowCount() || !view_->currentIndex().isValid())
+        selectRow(0);
+    view_->setFocus();
+    const QString why = designs_.unavailable();
+    if (!why.isEmpty() && !toldUnavailable_) {
+        toldUnavailable_ = true;
+        tell(why);
+    }
+}
+
+void GalleryWindow::refresh()
+{
+    const std::vector<std::int64_t> selected = selectedIds();
+    const int current = view_->currentIndex().row();
+    model_->reload(filter_->currentData().toInt());
+    const int row = selected.empty() ? current : model_->rowOf(selected.front());
+    selectRow(row >= 0 ? row : std::max(0, std::min(current, model_->rowCount() - 1)));
+}
+
+void GalleryWindow::selectRow(int row)
+{
+    if (row < 0 || row >= model_->rowCount())
+        return;
+    const QModelIndex index = model_->index(row);
+    view_->setCurrentIndex(index);
+    view_->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
+    view_->scrollTo(index);
+}
+
+std::vector<std::int64_t> GalleryWindow::selectedIds() const
+{
+    std::vector<std::int64_t> ids;
+    QModelIndexList rows = view_->selectionModel()->selectedIndexes();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    for (const QModelIndex& index : rows)
+        ids.push_back(model_->entry(index.row()).id);
+    return ids;
+}
+
+void GalleryWindow::tell(const QString& text, MessageIcon icon)
+{
+    services_.messages->inform(this, text, QStringLiteral("蓝禾提示"), icon);
+}
+
+DesignViewer* GalleryWindow::openSelected()
+{
+    const QModelIndex current = view_->currentIndex();
+    if (!current.isValid())
+        return nullptr;
+    QString why;
+    const std::optional<KeptScene> kept = designs_.load(model_->entry(current.row()).id, &why);
+    if (!kept) {
+        tell(QStringLiteral("这个图案打不开：%1").arg(why));
+        return nullptr;
+    }
+    auto* viewer = new DesignViewer(services_, kept->scene, kept->kept, this);
+    viewer->show();
+    viewer->activateWindow();
+    return viewer;
+}
+
+void GalleryWindow::deleteSelected()
+{
+    const std::vector<std::int64_t> ids = selectedIds();
+    if (ids.empty())
+        return;
+    const QString question = ids.size() == 1 ? QStringLiteral("删除选中的图案吗？")
+                                             : QStringLiteral("删除选中的 %1 个图案吗？").arg(ids.size());
+    if (!services_.messages->ask(this, question, QStringLiteral("询问"), MessageBoxes::Default::No))
+        return;
+    const int row = view_->currentIndex().row();
+    QString why;
+    if (!designs_.remove(ids, &why))
+        tell(QStringLiteral("图案没有删除：%1").arg(why));
+    view_->selectionModel()->clearSelection();
+    model_->reload(filter_->currentData().toInt());
+    selectRow(std::min(row, model_->rowCount() - 1));
+}
+
+void GalleryWindow::exportSelected()
+{
+    const std::vector<std::int64_t> ids = selectedIds();
+    if (ids.empty())
+        return;
+    const auto choice = services_.exports->askFolderExport(this, lastExport_, static_cast<int>(ids.size()));
+    if (!choice)
+        return;
+    lastExport_ = *choice;
+    const QDir folder(choice->folder);
+    if (choice->folder.isEmpty() || !folder.exists()) {
+        tell(choice->folder.isEmpty() ? QStringLiteral("没有选择文件夹。")
+                                      : QStringLiteral("文件夹不存在：%1").arg(choice->folder));
+        return;
+    }
+    // Files it would replace: asked once, before the first.
+    std::vector<KeptEntry> entries;
+    bool replaces = false;
+    for (std::int64_t id : ids) {
+        const int row = model_->rowOf(id);
+        if (row < 0)
+            continue;
+        entries.push_back(model_->entry(row));
+        replaces = replaces || QFileInfo::exists(folder.filePath(exportedFileName(entries.back())));
+    }
+    if (replaces && !services_.messages->ask(this, QStringLiteral("文件已经存在，是否覆盖文件？"), QStringLiteral("询问")))
+        return;
+    const auto progress = services_.exports->startProgress(this, QStringLiteral("正在导出收藏的图案……"),
+                                                           static_cast<int>(entries.size()));
+    int written = 0;
+    for (const KeptEntry& entry : entries) {
+        if (progress->cancelled())
+            break;
+        QString why;
+        bool done = false;
+        if (const std::optional<KeptScene> kept = designs_.load(entry.id, &why)) {
+            NoSteps steps;
+            const designer::ExportOutcome outcome = designer::exportScene(
+                kept->scene, {choice->scale, choice->dotsPerInch, folder.filePath(exportedFileName(entry))}, steps);
+            done = outcome.kind == designer::ExportOutcome::Kind::Written;
+            why = outcome.error;
+        }
+        if (!done) {
+            tell(QStringLiteral("%1 没有导出：%2\n之前已导出 %3 个图案。").arg(exportedFileName(entry), why).arg(written));
+            return;
+        }
+        ++written;
+        progress->setValue(written);
+    }
+}
+
+void GalleryWindow::printSelected()
+{
+    if (!print_ || !view_->currentIndex().isValid())
+        return;
+    QString why;
+    const std::optional<KeptScene> kept = designs_.load(model_->entry(view_->currentIndex().row()).id, &why);
+    if (!kept) {
+        tell(QStringLiteral("这个图案打不开：%1").arg(why));
+        return;
+    }
+    print_(this, kept->scene);
+}
+
+void GalleryWindow::exportDesignFile()
+{
+    const std::vector<std::int64_t> ids = selectedIds();
+    if (ids.empty()) {
+        tell(QStringLiteral("请先选择要导出的图案。"), MessageIcon::Information);
+        return;
+    }
+    const auto file = services_.files->saveFile(this, QStringLiteral("导出收藏"), kDesignFileFilter, QString(), true);
+    if (!file)
+        return;
+    QString name = *file;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".lhd");
+    QString why;
+    if (!designs_.exportTo(name, ids, &why))
+        tell(QStringLiteral("收藏没有导出：%1").arg(why));
+}
+
+void GalleryWindow::importDesignFile()
+{
+    const auto file = services_.files->openFile(this, QStringLiteral("导入收藏"), kDesignFileFilter, QString());
+    if (!file)
+        return;
+    QString why;
+    const std::optional<ImportOutcome> outcome = designs_.importFrom(*file, &why);
+    if (!outcome) {
+        tell(QStringLiteral("这个文件不能导入：%1").arg(why));
+        return;
+    }
+    refresh();
+    tell(QStringLiteral("已加入 %1 个图案，跳过 %2 个已收藏的图案。").arg(outcome->added).arg(outcome->skipped),
+         MessageIcon::Information);
+}
+
+}   // namespace lh::gallery
