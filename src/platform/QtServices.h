@@ -35,7 +35,7 @@ public:
 class QtMessageBoxes final : public MessageBoxes {
 public:
     void inform(QWidget* parent, const QString& text, const QString& title, MessageIcon icon) override;
-    bool ask(QWidget* parent, const QString& text, const QString& title, Default byDefault) override;
+    bool ask(QWidget* parent, const QString& text, const QString& title, Default byDefault = Default::Yes) override;
 };
 
 // The local date and time of the machine.

@@ -16,6 +16,8 @@
 
 #include <functional>
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -78,6 +80,24 @@ TEST(QtMessageBoxes, AskAnswersYesOnlyForYes)
 
     whenModal<QMessageBox>([](QMessageBox* b) { b->button(QMessageBox::No)->click(); });
     EXPECT_FALSE(boxes.ask(nullptr, QStringLiteral("覆盖吗?"), QStringLiteral("询问")));
+
+    // Enter takes the default button: Yes unless the question asks for No;
+    // Escape answers No.
+    const struct Case {
+        lh::MessageBoxes::Default byDefault;
+        int key;
+        bool answer;
+    } keys[] = {
+        {lh::MessageBoxes::Default::Yes, Qt::Key_Return, true},
+        {lh::MessageBoxes::Default::No, Qt::Key_Return, false},
+        {lh::MessageBoxes::Default::Yes, Qt::Key_Escape, false},
+        {lh::MessageBoxes::Default::No, Qt::Key_Escape, false},
+    };
+    for (const Case& c : keys) {
+        whenModal<QMessageBox>([&](QMessageBox* b) { QTest::keyClick(b, static_cast<Qt::Key>(c.key)); });
+        EXPECT_EQ(boxes.ask(nullptr, QStringLiteral("删除吗?"), QStringLiteral("询问"), c.byDefault), c.answer)
+            << static_cast<int>(c.byDefault) << " " << c.key;
+    }
 
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
