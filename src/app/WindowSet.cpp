@@ -43,6 +43,8 @@ void WindowSet::setToolFactory(Tool tool, ToolFactory factory) { toolFactories_[
 
 void WindowSet::setMusicFactory(MusicFactory factory) { musicFactory_ = std::move(factory); }
 
+void WindowSet::setKeeper(Keeper keeper) { keeper_ = std::move(keeper); }
+
 void WindowSet::setMainWindowClosedHandler(std::function<void()> handler) { mainWindowClosed_ = std::move(handler); }
 
 QWidget* WindowSet::designer(int window) const
@@ -128,6 +130,18 @@ void WindowSet::showMainWindow()
 }
 
 QWidget* WindowSet::mainWindow() { return loadDesigner(1); }
+
+std::optional<std::int64_t> WindowSet::keepDesign(QWidget* from, const scene::DesignScene& scene, const QImage& shown)
+{
+    if (!keeper_)
+        return std::nullopt;
+    const std::optional<std::int64_t> kept = keeper_(from, scene, shown);
+    if (kept)
+        emit designKept();
+    return kept;
+}
+
+void WindowSet::openGallery() { openTool(Tool::Gallery, nullptr); }
 
 bool WindowSet::eventFilter(QObject* watched, QEvent* event)
 {

@@ -27,9 +27,10 @@ public:
         Zoom,
         Printing,
         Grabber,
-        Wallpaper
-    };   // Form20, Form40, lhtdy, frmMain, Form30
-    static constexpr int kTools = 5;
+        Wallpaper,
+        Gallery
+    };   // Form20, Form40, lhtdy, frmMain, Form30, the gallery
+    static constexpr int kTools = 6;
 
     // A designer window: top-level, no owner.
     using DesignerFactory = std::function<QWidget*(Navigator&)>;
@@ -37,6 +38,9 @@ public:
     using ToolFactory = std::function<QWidget*(Navigator&, QWidget* owner)>;
     // The music window owned by `owner`.
     using MusicFactory = std::function<QWidget*(QWidget* owner)>;
+    // Keeps a design in the gallery (see Navigator::keepDesign).
+    using Keeper = std::function<std::optional<std::int64_t>(QWidget* from, const scene::DesignScene& scene,
+                                                             const QImage& shown)>;
 
     WindowSet();
     ~WindowSet() override;
@@ -44,6 +48,7 @@ public:
     void setDesignerFactory(int window, DesignerFactory factory);
     void setToolFactory(Tool tool, ToolFactory factory);
     void setMusicFactory(MusicFactory factory);
+    void setKeeper(Keeper keeper);
     // Called when the user has closed the last designer window on screen (the
     // program then ends).
     void setMainWindowClosedHandler(std::function<void()> handler);
@@ -65,6 +70,13 @@ public:
     void stopMusic() override;
     void showMainWindow() override;
     QWidget* mainWindow() override;
+    std::optional<std::int64_t> keepDesign(QWidget* from, const scene::DesignScene& scene,
+                                           const QImage& shown) override;
+    void openGallery() override;
+
+signals:
+    // A design was kept (the gallery shows it when it is open).
+    void designKept();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -78,6 +90,7 @@ private:
     std::array<ToolFactory, kTools> toolFactories_;
     std::array<QPointer<QWidget>, kTools> tools_;
     MusicFactory musicFactory_;
+    Keeper keeper_;
     QPointer<QWidget> music_;
     std::function<void()> mainWindowClosed_;
 };

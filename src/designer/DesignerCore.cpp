@@ -14,6 +14,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -55,7 +56,9 @@ QString shortcutSummary()
                           "Ctrl+B  蓝禾壁纸排版\n"
                           "Alt+Left / Alt+Right  暂停时后退 / 前进查看以前的图案\n"
                           "Ctrl+E  以 2、4 或 8 倍大小导出显示的图案（PNG）\n"
-                          "Ctrl+Shift+E  批量画出并导出新图案");
+                          "Ctrl+Shift+E  批量画出并导出新图案\n"
+                          "Ctrl+D  收藏显示的图案\n"
+                          "Ctrl+L  蓝禾图案收藏");
 }
 
 // The design tick's view of the window: texts by control name, the count,
@@ -118,6 +121,11 @@ DesignerCore::DesignerCore(QWidget& window, const PlatformServices& services, Na
     timer_->setObjectName(QStringLiteral("Timer1"));
     timer_->setInterval(kNormalInterval);
     connect(timer_, &QTimer::timeout, this, &DesignerCore::Timer1_Timer);
+
+    keptCaptionTimer_ = new QTimer(this);
+    keptCaptionTimer_->setSingleShot(true);
+    keptCaptionTimer_->setInterval(kKeptCaptionMs);
+    connect(keptCaptionTimer_, &QTimer::timeout, this, &DesignerCore::dropKeptCaption);
 
     frame_ = new QTimer(this);
     frame_->setSingleShot(true);
@@ -188,6 +196,13 @@ void DesignerCore::load()
     auto* batchKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &window_);
     batchKey->setObjectName(QStringLiteral("BatchShortcut"));
     connect(batchKey, &QShortcut::activated, this, [this] { exportNewDesigns(); });
+    // Keeping the design on show, and the gallery of kept designs.
+    auto* keepKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), &window_);
+    keepKey->setObjectName(QStringLiteral("KeepShortcut"));
+    connect(keepKey, &QShortcut::activated, this, [this] { keepShownDesign(); });
+    auto* galleryKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), &window_);
+    galleryKey->setObjectName(QStringLiteral("GalleryShortcut"));
+    connect(galleryKey, &QShortcut::activated, this, [this] { navigator_.openGallery(); });
     lastBatch_.category = setup_.category;
 
     if (auto* heading = forms::control<QLabel>(&window_, "Label2"))
@@ -226,10 +241,43 @@ const design::DesignRecord* DesignerCore::designOnShow() const
     return history_.empty() ? nullptr : &history_.newest();
 }
 
+std::optional<std::int64_t> DesignerCore::keepShownDesign()
+{
+    const std::optional<scene::DesignScene> shown = sceneOnShow();
+    if (!shown) {
+        services_.messages->inform(&window_, QStringLiteral("还没有可以收藏的图案。"), QStringLiteral("蓝禾提示"),
+                                   MessageIcon::Information);
+        return std::nullopt;
+    }
+    // The picture as the window shows it, for the thumbnail: the surface and
+    // what lies over it.
+    QImage picture = surface_->image().copy();
+    if (shown->overlay) {
+        QPainter painter(&picture);
+        scene::paintOverlay(painter, shown->record.photo, *shown->overlay, 1);
+    }
+    const std::optional<std::int64_t> kept = navigator_.keepDesign(&window_, *shown, picture);
+    if (kept) {
+        dropKeptCaption();
+        keptCaption_ = QStringLiteral(" [已收藏 %1]").arg(*kept);
+        window_.setWindowTitle(window_.windowTitle() + keptCaption_);
+        keptCaptionTimer_->start();
+    }
+    return kept;
+}
+
+void DesignerCore::dropKeptCaption()
+{
+    if (!keptCaption_.isEmpty() && window_.windowTitle().endsWith(keptCaption_))
+        window_.setWindowTitle(window_.windowTitle().chopped(keptCaption_.size()));
+    keptCaption_.clear();
+}
+
 bool DesignerCore::stepHistory(int delta)
 {
     if (running() || history_.empty() || delta == 0)
         return false;
+    dropKeptCaption();
     const auto newest = static_cast<std::ptrdiff_t>(history_.size()) - 1;
     const std::ptrdiff_t from = shown_ ? static_cast<std::ptrdiff_t>(*shown_) : newest;
     const std::ptrdiff_t to = from + delta;

@@ -46,6 +46,9 @@ inline constexpr int kFastInterval = 1000;
 inline constexpr int kTopInterval = 1;
 inline constexpr int kSlowInterval = 6000;
 
+// How long the caption says that a design was kept.
+inline constexpr int kKeptCaptionMs = 3000;
+
 // Line widths offered by Combo1 and drawing modes offered by Combo2 ("11" is not one).
 QStringList lineWidthItems();
 QStringList colourSchemeItems();
@@ -111,6 +114,11 @@ public:
     void clearStamps() { stamps_.clear(); }
     const std::vector<StampedText>& stamps() const { return stamps_; }
 
+    // Ctrl+D: keeps the design on show in the gallery, as the window shows
+    // it; the caption says so for a moment. The number of designs kept, or
+    // empty when it was not kept.
+    std::optional<std::int64_t> keepShownDesign();
+
     // Ctrl+E: the design on show with its stamps, at the scale, resolution
     // and file the export dialog asks for.
     ExportOutcome exportShownDesign();
@@ -148,6 +156,7 @@ private:
     void showRecord(std::size_t index);
     void leaveHistory();
     void showHistoryCaption();
+    void dropKeptCaption();
     int framePeriod() const;
 
     QWidget& window_;
@@ -169,7 +178,9 @@ private:
     design::SurfaceSettings liveSettings_;   // the surface's settings when stepping began
     QString liveTitle_;                      // the caption when stepping began
     QTimer* timer_ = nullptr;
-    QTimer* frame_ = nullptr;   // at top speed the screen is refreshed once a frame
+    QTimer* frame_ = nullptr;
+    QTimer* keptCaptionTimer_ = nullptr;   // takes the keep's note off the caption
+    QString keptCaption_;   // at top speed the screen is refreshed once a frame
     QCheckBox* check2_ = nullptr;
     QLabel* count_ = nullptr;
     QLabel* dateLabel_ = nullptr;

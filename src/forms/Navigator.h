@@ -2,7 +2,15 @@
 // How windows reach each other. The window set (app) implements it: windows
 // are created on first use and kept; no window hands a value to another.
 
+#include <cstdint>
+#include <optional>
+
+class QImage;
 class QWidget;
+
+namespace lh::scene {
+struct DesignScene;
+}   // namespace lh::scene
 
 namespace lh {
 
@@ -28,6 +36,13 @@ public:
     // The main window, loaded (and left hidden) if it is not loaded yet: the
     // owner of the tool windows that the category windows open.
     virtual QWidget* mainWindow() = 0;
+    // Keeps a design in the gallery as the window `from` shows it (`shown`
+    // is its picture at scale 1); committed when this returns. The number of
+    // designs kept, or empty when it could not be kept (the user was told why).
+    virtual std::optional<std::int64_t> keepDesign(QWidget* from, const scene::DesignScene& scene,
+                                                   const QImage& shown) = 0;
+    // The gallery "蓝禾图案收藏": shown, or brought to the front.
+    virtual void openGallery() = 0;
 };
 
 }   // namespace lh

@@ -265,6 +265,7 @@ private:
 }   // namespace lh::test
 
 #include "forms/Navigator.h"
+#include "scene/DesignScene.h"
 
 namespace lh::test {
 
@@ -286,6 +287,19 @@ public:
     void showMainWindow() override { ++mainShows; }
     QWidget* mainWindow() override { return main; }
     QWidget* main = nullptr;   // what mainWindow() hands out
+    struct Keep {
+        int category = 0;
+        std::size_t stamps = 0;
+        QImage shown;
+    };
+    std::vector<Keep> keeps;
+    int galleryOpens = 0;
+    std::optional<std::int64_t> keepDesign(QWidget*, const scene::DesignScene& scene, const QImage& shown) override
+    {
+        keeps.push_back({scene.category, scene.stamps.size(), shown});
+        return static_cast<std::int64_t>(keeps.size());
+    }
+    void openGallery() override { ++galleryOpens; }
 };
 
 // Every scripted service at once, wired into `services`: draws 0.5 from the
