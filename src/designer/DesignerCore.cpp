@@ -120,7 +120,11 @@ DesignerCore::DesignerCore(QWidget& window, const PlatformServices& services, Na
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
     timer_->setInterval(kNormalInterval);
-    connect(timer_, &QTimer::timeout, this, &DesignerCore::Timer1_Timer);
+    connect(timer_, &QTimer::timeout, this, &DesignerCore::designTimerFired);
+    pacer_ = new QTimer(this);
+    pacer_->setSingleShot(true);
+    connect(pacer_, &QTimer::timeout, this, &DesignerCore::designTimerFired);
+    steady_.start();
 
     keptCaptionTimer_ = new QTimer(this);
     keptCaptionTimer_->setSingleShot(true);
@@ -214,6 +218,35 @@ void DesignerCore::load()
 std::int32_t DesignerCore::designCount() const { return tick_->designCount(); }
 
 bool DesignerCore::running() const { return timer_->isActive(); }
+
+std::int64_t nanosUntilDue(std::int64_t lastStart, std::int64_t now, int intervalMs)
+{
+    if (lastStart < 0 || now < lastStart)
+        return 0;
+    const std::int64_t due = lastStart + static_cast<std::int64_t>(std::max(0, intervalMs)) * 1000000;
+    return due > now ? due - now : 0;
+}
+
+void DesignerCore::designTimerFired()
+{
+    if (timer_->interval() >= kPacedBelowInterval) {
+        Timer1_Timer();
+        return;
+    }
+    // Paced: the design timer's own ticks come only after the interval has
+    // passed since the last one ended (and the event loop rounds waits up to
+    // whole milliseconds), so the window keeps its own start-to-start time.
+    if (!timer_->isActive())
+        return;   // paused meanwhile
+    const std::int64_t now = steady_.nsecsElapsed();
+    const std::int64_t wait = nanosUntilDue(lastStart_, now, timer_->interval());
+    if (wait == 0) {
+        lastStart_ = now;
+        Timer1_Timer();
+    }
+    // Whatever input and painting waits is handled before the next design.
+    pacer_->start(static_cast<int>(wait / 1000000));
+}
 
 void DesignerCore::Timer1_Timer()
 {

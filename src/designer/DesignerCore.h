@@ -13,6 +13,7 @@
 #include "designer/ExportDesign.h"
 #include "engine/Surface.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -45,6 +46,16 @@ inline constexpr int kNormalInterval = 3000;
 inline constexpr int kFastInterval = 1000;
 inline constexpr int kTopInterval = 1;
 inline constexpr int kSlowInterval = 6000;
+
+// Design timers faster than a screen frame are paced by the window itself,
+// start to start: a design that is due is drawn at once, so a window draws
+// at the interval or as fast as its designs take, whichever is slower.
+inline constexpr int kPacedBelowInterval = 16;
+
+// Nanoseconds from `now` until the next design is due, when the last one
+// started at `lastStart` (negative: none yet) and one comes every
+// `intervalMs`; zero when it is due.
+std::int64_t nanosUntilDue(std::int64_t lastStart, std::int64_t now, int intervalMs);
 
 // How long the caption says that a design was kept.
 inline constexpr int kKeptCaptionMs = 3000;
@@ -152,6 +163,7 @@ private:
     class Host;
 
     void Check2_Click();
+    void designTimerFired();
     void afterDesign();
     void showRecord(std::size_t index);
     void leaveHistory();
@@ -179,6 +191,9 @@ private:
     QString liveTitle_;                      // the caption when stepping began
     QTimer* timer_ = nullptr;
     QTimer* frame_ = nullptr;
+    QTimer* pacer_ = nullptr;        // the next design of a paced timer
+    QElapsedTimer steady_;           // start times of paced designs
+    std::int64_t lastStart_ = -1;
     QTimer* keptCaptionTimer_ = nullptr;   // takes the keep's note off the caption
     QString keptCaption_;   // at top speed the screen is refreshed once a frame
     QCheckBox* check2_ = nullptr;

@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
 using lh::designer::CategoryWindow;
@@ -408,3 +410,40 @@ TEST_F(SaveDesignTest, SavingDoesNotPauseTheWindow)
 }
 
 }   // namespace
+
+TEST(DesignPacing, ADesignIsDueAnIntervalAfterTheLastOneStarted)
+{
+    const struct Case {
+        std::int64_t lastStart, now;
+        int intervalMs;
+        std::int64_t wait;
+    } cases[] = {
+        {-1, 5, 1, 0},                      // none yet: at once
+        {0, 0, 1, 1000000},                 // just started: a whole interval
+        {0, 400000, 1, 600000},             // part of it gone
+        {0, 1000000, 1, 0},                 // due
+        {0, 1800000, 1, 0},                 // a design that took longer: the next at once
+        {5000000, 1000000, 1, 0},           // a clock that went back: at once
+        {0, 3000000, 16, 13000000},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(lh::designer::nanosUntilDue(c.lastStart, c.now, c.intervalMs), c.wait)
+            << c.lastStart << " " << c.now << " " << c.intervalMs;
+}
+
+TEST_F(CategoryWindowTest, PacedDesignsComeNoFasterThanTheInterval)
+{
+    const auto w = make(3);
+    auto* timer = child<QTimer>(w.get(), "Timer1");
+    auto* pause = child<QCheckBox>(w.get(), "Check2");
+    ASSERT_TRUE(timer->isActive());
+    ASSERT_LT(10, lh::designer::kPacedBelowInterval);
+    timer->setInterval(10);
+    QElapsedTimer clock;
+    clock.start();
+    const int first = w->designCount();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->designCount() >= first + 5; }, 20000));
+    // Start to start, one design an interval at most (and the first at once).
+    EXPECT_LE(w->designCount() - first, clock.elapsed() / 10 + 1);
+    pause->setChecked(false);
+}
