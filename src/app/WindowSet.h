@@ -5,6 +5,7 @@
 // box is destroyed and made fresh the next time; the music window exists
 // only while the music plays.
 
+#include "design/DesignRules.h"
 #include "forms/Navigator.h"
 
 #include <QObject>
@@ -19,7 +20,7 @@ namespace lh::app {
 class WindowSet final : public QObject, public Navigator {
     Q_OBJECT
 public:
-    static constexpr int kDesignerWindows = 11;   // Form1 .. Form11
+    static constexpr int kDesignerWindows = design::kCategoryCount;   // Form1 .. Form11
     static constexpr int kCategories = 10;        // category buttons "1" .. "10"
 
     enum class Tool {

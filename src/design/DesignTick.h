@@ -4,7 +4,7 @@
 // window) runs one DesignTick over its own DesignRecipe; the tick reads the
 // window's texts through DesignHost, so it runs without any window.
 
-#include "design/Categories.h"
+#include "design/DesignRules.h"
 #include "core/Numeric.h"
 
 #include <QDateTime>

@@ -23,7 +23,7 @@ namespace lh::designer {
 
 namespace {
 
-constexpr int kSurfacePixels = 857;
+constexpr int kSurfacePixels = scene::kDesignPixels;
 
 const char* const kWindowNames[] = {"",      "",      "Form2", "Form3", "Form4",  "Form5",
                                     "Form6", "Form7", "Form8", "Form9", "Form10", "Form11"};

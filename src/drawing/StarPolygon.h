@@ -7,6 +7,7 @@
 // what they compute to the surface.
 
 #include "core/Numeric.h"
+#include "core/Twips.h"
 #include "engine/Surface.h"
 
 #include <cstdint>
@@ -40,7 +41,7 @@ StarShape starShape(int points);
 struct StarGeometry {
     StarShape shape;
     std::int32_t cx = 0, cy = 0, rx = 0, ry = 0;   // twips
-    int tx = 15, ty = 15;                          // whole twips per pixel
+    int tx = kTwipsPerPixel, ty = kTwipsPerPixel;  // whole twips per pixel
 };
 
 // Fails (StepFailure) when the box's centre or radii do not fit 32 bits or a
@@ -55,8 +56,8 @@ void starPolygon(const StarGeometry& g, int k, std::vector<DevicePoint>& out);
 
 // All 2^h polygons of a box and count, in drawing order.
 std::vector<std::vector<DevicePoint>> starPolygons(std::int32_t left, std::int32_t top, std::int32_t width,
-                                                   std::int32_t height, int points, double twipsPerPixelX = 15,
-                                                   double twipsPerPixelY = 15);
+                                                   std::int32_t height, int points, double twipsPerPixelX = kTwipsPerPixel,
+                                                   double twipsPerPixelY = kTwipsPerPixel);
 
 // Draws the star of `StarPoints` points inscribed in the box (twips) with the
 // surface's pen (DrawWidth, DrawMode) in `colour`; with `fill` non-zero every

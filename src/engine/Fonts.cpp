@@ -1,5 +1,7 @@
 #include "engine/Fonts.h"
 
+#include "core/Twips.h"
+
 #include <QFontMetricsF>
 
 #include <algorithm>
@@ -41,7 +43,7 @@ int pointsToPixels(double points)
 {
     if (!std::isfinite(points))
         return kDefaultPixelSize;
-    return static_cast<int>(std::nearbyint(std::clamp(points * 20.0 / 15.0, -1e6, 1e6)));
+    return static_cast<int>(std::nearbyint(std::clamp(points * double(kTwipsPerPoint) / kTwipsPerPixel, -1e6, 1e6)));
 }
 
 void installFontSubstitutions()

@@ -4,6 +4,7 @@
 // span rasterizer, so every covered pixel gets the raster operation exactly
 // once per call; text is drawn antialiased with the fonts of Fonts.h.
 
+#include "core/Twips.h"
 #include "engine/Surface.h"
 #include "engine/raster/PenRaster.h"
 
@@ -22,7 +23,7 @@ class TextMaskCache;
 
 class RasterSurface final : public Surface {
 public:
-    static constexpr double kTwipsPerPixel = 15.0;
+    static constexpr double kTwipsPerPixel = lh::kTwipsPerPixel;
 
     // A surface of the given inner size in pixels, white, black pen of one
     // pixel in copy mode, font "宋体" 9 points.

@@ -2,11 +2,13 @@
 // Window lengths are twips: 1440 per inch, 15 per pixel on the 96-dpi screen
 // the layouts are drawn for. This is the one rule that turns them into pixels.
 
+#include "core/Twips.h"
+
 #include <QRect>
 
 namespace lh::forms {
 
-inline constexpr int kTwipsPerPixel = 15;
+using lh::kTwipsPerPixel;
 
 // Twips to whole pixels, halves to the even neighbour (with 15 twips a pixel
 // no length falls on a half); clamped to what a widget can be.

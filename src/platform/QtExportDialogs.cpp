@@ -1,6 +1,7 @@
 #include "platform/QtExportDialogs.h"
 
 #include "platform/TaskProgress.h"
+#include "design/DesignRules.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -19,7 +20,7 @@ namespace lh {
 
 namespace {
 
-constexpr int kSide = 857;
+constexpr int kSide = design::kDesignPixels;
 
 QComboBox* scaleBox(int initial, QWidget* parent)
 {

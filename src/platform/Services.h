@@ -5,7 +5,7 @@
 // the program passes the real ones (Qt), tests pass fakes.
 
 #include "core/Clock.h"
-#include "design/Categories.h"
+#include "design/DesignRules.h"
 #include "core/Numeric.h"
 
 #include <QDateTime>

@@ -22,8 +22,8 @@ class QPainter;
 
 namespace lh::scene {
 
-// The designer surface's side in pixels (12855 twips).
-inline constexpr int kDesignPixels = 857;
+// The designer surface's side in pixels.
+using design::kDesignPixels;
 
 // A caption over the surface (the main window's date label), drawn in its
 // place, aligned as the label aligns it and cut to it. `pixelSize` is the

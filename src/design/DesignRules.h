@@ -1,0 +1,13 @@
+#pragma once
+// Rules every design follows, whatever draws or shows it.
+
+namespace lh::design {
+
+// The design categories, one recipe and one designer window each: 1 is the
+// photo designer, 2..10 the category windows, 11 the hidden full-recipe window.
+inline constexpr int kCategoryCount = 11;
+
+// The side of a design's surface in pixels at scale 1 (12855 twips).
+inline constexpr int kDesignPixels = 857;
+
+}   // namespace lh::design
