@@ -7,12 +7,14 @@
 // Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
 #include "BenchPlatform.h"
 #include "app/ProgramWindows.h"
+#include "gallery/GalleryStore.h"
 #include "app/WindowSet.h"
 #include "designer/CategoryWindow.h"
 #include "designer/DesignerCore.h"
 #include "platform/Services.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -63,8 +65,10 @@ int main(int argc, char** argv)
     const int step = argc > 3 ? std::max(1, std::atoi(argv[3])) : 30;
 
     const lh::PlatformServices services;
+    QTemporaryDir galleryDir;
+    lh::gallery::GalleryStore gallery(galleryDir.filePath(QStringLiteral("gallery.sqlite")));
     lh::app::WindowSet windows;
-    lh::app::installProgramWindows(windows, services);
+    lh::app::installProgramWindows(windows, services, gallery);
     windows.showMainWindow();
     windows.showCategory(2);   // loads all eleven, Form2 on show
 

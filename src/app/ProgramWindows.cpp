@@ -2,6 +2,8 @@
 
 #include "app/WindowSet.h"
 #include "designer/CategoryWindow.h"
+#include "gallery/GalleryStore.h"
+#include "gallery/GalleryWindow.h"
 #include "music/Mp3Test.h"
 #include "photo/Form1.h"
 #include "platform/Services.h"
@@ -11,9 +13,11 @@
 #include "tools/FrmMain.h"
 #include "tools/Lhtdy.h"
 
+#include <memory>
+
 namespace lh::app {
 
-void installProgramWindows(WindowSet& windows, const PlatformServices& services)
+void installProgramWindows(WindowSet& windows, const PlatformServices& services, gallery::GalleryStore& gallery)
 {
     // Designer windows: the main window Form1, the category windows Form2 to
     // Form10 and the hidden full-recipe window Form11.
@@ -36,6 +40,32 @@ void installProgramWindows(WindowSet& windows, const PlatformServices& services)
     });
     windows.setToolFactory(WindowSet::Tool::Wallpaper, [&services](Navigator& navigator, QWidget* owner) {
         return new tools::Form30(services, navigator, owner);
+    });
+    windows.setToolFactory(WindowSet::Tool::Gallery, [&services, &gallery](Navigator&, QWidget* owner) {
+        return new gallery::GalleryWindow(services, gallery, owner);
+    });
+    // Keeping a design: what happened when the gallery was opened (a damaged
+    // file put aside, say) is told with the first keep.
+    auto toldOpening = std::make_shared<bool>(false);
+    windows.setKeeper([&services, &gallery, toldOpening](QWidget* from, const scene::DesignScene& scene,
+                                                         const QImage& shown) -> std::optional<std::int64_t> {
+        if (!*toldOpening && !gallery.openingNote().isEmpty()) {
+            *toldOpening = true;
+            services.messages->inform(from, gallery.openingNote(), QStringLiteral("蓝禾提示"),
+                                      MessageIcon::Exclamation);
+        }
+        QString why;
+        const std::optional<gallery::KeepOutcome> kept = gallery.keep(scene, shown, &why);
+        if (!kept) {
+            services.messages->inform(from, QStringLiteral("图案没有收藏。\n%1").arg(why), QStringLiteral("蓝禾提示"),
+                                      MessageIcon::Exclamation);
+            return std::nullopt;
+        }
+        return kept->total;
+    });
+    QObject::connect(&windows, &WindowSet::designKept, &windows, [&windows] {
+        if (auto* open = qobject_cast<gallery::GalleryWindow*>(windows.tool(WindowSet::Tool::Gallery)))
+            open->refresh();
     });
     windows.setMusicFactory([&services](QWidget* owner) { return new music::Mp3Test(services, owner); });
 }

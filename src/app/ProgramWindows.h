@@ -5,11 +5,15 @@ namespace lh {
 struct PlatformServices;
 }   // namespace lh
 
+namespace lh::gallery {
+class GalleryStore;
+}   // namespace lh::gallery
+
 namespace lh::app {
 
 class WindowSet;
 
-// `services` must outlive the window set.
-void installProgramWindows(WindowSet& windows, const PlatformServices& services);
+// `services` and `gallery` must outlive the window set.
+void installProgramWindows(WindowSet& windows, const PlatformServices& services, gallery::GalleryStore& gallery);
 
 }   // namespace lh::app

@@ -4,6 +4,7 @@
 #include "app/ProgramServices.h"
 #include "app/ProgramWindows.h"
 #include "app/WindowSet.h"
+#include "gallery/GalleryStore.h"
 #include "login/LoginGate.h"
 #include "platform/Services.h"
 
@@ -12,6 +13,8 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Names the user's data folder (~/.local/share/lanhe-designer).
+    QCoreApplication::setApplicationName(QStringLiteral("lanhe-designer"));
     // The program ends with its main window; hidden tool windows and the
     // invisible music window do not keep it running.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -25,8 +28,10 @@ int main(int argc, char** argv)
     if (outcome != lh::login::GateOutcome::Granted)
         return 1;
 
+    // The kept designs, in the user's data folder.
+    lh::gallery::GalleryStore gallery;
     lh::app::WindowSet windows;
-    lh::app::installProgramWindows(windows, services.services());
+    lh::app::installProgramWindows(windows, services.services(), gallery);
     windows.setMainWindowClosedHandler([] { QCoreApplication::quit(); });
     windows.showMainWindow();
     if (!windows.designer(1)) {

@@ -5,6 +5,7 @@
 #include "core/Random.h"
 #include "designer/CategoryWindow.h"
 #include "designer/DesignerCore.h"
+#include "gallery/GalleryStore.h"
 
 #include <QTest>
 #include <QTimer>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QShortcut>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -26,7 +28,7 @@ protected:
     void SetUp() override
     {
         services.screen = &screen;
-        lh::app::installProgramWindows(set, services);
+        lh::app::installProgramWindows(set, services, gallery);
     }
 
     struct NoScreen : lh::ScreenGrabber {
@@ -35,6 +37,8 @@ protected:
     };
 
     NoScreen screen;
+    QTemporaryDir galleryDir;
+    lh::gallery::GalleryStore gallery{galleryDir.filePath(QStringLiteral("gallery.sqlite"))};
     WindowSet set;
 };
 

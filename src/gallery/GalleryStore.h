@@ -1,0 +1,70 @@
+#pragma once
+// The kept designs in one SQLite database (Qt SQL, the QSQLITE driver) under
+// the user's data folder. A keep is one transaction, committed to the
+// write-ahead journal when keep() returns, so a program killed right after
+// loses nothing; two programs share the file (each waits its turn). A photo
+// shared by many designs is stored once, keyed by its content; a design kept
+// twice is kept once. Design files (.lhd) to share are databases of the same
+// tables.
+//
+// A file that is not a gallery (random bytes, cut short, a folder) is moved
+// aside under a new name, never deleted, and a new empty gallery is used; a
+// gallery of a later version of the program is left untouched and not used.
+
+#include "gallery/KeptDesigns.h"
+
+#include <QHash>
+#include <QString>
+
+namespace lh::gallery {
+
+// The version of the tables; a later program reads every earlier one.
+inline constexpr int kGalleryFormatVersion = 1;
+// Marks the program's files among other SQLite databases ("LHDG").
+inline constexpr int kGalleryApplicationId = 0x4C484447;
+
+class GalleryStore final : public KeptDesigns {
+public:
+    // The database file of the program: gallery.sqlite in the user's data
+    // folder (QStandardPaths::AppDataLocation).
+    static QString defaultFile();
+
+    explicit GalleryStore(QString file = defaultFile());
+    ~GalleryStore() override;
+    GalleryStore(const GalleryStore&) = delete;
+    GalleryStore& operator=(const GalleryStore&) = delete;
+
+    const QString& file() const { return file_; }
+    // What happened when the gallery was opened (a damaged file moved aside,
+    // say), to tell the user once; empty when nothing.
+    const QString& openingNote() const { return note_; }
+
+    QString unavailable() const override { return unavailable_; }
+    std::optional<KeepOutcome> keep(const scene::DesignScene& scene, const QImage& shown, QString* error) override;
+    std::vector<KeptEntry> list(int category) override;
+    QImage thumbnail(std::int64_t id) override;
+    std::optional<KeptScene> load(std::int64_t id, QString* error) override;
+    bool remove(const std::vector<std::int64_t>& ids, QString* error) override;
+    bool exportTo(const QString& file, const std::vector<std::int64_t>& ids, QString* error) override;
+    std::optional<ImportOutcome> importFrom(const QString& file, QString* error) override;
+
+    std::int64_t count();
+
+private:
+    bool open();
+    // The content hash of a photo.
+    QByteArray photoKey(const QImage& photo);
+
+    QString file_;
+    QString connection_;
+    QString note_;
+    QString unavailable_;
+    // Photos already stored, by the picture's cache key: a photo is encoded
+    // and hashed once per run, not on every keep.
+    QHash<qint64, QByteArray> photoHashes_;
+};
+
+// The thumbnail of a design as the window showed it.
+QByteArray thumbnailBytes(const QImage& shown);
+
+}   // namespace lh::gallery
