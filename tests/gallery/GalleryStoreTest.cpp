@@ -1,0 +1,360 @@
+// The gallery's database: kept designs come back drawn pixel for pixel as
+// they were kept, after the store (or the program) is gone; a design kept
+// twice is kept once, a shared photo stored once; damaged files are put
+// aside and a new gallery begun, a later version's is left alone; two
+// programs keep at once without losing a design; design files carry designs
+// from one gallery to another and damaged or foreign ones change nothing.
+
+#include "gallery/GalleryStore.h"
+
+#include "GalleryTestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace lh;
+using namespace lh::gallery;
+
+namespace {
+
+class GalleryStoreTest : public ::testing::Test {
+protected:
+    QString file(const char* name = "gallery.sqlite") const { return dir.filePath(QString::fromLatin1(name)); }
+    static QByteArray digest(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1)
+                                           : QByteArray();
+    }
+    static std::vector<std::int64_t> ids(const std::vector<KeptEntry>& entries)
+    {
+        std::vector<std::int64_t> out;
+        for (const KeptEntry& e : entries)
+            out.push_back(e.id);
+        return out;
+    }
+    // Runs the keeper program; its exit status (-1: it crashed or was killed).
+    static int keeper(const QStringList& args)
+    {
+        QProcess p;
+        p.start(QStringLiteral(LH_GALLERY_KEEPER), args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+
+    QTemporaryDir dir;
+};
+
+}   // namespace
+
+TEST_F(GalleryStoreTest, KeptDesignsComeBackDrawnAsTheyWereAfterTheStoreIsGone)
+{
+    const scene::DesignScene cases[] = {test::sceneOf(1, 3, true), test::sceneOf(4, 9), test::sceneOf(11, 2)};
+    std::vector<QImage> shown;
+    {
+        GalleryStore store(file());
+        ASSERT_TRUE(store.unavailable().isEmpty()) << store.unavailable().toStdString();
+        EXPECT_TRUE(store.openingNote().isEmpty());
+        for (const scene::DesignScene& s : cases) {
+            shown.push_back(scene::renderScene(s, 1));
+            QString why;
+            const auto kept = store.keep(s, shown.back(), &why);
+            ASSERT_TRUE(kept.has_value()) << why.toStdString();
+            EXPECT_TRUE(kept->added);
+            EXPECT_EQ(kept->total, static_cast<std::int64_t>(shown.size()));
+        }
+    }
+    GalleryStore store(file());
+    const std::vector<KeptEntry> all = store.list(0);
+    ASSERT_EQ(all.size(), 3u);
+    // Newest first.
+    const int categories[] = {11, 4, 1};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(all[i].category, categories[i]);
+        QString why;
+        const auto loaded = store.load(all[i].id, &why);
+        ASSERT_TRUE(loaded.has_value()) << why.toStdString();
+        EXPECT_EQ(loaded->scene.category, categories[i]);
+        EXPECT_EQ(scene::renderScene(loaded->scene, 1), shown[2 - i]) << "category " << categories[i];
+        const QImage thumbnail = store.thumbnail(all[i].id);
+        EXPECT_EQ(thumbnail.size(), QSize(160, 160));
+    }
+    EXPECT_EQ(store.list(4).size(), 1u);
+    EXPECT_TRUE(store.list(7).empty());
+
+    // Removing takes the design and nothing else; its photo goes with the last design that shows it.
+    QString why;
+    ASSERT_TRUE(store.remove({all[2].id}, &why)) << why.toStdString();
+    EXPECT_EQ(ids(store.list(0)), (std::vector<std::int64_t>{all[0].id, all[1].id}));
+    EXPECT_FALSE(store.load(all[2].id, &why).has_value());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+    db.setDatabaseName(file());
+    ASSERT_TRUE(db.open());
+    {
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM photos")) && q.next());
+        EXPECT_EQ(q.value(0).toInt(), 0);
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+}
+
+TEST_F(GalleryStoreTest, ADesignIsKeptOnceAndASharedPhotoStoredOnce)
+{
+    GalleryStore store(file());
+    const scene::DesignScene dressed = test::sceneOf(1, 5, true);
+    QString why;
+    const auto first = store.keep(dressed, {}, &why);
+    ASSERT_TRUE(first.has_value()) << why.toStdString();
+    const auto again = store.keep(dressed, {}, &why);
+    ASSERT_TRUE(again.has_value());
+    EXPECT_FALSE(again->added);
+    EXPECT_EQ(again->id, first->id);
+    EXPECT_EQ(again->total, 1);
+
+    // Other designs around the same photo (another picture object with the same pixels too).
+    scene::DesignScene other = test::sceneOf(1, 6, true);
+    other.record.photo = test::patternedPhoto(1).copy();
+    ASSERT_TRUE(store.keep(other, {}, &why).has_value());
+    ASSERT_TRUE(store.keep(test::sceneOf(1, 7, true), {}, &why).has_value());
+    // A stamp more makes another design.
+    scene::DesignScene restamped = dressed;
+    restamped.stamps.pop_back();
+    const auto third = store.keep(restamped, {}, &why);
+    ASSERT_TRUE(third && third->added);
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+    db.setDatabaseName(file());
+    ASSERT_TRUE(db.open());
+    {
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*), count(DISTINCT photo_id) FROM designs")) && q.next());
+        EXPECT_EQ(q.value(0).toInt(), 4);
+        EXPECT_EQ(q.value(1).toInt(), 1);
+        ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM photos")) && q.next());
+        EXPECT_EQ(q.value(0).toInt(), 1);
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+}
+
+TEST_F(GalleryStoreTest, DamagedFilesArePutAsideAndANewGalleryBegun)
+{
+    // A gallery with one design, to cut short.
+    {
+        GalleryStore store(file("whole.sqlite"));
+        for (std::uint32_t seed = 1; seed <= 40; ++seed)
+            ASSERT_TRUE(store.keep(test::sceneOf(1, seed, true, static_cast<int>(seed)), {}, nullptr).has_value());
+    }
+    QFile whole(file("whole.sqlite"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray wholeBytes = whole.readAll();
+    ASSERT_GT(wholeBytes.size(), 64 * 1024);
+
+    std::mt19937 random(4);
+    QByteArray noise(70000, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    QByteArray overwritten = wholeBytes;
+    for (int i = 8192; i < 8192 + 16384; ++i)
+        overwritten[i] = static_cast<char>(random());
+
+    const struct Case {
+        const char* what;
+        std::function<void(const QString&)> make;
+    } cases[] = {
+        {"random bytes", [&](const QString& f) {
+             QFile out(f);
+             ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+             out.write(noise);
+         }},
+        {"cut short", [&](const QString& f) {
+             QFile out(f);
+             ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+             out.write(wholeBytes.left(wholeBytes.size() / 3));
+         }},
+        {"overwritten in the middle", [&](const QString& f) {
+             QFile out(f);
+             ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+             out.write(overwritten);
+         }},
+        {"a folder", [&](const QString& f) { ASSERT_TRUE(QDir().mkpath(f + QStringLiteral("/inside"))); }},
+        {"another program's database", [&](const QString& f) {
+             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+             db.setDatabaseName(f);
+             ASSERT_TRUE(db.open());
+             QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
+             db.close();
+             db = QSqlDatabase();
+             QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+         }},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString f = file(qPrintable(QStringLiteral("case%1.sqlite").arg(++n)));
+        c.make(f);
+        const QByteArray before = QFileInfo(f).isFile() ? digest(f) : QByteArray();
+        GalleryStore store(f);
+        EXPECT_TRUE(store.unavailable().isEmpty()) << c.what << ": " << store.unavailable().toStdString();
+        EXPECT_TRUE(store.openingNote().contains(QStringLiteral("已损坏"))) << c.what;
+        EXPECT_TRUE(store.list(0).empty()) << c.what;
+        QString why;
+        EXPECT_TRUE(store.keep(test::sceneOf(3, 1), {}, &why).has_value()) << c.what << ": " << why.toStdString();
+        // The damaged file is beside it under a new name, as it was.
+        const QStringList aside = QDir(dir.path()).entryList({QFileInfo(f).fileName() + QStringLiteral(".damaged-*")},
+                                                             QDir::AllEntries | QDir::NoDotAndDotDot);
+        ASSERT_EQ(aside.size(), 1) << c.what;
+        if (!before.isEmpty())
+            EXPECT_EQ(digest(dir.filePath(aside.front())), before) << c.what;
+        else
+            EXPECT_TRUE(QFileInfo(dir.filePath(aside.front() + QStringLiteral("/inside"))).isDir()) << c.what;
+    }
+}
+
+TEST_F(GalleryStoreTest, AGalleryOfALaterVersionIsLeftAlone)
+{
+    {
+        GalleryStore store(file());
+        ASSERT_TRUE(store.keep(test::sceneOf(2, 1), {}, nullptr).has_value());
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("later"));
+        db.setDatabaseName(file());
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = %1").arg(kGalleryFormatVersion + 1)));
+        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")));
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("later"));
+    }
+    const QByteArray before = digest(file());
+    {
+        GalleryStore store(file());
+        EXPECT_TRUE(store.unavailable().contains(QStringLiteral("较新版本"))) << store.unavailable().toStdString();
+        QString why;
+        EXPECT_FALSE(store.keep(test::sceneOf(2, 2), {}, &why).has_value());
+        EXPECT_FALSE(why.isEmpty());
+        EXPECT_TRUE(store.list(0).empty());
+    }
+    EXPECT_EQ(digest(file()), before);
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.damaged-*")}).isEmpty());
+}
+
+TEST_F(GalleryStoreTest, TwoProgramsKeepAtOnceAndAKilledOneLosesNothing)
+{
+    {
+        GalleryStore store(file());   // made before the programs start
+    }
+    QProcess a, b;
+    a.start(QStringLiteral(LH_GALLERY_KEEPER), {file(), QStringLiteral("30"), QStringLiteral("1000")});
+    b.start(QStringLiteral(LH_GALLERY_KEEPER), {file(), QStringLiteral("30"), QStringLiteral("2000")});
+    GalleryStore here(file());
+    for (std::uint32_t seed = 3000; seed < 3010; ++seed) {
+        QString why;
+        ASSERT_TRUE(here.keep(test::sceneOf(5, seed), {}, &why).has_value()) << why.toStdString();
+    }
+    ASSERT_TRUE(a.waitForFinished(120000));
+    ASSERT_TRUE(b.waitForFinished(120000));
+    EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
+    EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+    EXPECT_EQ(here.list(0).size(), 70u);
+
+    // Killed right after its keep returned: the design is there.
+    EXPECT_EQ(keeper({file(), QStringLiteral("1"), QStringLiteral("4000"), QStringLiteral("kill")}), -1);
+    GalleryStore after(file());
+    EXPECT_EQ(after.list(0).size(), 71u);
+    QString why;
+    EXPECT_TRUE(after.load(after.list(0).front().id, &why).has_value()) << why.toStdString();
+}
+
+TEST_F(GalleryStoreTest, DesignFilesCarryDesignsAndDamagedOrForeignOnesChangeNothing)
+{
+    GalleryStore source(file("source.sqlite"));
+    for (std::uint32_t seed = 1; seed <= 3; ++seed)
+        ASSERT_TRUE(source.keep(test::sceneOf(1, seed, true), {}, nullptr).has_value());
+    ASSERT_TRUE(source.keep(test::sceneOf(6, 4), {}, nullptr).has_value());
+    const std::vector<KeptEntry> kept = source.list(0);
+    const QString shared = file("shared.lhd");
+    QString why;
+    ASSERT_TRUE(source.exportTo(shared, {kept[0].id, kept[1].id, kept[3].id}, &why)) << why.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(shared + QStringLiteral(".part")));
+
+    GalleryStore target(file("target.sqlite"));
+    ASSERT_TRUE(target.keep(test::sceneOf(1, 3, true), {}, nullptr).has_value());   // kept[1] already there
+    const auto imported = target.importFrom(shared, &why);
+    ASSERT_TRUE(imported.has_value()) << why.toStdString();
+    EXPECT_EQ(imported->added, 2);
+    EXPECT_EQ(imported->skipped, 1);
+    ASSERT_EQ(target.list(0).size(), 3u);
+    // The designs draw as they did in the first gallery.
+    for (const KeptEntry& e : target.list(0)) {
+        const auto there = target.load(e.id, &why);
+        ASSERT_TRUE(there.has_value()) << why.toStdString();
+        bool found = false;
+        for (const KeptEntry& s : kept) {
+            const auto here = source.load(s.id, &why);
+            found = found || scene::renderScene(here->scene, 1) == scene::renderScene(there->scene, 1);
+        }
+        EXPECT_TRUE(found) << "design " << e.id;
+    }
+    // Importing again adds nothing.
+    const auto again = target.importFrom(shared, &why);
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(again->added, 0);
+    EXPECT_EQ(again->skipped, 3);
+
+    // Files that are no design file: refused, the gallery as it was.
+    QFile shot(shared);
+    ASSERT_TRUE(shot.open(QIODevice::ReadOnly));
+    const QByteArray sharedBytes = shot.readAll();
+    shot.close();
+    auto write = [&](const char* name, const QByteArray& bytes) {
+        QFile f(file(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return file(name);
+    };
+    {
+        GalleryStore later(file("later.lhd"));
+        ASSERT_TRUE(later.keep(test::sceneOf(2, 9), {}, nullptr).has_value());
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("later"));
+        db.setDatabaseName(file("later.lhd"));
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99")));
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("later"));
+    }
+    const struct Case {
+        const char* what;
+        QString path;
+        const char* says;
+    } refused[] = {
+        {"random bytes", write("noise.lhd", QByteArray(5000, '\x5A')), "损坏"},
+        {"cut short", write("short.lhd", sharedBytes.left(sharedBytes.size() / 2)), "损坏"},
+        {"a picture", write("picture.lhd", QByteArray("\x89PNG\r\n\x1a\n") + QByteArray(100, '\0')), "损坏"},
+        {"no file", file("missing.lhd"), "不是文件"},
+        {"a folder", dir.path(), "不是文件"},
+        {"a later version", file("later.lhd"), "较新"},
+    };
+    const std::vector<std::int64_t> before = ids(target.list(0));
+    for (const Case& c : refused) {
+        QString reason;
+        EXPECT_FALSE(target.importFrom(c.path, &reason).has_value()) << c.what;
+        EXPECT_TRUE(reason.contains(QString::fromUtf8(c.says))) << c.what << ": " << reason.toStdString();
+        EXPECT_EQ(ids(target.list(0)), before) << c.what;
+    }
+}
