@@ -34,10 +34,12 @@ const char* const kTables[] = {
     "CREATE INDEX designs_category ON designs (category, kept_at DESC, id DESC)",
 };
 
+}   // namespace
+
 // A connection of its own to a database file.
-class Connection {
+class GalleryConnection {
 public:
-    explicit Connection(const QString& file, bool readOnly = false)
+    explicit GalleryConnection(const QString& file, bool readOnly = false)
         : name_(QStringLiteral("lh-gallery-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
@@ -48,7 +50,7 @@ public:
         if (!opened_)
             error_ = db.lastError().text();
     }
-    ~Connection()
+    ~GalleryConnection()
     {
         {
             QSqlDatabase db = QSqlDatabase::database(name_, false);
@@ -57,8 +59,8 @@ public:
         }
         QSqlDatabase::removeDatabase(name_);
     }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
+    GalleryConnection(const GalleryConnection&) = delete;
+    GalleryConnection& operator=(const GalleryConnection&) = delete;
 
     bool opened() const { return opened_; }
     const QString& error() const { return error_; }
@@ -70,6 +72,10 @@ private:
     bool opened_ = false;
     QString error_;
 };
+
+namespace {
+
+using Connection = GalleryConnection;
 
 // Runs one statement; false with the reason on failure.
 bool run(const QSqlDatabase& db, const QString& sql, QString* why = nullptr)
@@ -318,17 +324,9 @@ GalleryStore::GalleryStore(QString file) : file_(std::move(file))
         unavailable_ = QStringLiteral("收藏夹打不开：%1").arg(file_);
 }
 
-GalleryStore::~GalleryStore()
-{
-    if (!connection_.isEmpty()) {
-        {
-            QSqlDatabase db = QSqlDatabase::database(connection_, false);
-            if (db.isOpen())
-                db.close();
-        }
-        QSqlDatabase::removeDatabase(connection_);
-    }
-}
+GalleryStore::~GalleryStore() = default;
+
+QSqlDatabase GalleryStore::db() const { return connection_ ? connection_->db() : QSqlDatabase(); }
 
 bool GalleryStore::open()
 {
@@ -357,9 +355,8 @@ bool GalleryStore::open()
                 if (kind == Kind::Empty || kind == Kind::Ours) {
                     run(c->db(), QStringLiteral("PRAGMA journal_mode = WAL"));
                     run(c->db(), QStringLiteral("PRAGMA synchronous = NORMAL"));
-                    connection_ = c->name();
                     // The connection stays open for the store's life.
-                    static_cast<void>(c.release());
+                    connection_ = std::move(c);
                     return true;
                 }
                 if (kind == Kind::Foreign)
@@ -412,7 +409,7 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
     }
     row.hash = sha1(row.record, row.scene, row.photoHash);
 
-    const QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    const QSqlDatabase db = this->db();
     if (!run(db, QStringLiteral("BEGIN IMMEDIATE"), &why))
         return fail(why);
     if (!row.photoHash.isEmpty()) {
@@ -436,8 +433,8 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
 
 std::int64_t GalleryStore::count()
 {
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    if (connection_.isEmpty() || !q.exec(QStringLiteral("SELECT count(*) FROM designs")) || !q.next())
+    QSqlQuery q(db());
+    if (!connection_ || !q.exec(QStringLiteral("SELECT count(*) FROM designs")) || !q.next())
         return 0;
     return q.value(0).toLongLong();
 }
@@ -445,9 +442,9 @@ std::int64_t GalleryStore::count()
 std::vector<KeptEntry> GalleryStore::list(int category)
 {
     std::vector<KeptEntry> entries;
-    if (connection_.isEmpty())
+    if (!connection_)
         return entries;
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    QSqlQuery q(db());
     q.setForwardOnly(true);
     if (category > 0) {
         q.prepare(QStringLiteral("SELECT id, category, kept_at FROM designs WHERE category = ? "
@@ -466,9 +463,9 @@ std::vector<KeptEntry> GalleryStore::list(int category)
 
 QImage GalleryStore::thumbnail(std::int64_t id)
 {
-    if (connection_.isEmpty())
+    if (!connection_)
         return {};
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    QSqlQuery q(db());
     q.prepare(QStringLiteral("SELECT thumbnail FROM designs WHERE id = ?"));
     q.addBindValue(static_cast<qint64>(id));
     if (!q.exec() || !q.next())
@@ -483,9 +480,9 @@ std::optional<KeptScene> GalleryStore::load(std::int64_t id, QString* error)
             *error = reason;
         return std::nullopt;
     };
-    if (connection_.isEmpty())
+    if (!connection_)
         return fail(unavailable_);
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    QSqlQuery q(db());
     q.prepare(QStringLiteral("SELECT d.category, d.kept_at, d.record, d.scene, p.picture FROM designs d "
                              "LEFT JOIN photos p ON p.id = d.photo_id WHERE d.id = ?"));
     q.addBindValue(static_cast<qint64>(id));
@@ -512,12 +509,12 @@ std::optional<KeptScene> GalleryStore::load(std::int64_t id, QString* error)
 
 bool GalleryStore::remove(const std::vector<std::int64_t>& ids, QString* error)
 {
-    if (connection_.isEmpty()) {
+    if (!connection_) {
         if (error)
             *error = unavailable_;
         return false;
     }
-    const QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    const QSqlDatabase db = this->db();
     QString why;
     const bool done = run(db, QStringLiteral("BEGIN IMMEDIATE"), &why)
                       && run(db, QStringLiteral("DELETE FROM designs WHERE id IN (%1)").arg(idList(ids)), &why)
@@ -542,7 +539,7 @@ bool GalleryStore::exportTo(const QString& file, const std::vector<std::int64_t>
             *error = reason;
         return false;
     };
-    if (connection_.isEmpty())
+    if (!connection_)
         return fail(unavailable_);
     // Written beside the file under another name and put in its place whole.
     const QString part = file + QStringLiteral(".part");
@@ -553,7 +550,7 @@ bool GalleryStore::exportTo(const QString& file, const std::vector<std::int64_t>
         if (!target.opened())
             return fail(target.error());
         const QSqlDatabase to = target.db();
-        const QSqlDatabase from = QSqlDatabase::database(connection_, false);
+        const QSqlDatabase from = db();
         written = createTables(to, &why) && run(to, QStringLiteral("BEGIN"), &why);
         QSqlQuery q(from);
         q.setForwardOnly(true);
@@ -590,7 +587,7 @@ std::optional<ImportOutcome> GalleryStore::importFrom(const QString& file, QStri
             *error = reason;
         return std::nullopt;
     };
-    if (connection_.isEmpty())
+    if (!connection_)
         return fail(unavailable_);
     if (!QFileInfo(file).isFile())
         return fail(QStringLiteral("不是文件：%1").arg(file));
@@ -635,7 +632,7 @@ std::optional<ImportOutcome> GalleryStore::importFrom(const QString& file, QStri
         if (q.lastError().isValid())
             return fail(QStringLiteral("文件已损坏（%1）。").arg(dbError(q)));
     }
-    const QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    const QSqlDatabase db = this->db();
     QString why;
     if (!run(db, QStringLiteral("BEGIN IMMEDIATE"), &why))
         return fail(why);

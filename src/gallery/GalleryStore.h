@@ -16,12 +16,19 @@
 #include <QHash>
 #include <QString>
 
+#include <memory>
+
+class QSqlDatabase;
+
 namespace lh::gallery {
 
 // The version of the tables; a later program reads every earlier one.
 inline constexpr int kGalleryFormatVersion = 1;
 // Marks the program's files among other SQLite databases ("LHDG").
 inline constexpr int kGalleryApplicationId = 0x4C484447;
+
+// One connection of Qt SQL to a database file.
+class GalleryConnection;
 
 class GalleryStore final : public KeptDesigns {
 public:
@@ -52,11 +59,12 @@ public:
 
 private:
     bool open();
+    QSqlDatabase db() const;
     // The content hash of a photo.
     QByteArray photoKey(const QImage& photo);
 
     QString file_;
-    QString connection_;
+    std::unique_ptr<GalleryConnection> connection_;
     QString note_;
     QString unavailable_;
     // Photos already stored, by the picture's cache key: a photo is encoded

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <QCoreApplication>
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QPointer>
 #include <QShortcut>
@@ -186,4 +187,65 @@ TEST_F(ProgramWindows, MusicPlaysTheSongOfTheProgramDirectory)
     EXPECT_TRUE(lastPlayer->path.endsWith(QStringLiteral("/生日快乐.mp3")));
     set.stopMusic();
     EXPECT_EQ(set.musicWindow(), nullptr);
+}
+
+TEST_F(ProgramWindows, CtrlDKeepsTheDesignOnShowAndCtrlLShowsItInTheGallery)
+{
+    set.showMainWindow();
+    set.showCategory(4);   // loads every designer window
+    const struct {
+        int window;
+        int category;
+    } cases[] = {{1, 1}, {4, 4}};
+    std::int64_t kept = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.window);
+        QWidget* w = set.designer(c.window);
+        ASSERT_NE(w, nullptr);
+        auto* core = w->findChild<lh::designer::DesignerCore*>();
+        ASSERT_NE(core, nullptr);
+        if (c.window == 1)   // a photo in the ring, as a user puts one there first
+            QMetaObject::invokeMethod(w->findChild<QObject*>(QStringLiteral("Image7")), "clicked");
+        core->Timer1_Timer();
+        core->timer().stop();   // the same design on show while the caption changes back
+        const QString title = w->windowTitle();
+        auto* keep = w->findChild<QShortcut*>(QStringLiteral("KeepShortcut"));
+        ASSERT_NE(keep, nullptr);
+        EXPECT_EQ(keep->key(), QKeySequence(QStringLiteral("Ctrl+D")));
+        emit keep->activated();
+        ++kept;
+        // Committed when the key returns, and the caption says so for a moment.
+        ASSERT_EQ(gallery.list(0).size(), static_cast<std::size_t>(kept));
+        EXPECT_EQ(gallery.list(0).front().category, c.category);
+        EXPECT_EQ(w->windowTitle(), title + QStringLiteral(" [已收藏 %1]").arg(kept));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->windowTitle() == title; }, 10000));
+        // The same design again is kept once.
+        emit keep->activated();
+        EXPECT_EQ(gallery.list(0).size(), static_cast<std::size_t>(kept));
+    }
+    // The main window's design comes back with its photo, as it was shown.
+    QString why;
+    const auto photoDesign = gallery.load(gallery.list(1).front().id, &why);
+    ASSERT_TRUE(photoDesign.has_value()) << why.toStdString();
+    EXPECT_FALSE(photoDesign->scene.record.photo.isNull());
+    ASSERT_TRUE(photoDesign->scene.overlay.has_value());
+
+    auto* galleryKey = set.designer(4)->findChild<QShortcut*>(QStringLiteral("GalleryShortcut"));
+    ASSERT_NE(galleryKey, nullptr);
+    EXPECT_EQ(galleryKey->key(), QKeySequence(QStringLiteral("Ctrl+L")));
+    emit galleryKey->activated();
+    QPointer<QWidget> window = set.tool(WindowSet::Tool::Gallery);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("蓝禾图案收藏"));
+    EXPECT_TRUE(window->isVisible());
+    auto* list = window->findChild<QAbstractItemView*>(QStringLiteral("lstDesigns"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->model()->rowCount(), 2);
+    // A design kept while the gallery is open shows at once, first.
+    auto* core = set.designer(4)->findChild<lh::designer::DesignerCore*>();
+    core->Timer1_Timer();
+    core->keepShownDesign();
+    EXPECT_EQ(list->model()->rowCount(), 3);
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
