@@ -74,8 +74,6 @@ GalleryWindow::GalleryWindow(const PlatformServices& services, KeptDesigns& desi
     view_->setMovement(QListView::Static);
     view_->setResizeMode(QListView::Adjust);
     view_->setUniformItemSizes(true);
-    view_->setLayoutMode(QListView::Batched);
-    view_->setBatchSize(200);
     view_->setIconSize(QSize(GalleryModel::kThumbnailSide, GalleryModel::kThumbnailSide));
     view_->setGridSize(QSize(GalleryModel::kThumbnailSide + 24, GalleryModel::kThumbnailSide + 48));
     view_->setWordWrap(true);

@@ -1,0 +1,185 @@
+// The gallery in figures: keeping a design on the window's thread (median and
+// worst, the key's time to the committed row), a gallery of 100,000 designs
+// (bytes per design, the first screen of thumbnails, paging to the end,
+// opening a kept design drawn again).
+//   gallery_bench [designs]      (default 100000)
+#include "gallery/DesignViewer.h"
+#include "gallery/GalleryModel.h"
+#include "gallery/GalleryStore.h"
+#include "gallery/GalleryWindow.h"
+
+#include "BenchPlatform.h"
+#include "core/Random.h"
+#include "design/DesignTick.h"
+#include "design/WindowTexts.h"
+#include "engine/RasterSurface.h"
+#include "platform/NullServices.h"
+#include "platform/QtServices.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QListView>
+#include <QScrollBar>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+class Host final : public lh::design::DesignHost {
+public:
+    explicit Host(int category) : texts_(lh::design::initialWindowTexts(category)) {}
+    QString text(const QString& control) const override { return texts_.value(control); }
+    void setCountCaption(const QString&) override {}
+
+private:
+    QHash<QString, QString> texts_;
+};
+
+class FixedClock final : public lh::Clock {
+public:
+    QDateTime now() const override { return QDateTime(QDate(2026, 12, 10), QTime(12, 0)); }
+};
+
+// A photo design as the main window shows it, the next one each call.
+struct Designs {
+    Host host{1};
+    lh::SeededRandom random{7};
+    FixedClock clock;
+    lh::design::DesignRecorder recorder{random, host, clock};
+    lh::RasterSurface surface{lh::scene::kDesignPixels, lh::scene::kDesignPixels};
+    lh::design::DesignTick tick{lh::design::recipeForCategory(1), surface, recorder.random(), recorder.host(),
+                                recorder.clock()};
+    QImage photo{QImage(1024, 768, QImage::Format_RGB32)};
+
+    Designs() { photo.fill(QColor(90, 140, 200)); }
+    std::pair<lh::scene::DesignScene, QImage> next()
+    {
+        recorder.begin(surface, tick.designCount());
+        tick.run();
+        lh::scene::DesignScene s;
+        s.category = 1;
+        s.record = recorder.finish();
+        s.record.photo = photo;
+        s.overlay = lh::scene::PhotoOverlay{QRect(348, 348, 165, 165), QRect(346, 346, 169, 169),
+                                            QColor(0xD7, 0x15, 0x7B), 23, std::nullopt};
+        QImage shown = surface.image().copy();
+        return {s, shown};
+    }
+};
+
+double msSince(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
+
+}   // namespace
+
+int main(int argc, char** argv)
+{
+    lh::bench::useOffscreenUnlessDisplayed();
+    QApplication app(argc, argv);
+    const int total = argc > 1 ? std::max(200, std::atoi(argv[1])) : 100000;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("gallery.sqlite"));
+    Designs designs;
+
+    // Keeping: what the window's thread spends on Ctrl+D, committed when it returns.
+    std::vector<double> keepMs;
+    {
+        lh::gallery::GalleryStore store(file);
+        for (int i = 0; i < 200; ++i) {
+            auto [scene, shown] = designs.next();
+            QElapsedTimer t;
+            t.start();
+            const auto kept = store.keep(scene, shown, nullptr);
+            keepMs.push_back(msSince(t));
+            if (!kept)
+                return 1;
+        }
+    }
+    const double firstKeep = keepMs.front();   // the photo is stored with it
+    std::sort(keepMs.begin() + 1, keepMs.end());
+    std::printf("gallery_keep first_ms=%.2f median_ms=%.2f worst_ms=%.2f (200 keeps, photo 1024x768 shared)\n",
+                firstKeep, keepMs[keepMs.size() / 2], keepMs.back());
+
+    // Filled to `total` designs with copies of the kept rows (each its own design).
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+        db.setDatabaseName(file);
+        if (!db.open())
+            return 1;
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("BEGIN"));
+        for (int done = 200; done < total;) {
+            const int batch = std::min(200, total - done);
+            const bool inserted = q.exec(QStringLiteral("INSERT INTO designs (category, kept_at, record, scene, photo_id, thumbnail, hash) "
+                                  "SELECT 1 + (id + %1) % 11, kept_at + %1, record, scene, photo_id, thumbnail, "
+                                  "randomblob(20) FROM designs ORDER BY id LIMIT %2")
+                       .arg(done)
+                       .arg(batch));
+            if (!inserted) {
+                std::fprintf(stderr, "gallery_bench: %s\n", qPrintable(q.lastError().text()));
+                return 1;
+            }
+            done += batch;
+        }
+        q.exec(QStringLiteral("COMMIT"));
+        q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    }
+    std::printf("gallery_size designs=%d bytes_per_design=%.0f (with its thumbnail; the photo shared)\n", total,
+                double(QFileInfo(file).size()) / total);
+
+    lh::PlatformServices services;
+    lh::gallery::GalleryStore store(file);
+    QElapsedTimer open;
+    open.start();
+    lh::gallery::GalleryWindow window(services, store);
+    window.resize(940, 720);
+    window.show();
+    window.grab();   // the first screen painted, its thumbnails read
+    std::printf("gallery_open designs=%d first_screen_ms=%.1f thumbnails_read=%d\n", total, msSince(open),
+                window.model().thumbnailsRead());
+
+    // Paging to the end, a screen at a time: the worst page.
+    QListView* view = window.view();
+    QScrollBar* bar = view->verticalScrollBar();
+    double worst = 0, sum = 0;
+    int pages = 0;
+    QElapsedTimer t;
+    while (bar->value() < bar->maximum()) {
+        t.start();
+        bar->setValue(bar->value() + bar->pageStep());
+        view->grab();
+        const double ms = msSince(t);
+        worst = std::max(worst, ms);
+        sum += ms;
+        ++pages;
+    }
+    std::printf("gallery_scroll pages=%d mean_page_ms=%.2f worst_page_ms=%.2f thumbnails_read=%d\n", pages,
+                pages ? sum / pages : 0.0, worst, window.model().thumbnailsRead());
+
+    // Opening a kept design drawn again.
+    std::vector<double> openMs;
+    const std::vector<lh::gallery::KeptEntry> entries = store.list(0);
+    for (int i = 0; i < 20; ++i) {
+        t.start();
+        QString why;
+        const auto kept = store.load(entries[static_cast<std::size_t>(i) * 97].id, &why);
+        if (!kept)
+            return 1;
+        const QImage drawn = lh::scene::renderScene(kept->scene, 1);
+        openMs.push_back(msSince(t));
+    }
+    std::sort(openMs.begin(), openMs.end());
+    std::printf("gallery_open_design median_ms=%.2f worst_ms=%.2f (read, decoded and drawn again)\n",
+                openMs[openMs.size() / 2], openMs.back());
+    return 0;
+}
