@@ -42,6 +42,9 @@ QVariant GalleryModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole: return entryCaption(e);
     case Qt::ToolTipRole: return entryCaption(e).replace(u'\n', u' ');
     case Qt::UserRole: return QVariant::fromValue<qint64>(e.id);
+    // Room for the thumbnail and both lines under it.
+    case Qt::SizeHintRole: return QSize(kThumbnailSide + 20, kThumbnailSide + 44);
+    case Qt::TextAlignmentRole: return int(Qt::AlignHCenter | Qt::AlignTop);
     case Qt::DecorationRole: {
         if (QPixmap* cached = thumbnails_.object(e.id))
             return *cached;
