@@ -6,11 +6,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QShortcut>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyleOptionButton>
@@ -23,15 +27,33 @@ namespace lh::forms {
 
 namespace {
 
-// A push button drawn flat: its face colour, a one-pixel border of half its
-// brightness, a slightly darker face while pressed.
-class FlatButton final : public QPushButton {
+// The windows' push button. Enter and Space press it while it has the focus
+// (in a dialog Enter keeps meaning the dialog's default button). Drawn flat
+// when its row asks for it or gives it a face colour: the face colour as it
+// is, a one-pixel border of half its brightness, a slightly darker face while
+// pressed and a dotted frame around the caption while it has the focus;
+// otherwise the style draws it.
+class FormButton final : public QPushButton {
 public:
-    using QPushButton::QPushButton;
+    FormButton(const QString& caption, bool flat, QWidget* parent) : QPushButton(caption, parent), flat_(flat) {}
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void keyPressEvent(QKeyEvent* event) override
     {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && event->modifiers() == Qt::NoModifier && !qobject_cast<QDialog*>(window())) {
+            animateClick();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+
+    void paintEvent(QPaintEvent* event) override
+    {
+        if (!flat_) {
+            QPushButton::paintEvent(event);
+            return;
+        }
         QPainter p(this);
         const QColor face = palette().color(QPalette::Button);
         p.fillRect(rect(), isDown() ? face.darker(120) : face);
@@ -39,8 +61,44 @@ protected:
         p.drawRect(rect().adjusted(0, 0, -1, -1));
         QStyleOptionButton option;
         initStyleOption(&option);
+        const bool focused = option.state & QStyle::State_HasFocus;
         option.state &= ~(QStyle::State_HasFocus | QStyle::State_MouseOver);
         style()->drawControl(QStyle::CE_PushButtonLabel, &option, &p, this);
+        if (focused) {
+            QPen dotted(palette().color(QPalette::ButtonText), 1, Qt::DotLine);
+            p.setPen(dotted);
+            p.drawRect(rect().adjusted(3, 3, -4, -4));
+        }
+    }
+
+private:
+    bool flat_;
+};
+
+// The program's keys (the windows' shortcuts) come before what a text box or
+// list would do with the same key: Ctrl+E in a line edit exports the design
+// instead of moving to the end of the line.
+class ProgramKeysFirst final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::ShiftModifier)
+            return false;   // typing stays typing
+        const QKeySequence pressed(key->keyCombination());
+        const QWidget* window = static_cast<QWidget*>(watched)->window();
+        for (const QShortcut* shortcut : window->findChildren<QShortcut*>()) {
+            if (shortcut->isEnabled() && shortcut->key() == pressed) {
+                event->ignore();   // not taken by the widget: the shortcut fires
+                return true;
+            }
+        }
+        return false;
     }
 };
 
@@ -59,6 +117,13 @@ public:
         view()->setTextElideMode(Qt::ElideNone);
         view()->setMinimumWidth(widest);
         QComboBox::showPopup();
+        // The open list stands on the item the text names (a typed text that
+        // names none leaves the list as it opened).
+        const int named = findText(currentText(), Qt::MatchExactly);
+        if (named >= 0) {
+            view()->setCurrentIndex(model()->index(named, modelColumn(), rootModelIndex()));
+            view()->scrollTo(view()->currentIndex());
+        }
     }
 };
 
@@ -104,8 +169,8 @@ QWidget* makeWidget(QWidget* parent, const Row& row)
     }
     case Kind::Button:
     case Kind::FlatButton: {
-        auto* button =
-            row.kind == Kind::FlatButton ? new FlatButton(caption, parent) : new QPushButton(caption, parent);
+        // A coloured face shows its colour as it is.
+        auto* button = new FormButton(caption, row.kind == Kind::FlatButton || row.back != nullptr, parent);
         button->setFocusPolicy(Qt::TabFocus);
         button->setAutoDefault(false);
         return button;
@@ -202,6 +267,12 @@ QFont fontOf(const FontSpec& spec, const QWidget* parent)
 
 void applyWindowLook(QWidget* window, const WindowLook& look)
 {
+    // Once for the program: its keys come before the text boxes' own.
+    static QPointer<ProgramKeysFirst> programKeys;
+    if (!programKeys && qApp) {
+        programKeys = new ProgramKeysFirst(qApp);
+        qApp->installEventFilter(programKeys);
+    }
     window->setObjectName(QString::fromLatin1(look.name));
     window->setWindowTitle(textOf(look.caption));
     if (look.back) {

@@ -2,10 +2,13 @@
 
 #include <QAbstractItemView>
 #include <QCheckBox>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -72,6 +75,133 @@ TEST(FormToolkit, TheOpenListShowsEveryItemWhole)
     EXPECT_GE(list->view()->width(), QFontMetrics(list->view()->font()).horizontalAdvance(longest));
     EXPECT_EQ(list->view()->textElideMode(), Qt::ElideNone);
     list->hidePopup();
+}
+
+TEST(FormToolkit, ColouredButtonsShowTheirColourFlat)
+{
+    const Row rows[] = {
+        {"Green", Kind::Button, "1", {0, 0, 1245, 375}, nullptr, "#00C000"},
+        {"Blue", Kind::Button, "保存图案", {0, 600, 1245, 375}, nullptr, "#C0C0FF"},
+        {"Flat", Kind::FlatButton, "取图", {0, 1200, 1245, 375}, nullptr, "#D4D0C8"},
+    };
+    QWidget window;
+    buildControls(&window, rows);
+    window.resize(200, 120);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const struct {
+        const char* name;
+        QColor face;
+    } cases[] = {{"Green", QColor(0x00, 0xC0, 0x00)}, {"Blue", QColor(0xC0, 0xC0, 0xFF)}, {"Flat", QColor(0xD4, 0xD0, 0xC8)}};
+    for (const auto& c : cases) {
+        const QImage face = control<QPushButton>(&window, c.name)->grab().toImage();
+        // Left of the caption, top and bottom of the face: the colour as it is.
+        for (const QPoint p : {QPoint(6, 6), QPoint(6, face.height() - 6), QPoint(face.width() - 6, face.height() / 2)})
+            EXPECT_EQ(face.pixelColor(p), c.face) << c.name << " at " << p.x() << "," << p.y();
+        // And a border around it.
+        EXPECT_NE(face.pixelColor(0, face.height() / 2), c.face) << c.name;
+    }
+}
+
+TEST(FormToolkit, EnterAndSpacePressTheFocusedButtonAndADialogKeepsItsDefault)
+{
+    const Row rows[] = {
+        {"Command1", Kind::Button, "画星", {0, 0, 1245, 375}, nullptr, nullptr, FontSpec{}, true, 0},
+        {"Command2", Kind::Button, "保存", {0, 600, 1245, 375}, nullptr, "#C0C0FF", FontSpec{}, true, 1},
+    };
+    QWidget window;
+    buildControls(&window, rows);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    const struct {
+        const char* button;
+        Qt::Key key;
+    } presses[] = {{"Command1", Qt::Key_Return}, {"Command1", Qt::Key_Enter}, {"Command1", Qt::Key_Space},
+                   {"Command2", Qt::Key_Return}, {"Command2", Qt::Key_Space}};
+    for (const auto& p : presses) {
+        auto* button = control<QPushButton>(&window, p.button);
+        int clicks = 0;
+        const auto connection = QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+        button->setFocus();
+        QTest::keyClick(button, p.key);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return clicks == 1; }, 2000)) << p.button << " key " << p.key;
+        QObject::disconnect(connection);
+    }
+
+    // In a dialog, Enter in its text box takes the dialog's default button.
+    QDialog dialog;
+    buildControls(&dialog, rows);
+    auto* edit = new QLineEdit(&dialog);
+    auto* ok = control<QPushButton>(&dialog, "Command2");
+    ok->setDefault(true);
+    int okClicks = 0, otherClicks = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&] { ++okClicks; });
+    QObject::connect(control<QPushButton>(&dialog, "Command1"), &QPushButton::clicked, [&] { ++otherClicks; });
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(okClicks, 1);
+    EXPECT_EQ(otherClicks, 0);
+}
+
+TEST(FormToolkit, TheOpenListStandsOnTheItemTheTextNames)
+{
+    QWidget window;
+    buildControls(&window, kRows);
+    auto* list = control<QComboBox>(&window, "Combo1");
+    list->addItems({QStringLiteral("2"), QStringLiteral("20"), QStringLiteral("90")});
+    window.resize(600, 400);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const struct {
+        const char* text;
+        int highlighted;
+    } cases[] = {{"90", 2}, {"20", 1}, {"2", 0}};
+    for (const auto& c : cases) {
+        list->setEditText(QString::fromLatin1(c.text));
+        list->showPopup();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return list->view()->isVisible(); }, 5000));
+        EXPECT_EQ(list->view()->currentIndex().row(), c.highlighted) << c.text;
+        // Enter there keeps the text.
+        QTest::keyClick(list->view(), Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !list->view()->isVisible(); }, 5000));
+        EXPECT_EQ(list->currentText(), QString::fromLatin1(c.text));
+    }
+}
+
+TEST(FormToolkit, TheWindowsKeysComeBeforeWhatATextBoxWouldDoWithThem)
+{
+    QWidget window;
+    applyWindowLook(&window, {"Form9", "标题栏", nullptr});
+    buildControls(&window, kRows);
+    // Ctrl+E is a line edit's "end of line" where X11's key bindings hold;
+    // Ctrl+Z is its undo everywhere.
+    int exports = 0;
+    for (const QKeySequence keys : {QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_Z)}) {
+        auto* key = new QShortcut(keys, &window);
+        QObject::connect(key, &QShortcut::activated, [&] { ++exports; });
+    }
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* text = control<QLineEdit>(&window, "Text1");
+    auto* list = control<QComboBox>(&window, "Combo1");
+    for (QWidget* focus : {static_cast<QWidget*>(text), static_cast<QWidget*>(list)}) {
+        focus->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return focus->hasFocus(); }, 2000));
+        const int before = exports;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(exports, before + 2) << focus->objectName().toStdString();
+    }
+    // Typing is still typing.
+    text->setFocus();
+    text->clear();
+    QTest::keyClicks(text, QStringLiteral("E5"));
+    EXPECT_EQ(text->text(), QStringLiteral("E5"));
 }
 
 }   // namespace
