@@ -55,10 +55,11 @@ QString shortcutSummary()
                           "Ctrl+G  蓝禾抓图器\n"
                           "Ctrl+B  蓝禾壁纸排版\n"
                           "Alt+Left / Alt+Right  暂停时后退 / 前进查看以前的图案\n"
-                          "Ctrl+E  以 2、4 或 8 倍大小导出显示的图案（PNG）\n"
+                          "Ctrl+E  以 %1 倍大小导出显示的图案（PNG）\n"
                           "Ctrl+Shift+E  批量画出并导出新图案\n"
                           "Ctrl+D  收藏显示的图案\n"
-                          "Ctrl+L  蓝禾图案收藏");
+                          "Ctrl+L  蓝禾图案收藏")
+        .arg(offeredScalesText());
 }
 
 // The design tick's view of the window: texts by control name, the count,

@@ -311,6 +311,8 @@ TEST_F(CategoryWindowTest, ShortcutsAndCategoryButtonsNavigateAndToolsBelongToTh
         QTest::keyClick(w.get(), k.key, Qt::ControlModifier);
     EXPECT_EQ(navigator.categories, (std::vector<int>{5, 1, 2, 9, 10}));
     EXPECT_TRUE(child<QLabel>(w.get(), "Label2")->toolTip().contains(QStringLiteral("Ctrl+0")));
+    // The export scales the tooltip offers are those the export dialog offers.
+    EXPECT_TRUE(child<QLabel>(w.get(), "Label2")->toolTip().contains(QStringLiteral("以 1、2、4 或 8 倍大小导出")));
 
     QTest::mouseClick(child(w.get(), "Command3"), Qt::LeftButton);
     QTest::mouseClick(child(w.get(), "Command18"), Qt::LeftButton);
