@@ -128,13 +128,41 @@ ExportOutcome exportScene(const scene::DesignScene& scene, const ExportChoice& c
     return {ExportOutcome::Kind::Written, {}, 1};
 }
 
+std::optional<QString> exportFileFor(const QString& typed, const QString& folder, QString* why)
+{
+    const QString name = typed.trimmed();
+    if (name.isEmpty()) {
+        *why = QStringLiteral("没有文件名。");
+        return std::nullopt;
+    }
+    const QString path = QDir::cleanPath(QDir(folder).absoluteFilePath(name));
+    if (name.endsWith(u'/') || QFileInfo(path).isDir()) {
+        *why = QStringLiteral("“%1”是一个文件夹，请在后面写上文件名。").arg(name);
+        return std::nullopt;
+    }
+    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        return path + QStringLiteral(".png");
+    return path;
+}
+
 ExportOutcome askAndExportScene(QWidget* parent, const PlatformServices& services, const scene::DesignScene& scene,
                                 ExportChoice& last)
 {
-    const auto choice = services.exports->askExport(parent, last);
+    auto choice = services.exports->askExport(parent, last);
     if (!choice)
         return {ExportOutcome::Kind::Cancelled, {}, 0};
     last = *choice;
+    QString why;
+    const std::optional<QString> file = exportFileFor(choice->file, programDirectory(), &why);
+    if (!file) {
+        services.messages->inform(parent, why, QStringLiteral("导出图案"), MessageIcon::Exclamation);
+        return {ExportOutcome::Kind::Failed, why, 0};
+    }
+    // An existing file is replaced only on Yes, as every save asks.
+    if (QFileInfo::exists(*file)
+        && !services.messages->ask(parent, QStringLiteral("文件已经存在，是否覆盖文件？"), QStringLiteral("询问")))
+        return {ExportOutcome::Kind::Cancelled, {}, 0};
+    choice->file = *file;
     ExportOutcome outcome;
     {
         const auto progress = services.exports->startProgress(parent, QStringLiteral("正在导出图案……"), 2);

@@ -59,6 +59,11 @@ struct ExportOutcome {
 // steps (drawing, encoding, written), cancellable between them.
 ExportOutcome exportScene(const scene::DesignScene& scene, const ExportChoice& choice, Progress& progress);
 
+// The file an export writes for a name as typed: one name (quotes and all),
+// a relative one taken in `folder`, ".png" added when it has another ending.
+// Empty, with the reason, for no name or a name that is only a folder.
+std::optional<QString> exportFileFor(const QString& typed, const QString& folder, QString* why);
+
 // Ctrl+E on a design: asks the export dialog (starting from `last`, which
 // keeps the answer), draws and writes the scene with its progress, and says
 // why when it fails.

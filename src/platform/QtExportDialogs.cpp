@@ -94,9 +94,8 @@ std::optional<ExportChoice> QtExportDialogs::askExport(QWidget* parent, const Ex
     form->addRow(okCancel(&dialog));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    QString path = file->text().trimmed();
-    if (!path.isEmpty() && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
-        path += QStringLiteral(".png");
+    // The name as typed; the export takes it in the program folder and adds ".png".
+    const QString path = file->text().trimmed();
     return ExportChoice{scale->currentData().toInt(), dpi->value(), path};
 }
 

@@ -298,3 +298,70 @@ TEST_F(ExportFromWindowTest, CtrlEExportsTheDesignOnShowAndABatchLeavesTheWindow
     EXPECT_EQ(core.history().newest().draws, expected);
     services.random = &random;
 }
+
+TEST(ExportDesign, ATypedNameIsOneNameInTheProgramFolderAndAFolderIsNoName)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    const struct Case {
+        const char* typed;
+        const char* file;   // in the folder; null: refused
+        const char* says;
+    } cases[] = {
+        {"design", "design.png", nullptr},
+        {"design.PNG", "design.PNG", nullptr},
+        {"\"dq\" name", "\"dq\" name.png", nullptr},
+        {"  spaced.png  ", "spaced.png", nullptr},
+        {"folder/inside", "folder/inside.png", nullptr},
+        {"folder/", nullptr, "文件夹"},
+        {"folder", nullptr, "文件夹"},
+        {"", nullptr, "没有文件名"},
+        {"   ", nullptr, "没有文件名"},
+    };
+    for (const Case& c : cases) {
+        QString why;
+        const std::optional<QString> file = exportFileFor(QString::fromUtf8(c.typed), dir.path(), &why);
+        if (c.file) {
+            ASSERT_TRUE(file.has_value()) << c.typed << ": " << why.toStdString();
+            EXPECT_EQ(*file, QDir(dir.path()).filePath(QString::fromUtf8(c.file))) << c.typed;
+        } else {
+            EXPECT_FALSE(file.has_value()) << c.typed;
+            EXPECT_TRUE(why.contains(QString::fromUtf8(c.says))) << c.typed << ": " << why.toStdString();
+        }
+    }
+    // An absolute name stays where it names.
+    QString why;
+    EXPECT_EQ(exportFileFor(dir.filePath(QStringLiteral("abs")), QStringLiteral("/elsewhere"), &why),
+              dir.filePath(QStringLiteral("abs.png")));
+}
+
+TEST(ExportDesign, CtrlEAsksBeforeReplacingAFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    test::FakeServices fakes;
+    test::RecordingNavigator navigator;
+    CategoryWindow window(fakes.services, navigator, 5);
+    window.core().Timer1_Timer();
+    const QString path = dir.filePath(QStringLiteral("kept.png"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    const struct {
+        bool answer;
+        bool replaced;
+    } cases[] = {{false, false}, {true, true}};
+    for (const auto& c : cases) {
+        fakes.exports.exportAnswers.push_back(ExportChoice{1, 300, path});
+        fakes.messages.answers = {c.answer};
+        fakes.messages.messages.clear();
+        window.core().exportShownDesign();
+        ASSERT_EQ(fakes.messages.messages.size(), 1u) << c.answer;
+        EXPECT_EQ(fakes.messages.messages[0].text, QStringLiteral("文件已经存在，是否覆盖文件？"));
+        EXPECT_EQ(fakes.messages.messages[0].title, QStringLiteral("询问"));
+        EXPECT_EQ(QImageReader(path).size() == QSize(857, 857), c.replaced) << c.answer;
+    }
+}
