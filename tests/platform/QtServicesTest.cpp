@@ -194,7 +194,7 @@ TEST(QtExportDialogs, OfferTheInitialChoiceAndReturnWhatWasSet)
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(chosen->scale, 8);
     EXPECT_EQ(chosen->dotsPerInch, 600);
-    EXPECT_EQ(chosen->file, QStringLiteral("/tmp/design.png"));   // the extension added
+    EXPECT_EQ(chosen->file, QStringLiteral("/tmp/design"));   // as typed: the export adds the extension
 
     whenModal<QDialog>([](QDialog* d) {
         EXPECT_EQ(d->findChild<QSpinBox*>(QStringLiteral("category"))->value(), 7);
