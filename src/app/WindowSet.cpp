@@ -1,5 +1,8 @@
 #include "app/WindowSet.h"
 
+#include "platform/TaskProgress.h"
+
+#include <QApplication>
 #include <QEvent>
 #include <QTimer>
 
@@ -97,6 +100,7 @@ void WindowSet::openTool(Tool tool, QWidget* owner)
             return;
         // The close box unloads a tool window; the next opening makes a fresh one.
         w->setAttribute(Qt::WA_DeleteOnClose);
+        w->installEventFilter(this);
         slot = w;
     } else if (slot->parentWidget() != owner) {
         slot->setParent(owner, slot->windowFlags() | Qt::Window);
@@ -145,21 +149,27 @@ void WindowSet::openGallery() { openTool(Tool::Gallery, nullptr); }
 
 bool WindowSet::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Close && mainWindowClosed_) {
-        const auto designer = std::find(designers_.begin(), designers_.end(), watched);
-        if (designer != designers_.end()) {
-            // Decide once the window has handled the event: a close it refused
-            // leaves it on screen and the program running. The program ends
-            // when no designer window is left on screen.
-            QTimer::singleShot(0, this, [this] {
-                for (const QPointer<QWidget>& w : designers_)
-                    if (w && w->isVisible())
-                        return;
-                mainWindowClosed_();
-            });
-        }
-    }
+    // Decide once the window has handled the event: a close it refused
+    // leaves it on screen and the program running.
+    if (event->type() == QEvent::Close && mainWindowClosed_)
+        QTimer::singleShot(0, this, &WindowSet::endIfNothingIsOnScreen);
     return QObject::eventFilter(watched, event);
+}
+
+void WindowSet::endIfNothingIsOnScreen()
+{
+    for (const QWidget* w : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = w->windowType();
+        if (w->isVisible() && type != Qt::Popup && type != Qt::ToolTip)
+            return;
+    }
+    if (TaskProgress::running() > 0) {
+        // Asked again when the task had time to end.
+        QTimer::singleShot(200, this, &WindowSet::endIfNothingIsOnScreen);
+        return;
+    }
+    if (mainWindowClosed_)
+        mainWindowClosed_();
 }
 
 }   // namespace lh::app

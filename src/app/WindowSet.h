@@ -50,8 +50,10 @@ public:
     void setToolFactory(Tool tool, ToolFactory factory);
     void setMusicFactory(MusicFactory factory);
     void setKeeper(Keeper keeper);
-    // Called when the user has closed the last designer window on screen (the
-    // program then ends).
+    // Called when the user has closed the program's last window on screen
+    // (the program then ends): hidden designer windows and the invisible
+    // music window do not count; a long task still running (a save, a print,
+    // an export) is waited for.
     void setMainWindowClosedHandler(std::function<void()> handler);
 
     // The loaded window, or null.
@@ -84,6 +86,7 @@ protected:
 
 private:
     void openTool(Tool tool, QWidget* owner);
+    void endIfNothingIsOnScreen();
     static int toolIndex(Tool tool) { return static_cast<int>(tool); }
 
     std::array<DesignerFactory, kDesignerWindows + 1> designerFactories_;

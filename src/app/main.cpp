@@ -15,8 +15,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // Names the user's data folder (~/.local/share/lanhe-designer).
     QCoreApplication::setApplicationName(QStringLiteral("lanhe-designer"));
-    // The program ends with its main window; hidden tool windows and the
-    // invisible music window do not keep it running.
+    // The program ends when its last window on screen is closed (the window
+    // set decides, waiting for a long task under way); hidden designer
+    // windows and the invisible music window do not keep it running.
     QApplication::setQuitOnLastWindowClosed(false);
     lh::app::installProgramLook(app);
 

@@ -9,7 +9,10 @@ namespace lh {
 namespace {
 // The dialog counts in parts of a thousand, whatever the task's steps.
 constexpr int kParts = 1000;
+int tasksRunning = 0;
 }   // namespace
+
+int TaskProgress::running() { return tasksRunning; }
 
 TaskProgress::TaskProgress(QWidget* window, const QString& objectName, const QString& title, const QString& label,
                            qint64 total, int delayMs)
@@ -22,9 +25,10 @@ TaskProgress::TaskProgress(QWidget* window, const QString& objectName, const QSt
     dialog_->setAutoReset(false);
     dialog_->setAutoClose(false);
     dialog_->setValue(0);
+    ++tasksRunning;
 }
 
-TaskProgress::~TaskProgress() = default;
+TaskProgress::~TaskProgress() { --tasksRunning; }
 
 bool TaskProgress::step(qint64 done, qint64 total)
 {

@@ -31,6 +31,10 @@ public:
     // false once the user cancelled.
     bool step(qint64 done, qint64 total);
 
+    // Long tasks under way in the program: the program does not end while
+    // one runs (it is finished or cancelled by the user, never dropped).
+    static int running();
+
 private:
     std::unique_ptr<QProgressDialog> dialog_;
     qint64 total_;

@@ -6,6 +6,7 @@
 #include "designer/CategoryWindow.h"
 #include "designer/DesignerCore.h"
 #include "gallery/GalleryStore.h"
+#include "platform/TaskProgress.h"
 
 #include <QTest>
 #include <QTimer>
@@ -248,4 +249,47 @@ TEST_F(ProgramWindows, CtrlDKeepsTheDesignOnShowAndCtrlLShowsItInTheGallery)
     EXPECT_EQ(list->model()->rowCount(), 3);
     window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(ProgramWindows, AToolWindowOnScreenOrALongTaskKeepsTheProgramRunning)
+{
+    int ends = 0;
+    set.setMainWindowClosedHandler([&ends] { ++ends; });
+    const struct {
+        const char* what;
+        std::function<void()> open;
+        WindowSet::Tool tool;
+    } cases[] = {
+        {"the capture window", [&] { set.openCapture(set.mainWindow()); }, WindowSet::Tool::Capture},
+        {"the wallpaper maker", [&] { set.openWallpaper(); }, WindowSet::Tool::Wallpaper},
+        {"the gallery", [&] { set.openGallery(); }, WindowSet::Tool::Gallery},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        set.showMainWindow();
+        c.open();
+        QPointer<QWidget> tool = set.tool(c.tool);
+        ASSERT_TRUE(tool);
+        const int before = ends;
+        set.designer(1)->close();
+        // The program goes on while the tool is on screen ...
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !set.designer(1)->isVisible(); }, 2000));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(ends, before);
+        // ... and ends when it is closed too.
+        tool->close();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ends == before + 1; }, 5000));
+    }
+
+    // A long task under way is waited for.
+    set.showMainWindow();
+    auto task = std::make_unique<lh::TaskProgress>(set.designer(1), QStringLiteral("Task"), QStringLiteral("保存"),
+                                                   QStringLiteral("正在保存……"), 10, 100000);
+    const int before = ends;
+    set.designer(1)->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !set.designer(1)->isVisible(); }, 2000));
+    EXPECT_FALSE(QTest::qWaitFor([&] { return ends != before; }, 600));
+    task.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ends == before + 1; }, 5000));
 }
