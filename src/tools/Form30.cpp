@@ -90,6 +90,8 @@ Form30::Form30(const PlatformServices& services, Navigator& navigator, QWidget* 
     picture2_->setAutoSize(true);
     picture1_->setCursor(Qt::SizeAllCursor);
     picture1_->installEventFilter(this);
+    // The toolbar stays above the canvas, however far the canvas is dragged.
+    picture3_->raise();
     text1_ = forms::control<QLineEdit>(picture3_, "Text1");
     text2_ = forms::control<QLineEdit>(picture3_, "Text2");
     if (auto* hint = forms::control<QLabel>(picture3_, "Label1")) {

@@ -23,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
@@ -547,4 +549,34 @@ TEST_F(WallpaperRig, PrintingAfterTilingPutsTheWallpaperOnAPdfPageAtItsOwnSize)
         }
     EXPECT_EQ(differ, 0) << "worst " << worst;
     EXPECT_EQ(page.pixel(200, 150), qRgb(255, 255, 255));   // nothing beyond it
+}
+
+TEST_F(WallpaperRig, TheToolbarStaysAboveTheCanvasWhateverTheDrag)
+{
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    forms::PicturePane* pane = w->canvas();
+    QWidget* client = pane->parentWidget();
+    auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(type, QPointF(pane->mapFromGlobal(global)), QPointF(global), button, held, Qt::NoModifier);
+        QApplication::sendEvent(pane, &e);
+    };
+    // Up over the toolbar, further up and left, then to every edge.
+    const QPoint moves[] = {{0, -800}, {-300, -700}, {0, 3000}, {-3000, 0}, {3000, 0}, {0, -3000}, {-3000, -3000}};
+    for (const QPoint move : moves) {
+        const QPoint at = pane->mapToGlobal(QPoint(pane->width() / 2, pane->height() / 2));
+        send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, at + move, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, at + move, Qt::LeftButton, Qt::NoButton);
+        // Whatever lies under each control of the toolbar is that control.
+        for (const char* name : {"Command1", "Command9", "Command12", "Text1", "Text2"}) {
+            QWidget* control = forms::control<QWidget>(w.get(), name);
+            ASSERT_NE(control, nullptr) << name;
+            const QPoint centre = control->mapTo(client, control->rect().center());
+            QWidget* top = client->childAt(centre);
+            EXPECT_TRUE(top == control || control->isAncestorOf(top))
+                << name << " after a drag by " << move.x() << "," << move.y() << ": "
+                << (top ? top->objectName().toStdString() : "nothing");
+        }
+    }
 }
