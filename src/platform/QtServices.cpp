@@ -3,10 +3,16 @@
 #include "engine/Fonts.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMimeDatabase>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QStringList>
+
+#include <sys/vfs.h>
 
 namespace lh {
 
@@ -39,26 +45,99 @@ QString qtFilterFromPipeList(const QString& filter)
     return entries.join(QStringLiteral(";;"));
 }
 
+QIcon NameOnlyIconProvider::icon(IconType type) const { return generic_.icon(type); }
+
+QIcon NameOnlyIconProvider::icon(const QFileInfo& info) const
+{
+    return generic_.icon(info.isDir() ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
+}
+
+QString NameOnlyIconProvider::type(const QFileInfo& info) const
+{
+    if (info.isDir())
+        return QStringLiteral("文件夹");
+    if (!info.isFile())
+        return QStringLiteral("特殊文件");
+    const QMimeType byName = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+    return byName.isDefault() ? QStringLiteral("文件") : byName.comment();
+}
+
+bool isPseudoFileSystem(const QString& path)
+{
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (const char* root : {"/proc", "/sys", "/dev"})
+        if (clean == QLatin1String(root) || clean.startsWith(QLatin1String(root) + u'/'))
+            return true;
+    struct statfs fs {};
+    if (::statfs(QFile::encodeName(clean).constData(), &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x9fa0:       // proc
+    case 0x62656572:   // sysfs
+    case 0x64626720:   // debugfs
+    case 0x74726163:   // tracefs
+    case 0x73636673:   // securityfs
+    case 0x27e0eb:     // cgroup
+    case 0x63677270:   // cgroup2
+    case 0x1cd1:       // devpts
+        return true;
+    default: return false;
+    }
+}
+
+QString dialogStartFolder(const QString& wanted)
+{
+    const QString folder = wanted.isEmpty() ? QDir::currentPath() : wanted;
+    return isPseudoFileSystem(folder) ? programDirectory() : wanted;
+}
+
+namespace {
+
+// A file dialog that lists folders by names alone, starting outside the
+// pseudo file systems; the name as typed is one name, taken in the folder
+// on show.
+std::optional<QString> runFileDialog(QWidget* parent, const QString& title, const QString& filter,
+                                     const QString& directory, QFileDialog::AcceptMode mode, bool askOverwrite,
+                                     QString& lastFolder)
+{
+    QFileDialog dialog(parent, title, dialogStartFolder(directory.isEmpty() ? lastFolder : directory),
+                       qtFilterFromPipeList(filter));
+    NameOnlyIconProvider icons;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setIconProvider(&icons);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!askOverwrite)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    QString name = dialog.selectedFiles().value(0);
+    if (mode == QFileDialog::AcceptSave) {
+        // The typed text whole: quotes in a name do not make it a list.
+        if (const auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            const QString typed = edit->text().trimmed();
+            if (!typed.isEmpty())
+                name = QDir(dialog.directory()).absoluteFilePath(typed);
+        }
+    }
+    if (name.isEmpty())
+        return std::nullopt;
+    lastFolder = QFileInfo(name).absolutePath();
+    return name;
+}
+
+}   // namespace
+
 std::optional<QString> QtFileDialogs::openFile(QWidget* parent, const QString& title, const QString& filter,
                                                const QString& directory)
 {
-    const QString name = QFileDialog::getOpenFileName(parent, title, directory, qtFilterFromPipeList(filter));
-    if (name.isEmpty())
-        return std::nullopt;
-    return name;
+    return runFileDialog(parent, title, filter, directory, QFileDialog::AcceptOpen, false, lastFolder_);
 }
 
 std::optional<QString> QtFileDialogs::saveFile(QWidget* parent, const QString& title, const QString& filter,
                                                const QString& directory, bool askOverwrite)
 {
-    QFileDialog::Options options;
-    if (!askOverwrite)
-        options |= QFileDialog::DontConfirmOverwrite;
-    const QString name =
-        QFileDialog::getSaveFileName(parent, title, directory, qtFilterFromPipeList(filter), nullptr, options);
-    if (name.isEmpty())
-        return std::nullopt;
-    return name;
+    return runFileDialog(parent, title, filter, directory, QFileDialog::AcceptSave, askOverwrite, lastFolder_);
 }
 
 std::optional<FontChoice> QtFontColorDialogs::chooseFont(QWidget* parent, const FontChoice& initial)

@@ -5,6 +5,8 @@
 
 #include "platform/Services.h"
 
+#include <QFileIconProvider>
+
 #include <QColor>
 #include <QString>
 
@@ -17,12 +19,38 @@ namespace lh {
 // without a pattern is dropped; an empty filter gives an empty text.
 QString qtFilterFromPipeList(const QString& filter);
 
+// Icons and types of listed files by their names alone: listing a folder
+// never opens a file (a file of /proc, a pipe or a device would hold the
+// program until something is written to it).
+class NameOnlyIconProvider final : public QAbstractFileIconProvider {
+public:
+    QIcon icon(IconType type) const override;
+    QIcon icon(const QFileInfo& info) const override;
+    QString type(const QFileInfo& info) const override;
+
+private:
+    QFileIconProvider generic_;
+};
+
+// Folders of the kernel's pseudo file systems (/proc, /sys, /dev and the
+// like), whose files may block whoever reads them.
+bool isPseudoFileSystem(const QString& path);
+// Where a file dialog asked to start in `wanted` (empty: the current folder)
+// starts: never in a pseudo file system, the program folder instead.
+QString dialogStartFolder(const QString& wanted);
+
+// Open and save dialogs on Qt's own file dialog, listing folders by names
+// alone; the save dialog returns the name as typed (one name) in the folder
+// on show. A dialog opened without a folder starts in the last one used.
 class QtFileDialogs final : public FileDialogs {
 public:
     std::optional<QString> openFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& directory) override;
     std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& directory, bool askOverwrite) override;
+
+private:
+    QString lastFolder_;
 };
 
 // Font dialog (face and size only) and colour dialog.

@@ -14,7 +14,17 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <QFileSystemModel>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <mutex>
+#include <thread>
+
+#include <sys/stat.h>
 
 #include <QTest>
 
@@ -224,4 +234,120 @@ TEST(QtExportDialogs, OfferTheInitialChoiceAndReturnWhatWasSet)
     EXPECT_EQ(dialog->minimumDuration(), 500);   // shown once the task has run half a second
     dialog->cancel();
     EXPECT_TRUE(progress->cancelled());
+}
+
+namespace {
+
+// Ends the test program if the calls in its scope take longer than a minute:
+// a file dialog stuck reading a file never comes back on its own.
+class Watchdog {
+public:
+    explicit Watchdog(const char* what)
+        : thread_([this, what] {
+              std::unique_lock lock(mutex_);
+              if (!done_.wait_for(lock, std::chrono::seconds(60), [this] { return finished_; })) {
+                  std::fprintf(stderr, "watchdog: %s did not come back\n", what);
+                  std::abort();
+              }
+          })
+    {}
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            finished_ = true;
+        }
+        done_.notify_all();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false;
+    std::thread thread_;
+};
+
+}   // namespace
+
+TEST(QtFileDialogs, ListingAFolderNeverReadsItsFiles)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pipe = dir.filePath(QStringLiteral("pipe.bmp"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QFile plain(dir.filePath(QStringLiteral("plain.bmp")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.write("BM");
+    plain.close();
+
+    // Types and icons by name: a pipe (no writer: reading it blocks) and,
+    // where the program may read it, the kernel's message file.
+    {
+        Watchdog watchdog("the icon provider");
+        lh::NameOnlyIconProvider icons;
+        for (const QString& path : {pipe, QStringLiteral("/proc/kmsg"), plain.fileName(), dir.path()}) {
+            const QFileInfo info(path);
+            EXPECT_FALSE(icons.type(info).isEmpty()) << path.toStdString();
+            icons.icon(info);
+        }
+        EXPECT_EQ(icons.type(QFileInfo(dir.path())), QStringLiteral("文件夹"));
+        EXPECT_EQ(icons.type(QFileInfo(pipe)), QStringLiteral("特殊文件"));
+    }
+
+    // The open dialog, typed into /proc (where a file blocks whoever reads
+    // it), lists it, shows it and comes back.
+    lh::QtFileDialogs dialogs;
+    int listed = 0;
+    whenModal<QFileDialog>([&](QFileDialog* d) {
+        auto* model = d->findChild<QFileSystemModel*>();
+        ASSERT_NE(model, nullptr);
+        d->setDirectory(QStringLiteral("/proc"));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                listed = model->rowCount(model->index(QStringLiteral("/proc")));
+                return listed >= 10;
+            },
+            20000));
+        d->grab();   // every listed row's icon and type
+        QMetaObject::invokeMethod(d, "reject");
+    });
+    {
+        Watchdog watchdog("the open dialog in /proc");
+        EXPECT_FALSE(
+            dialogs.openFile(nullptr, QStringLiteral("打开"), QStringLiteral("All Files (*.*)|*.*"), dir.path()).has_value());
+    }
+    EXPECT_GE(listed, 10);
+}
+
+TEST(QtFileDialogs, NeverStartInAPseudoFileSystemAndASavedNameIsTheNameAsTyped)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const struct {
+        QString wanted;
+        QString start;
+    } cases[] = {
+        {QStringLiteral("/proc"), lh::programDirectory()},
+        {QStringLiteral("/proc/self/fd"), lh::programDirectory()},
+        {QStringLiteral("/sys/kernel"), lh::programDirectory()},
+        {QStringLiteral("/dev/shm"), lh::programDirectory()},
+        {dir.path(), dir.path()},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(lh::dialogStartFolder(c.wanted), c.start) << c.wanted.toStdString();
+
+    lh::QtFileDialogs dialogs;
+    QString startedIn;
+    whenModal<QFileDialog>([&](QFileDialog* d) {
+        startedIn = d->directory().absolutePath();
+        d->setDirectory(dir.path());
+        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("\"dq\" name.bmp"));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    const auto saved =
+        dialogs.saveFile(nullptr, QStringLiteral("保存"), QStringLiteral("BMP Files (*.bmp)|*.bmp"), QStringLiteral("/proc"), false);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(startedIn, QDir(lh::programDirectory()).absolutePath());
+    EXPECT_EQ(*saved, QDir(dir.path()).filePath(QStringLiteral("\"dq\" name.bmp")));
 }
