@@ -1,11 +1,14 @@
 #include "engine/FileAccess.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <fcntl.h>
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,8 +26,56 @@ QString systemErrorReason(int errorNumber)
     case EROFS: return QStringLiteral("文件系统只读");
     case EIO: return QStringLiteral("磁盘读写出错");
     case EFBIG: return QStringLiteral("文件太大");
-    default: return QString::fromLocal8Bit(std::strerror(errorNumber));
+    case ENOENT: return QStringLiteral("文件或文件夹不存在");
+    case ENOTDIR: return QStringLiteral("路径中有一部分不是文件夹");
+    case EISDIR: return QStringLiteral("这是一个文件夹");
+    case ENAMETOOLONG: return QStringLiteral("文件名太长");
+    case EEXIST: return QStringLiteral("文件已经存在");
+    case ELOOP: return QStringLiteral("符号链接太多");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("打开的文件太多");
+    case EBUSY:
+    case ETXTBSY: return QStringLiteral("文件正在使用");
+    case ENXIO:
+    case ENODEV: return QStringLiteral("没有这个设备");
+    case EINVAL: return QStringLiteral("文件名或位置无效");
+    case EAGAIN: return QStringLiteral("暂时不能使用，请再试一次");
+    case ENOMEM: return QStringLiteral("内存不足");
+    case EXDEV: return QStringLiteral("不能跨文件系统移动文件");
+    default: return QStringLiteral("系统错误（代码 %1）").arg(errorNumber);
     }
+}
+
+QString writeFailureReason(const QString& path)
+{
+    const QFileInfo target(path);
+    if (target.isDir())
+        return systemErrorReason(EISDIR);
+    const QString folder = target.absolutePath();
+    const QByteArray native = QFile::encodeName(folder);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0)
+        return errno == ENOENT ? QStringLiteral("文件夹不存在：%1").arg(folder) : systemErrorReason(errno);
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("不是文件夹：%1").arg(folder);
+    struct statfs fs {};
+    if (::statfs(native.constData(), &fs) == 0) {
+        switch (static_cast<unsigned long>(fs.f_type)) {
+        case 0x9fa0:       // proc
+        case 0x62656572:   // sysfs
+        case 0x64626720:   // debugfs
+        case 0x27e0eb:     // cgroup
+        case 0x63677270:   // cgroup2
+            return QStringLiteral("这是系统的虚拟文件夹，不能保存文件：%1").arg(folder);
+        default: break;
+        }
+    }
+    struct statvfs vfs {};
+    if (::statvfs(native.constData(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY))
+        return systemErrorReason(EROFS);
+    if (::access(native.constData(), W_OK) != 0)
+        return systemErrorReason(errno);
+    return {};
 }
 
 bool openRegularFile(QFile& file, const QString& path, QString* reason)
@@ -45,7 +96,7 @@ bool openRegularFile(QFile& file, const QString& path, QString* reason)
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return fail(file.errorString());
+        return fail(systemErrorReason(errno));
     return true;
 }
 
@@ -65,8 +116,12 @@ bool AtomicFileWriter::open()
 {
     // Unbuffered: no byte waits in a buffer for the commit, whose late write
     // failure would otherwise go unnoticed.
-    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(file_->errorString());
+    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const int openErrno = errno;
+        // Why, as the folder tells it, rather than the temporary file's error.
+        const QString why = writeFailureReason(file_->fileName());
+        return fail(why.isEmpty() ? systemErrorReason(openErrno) : why);
+    }
     return true;
 }
 
@@ -104,8 +159,10 @@ bool AtomicFileWriter::commit(qint64 expectedSize)
     if (written.st_size != expectedSize)
         return fail(QStringLiteral("写入的文件不完整（%1 / %2 字节）").arg(qint64(written.st_size)).arg(expectedSize));
     if (!file_->commit()) {
+        const int commitErrno = errno;
         failed_ = true;
-        reason_ = file_->errorString();
+        const QString why = writeFailureReason(file_->fileName());
+        reason_ = why.isEmpty() ? systemErrorReason(commitErrno) : why;
         return false;
     }
     return true;

@@ -58,7 +58,12 @@ private:
     QString reason_;
 };
 
-// A system error number as a reason for the user.
+// A system error number as a reason for the user, in Chinese.
 QString systemErrorReason(int errorNumber);
+
+// Why a file cannot be written at `path`, as its folder tells it (missing,
+// not a folder, a system pseudo folder, read-only, no permission; the name
+// is a folder); empty when the folder would take it.
+QString writeFailureReason(const QString& path);
 
 }   // namespace lh

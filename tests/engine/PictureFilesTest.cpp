@@ -1,4 +1,5 @@
 #include "engine/PictureFiles.h"
+#include "engine/FileAccess.h"
 
 #include "FullDisk.h"
 #include "HostilePictures.h"
@@ -7,10 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "TestImages.h"
 
@@ -140,25 +144,39 @@ TEST(Bmp24Writing, ReportsItsRowsAndCancelsBetweenBands)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"wide.bmp"});
 }
 
-TEST(Bmp24Writing, FailedWritesReportAndLeaveNoFile)
+TEST(Bmp24Writing, FailedWritesSayWhyInChineseAndLeaveNoFile)
 {
     QTemporaryDir dir;
     const QImage pic = patterned(4, 4);
-    QString why;
-
-    EXPECT_FALSE(writeBmp24(pic, dir.filePath("missing/sub/x.bmp"), &why));
-    EXPECT_FALSE(why.isEmpty());
-    EXPECT_FALSE(QFile::exists(dir.filePath("missing/sub/x.bmp")));
-
-    why.clear();
     QDir(dir.path()).mkdir("adir");
-    EXPECT_FALSE(writeBmp24(pic, dir.filePath("adir"), &why));
-    EXPECT_FALSE(why.isEmpty());
-
-    why.clear();
-    EXPECT_FALSE(writeBmp24(QImage(), dir.filePath("empty.bmp"), &why));
-    EXPECT_FALSE(why.isEmpty());
-    EXPECT_FALSE(QFile::exists(dir.filePath("empty.bmp")));
+    ASSERT_TRUE(writeBytes(dir.filePath("plain"), "x"));
+    const struct Case {
+        const char* what;
+        QString path;
+        QImage picture;
+        const char* says;
+    } cases[] = {
+        {"a missing folder", dir.filePath("missing/sub/x.bmp"), pic, "文件夹不存在"},
+        {"a folder's name", dir.filePath("adir"), pic, "文件夹"},
+        {"under a plain file", dir.filePath("plain/x.bmp"), pic, "不是文件夹"},
+        {"a system pseudo folder", QStringLiteral("/proc/design.bmp"), pic, "系统的虚拟文件夹"},
+        {"no picture", dir.filePath("empty.bmp"), QImage(), ""},
+    };
+    for (const Case& c : cases) {
+        QString why;
+        EXPECT_FALSE(writeBmp24(c.picture, c.path, &why)) << c.what;
+        EXPECT_TRUE(why.contains(QString::fromUtf8(c.says))) << c.what << ": " << why.toStdString();
+        EXPECT_FALSE(why.isEmpty()) << c.what;
+        // The reason is in Chinese: no English words in it beyond the paths.
+        const QString reason = QString(why).remove(c.path).remove(QFileInfo(c.path).absolutePath());
+        EXPECT_FALSE(reason.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}")))) << c.what << ": " << why.toStdString();
+        if (QFileInfo(c.path).absolutePath() != QStringLiteral("/proc"))
+            EXPECT_FALSE(QFileInfo(c.path).isFile()) << c.what;
+    }
+    // Every system error a write may meet reads in Chinese.
+    for (int e = 1; e < 134; ++e)
+        EXPECT_FALSE(systemErrorReason(e).contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
+            << e << ": " << systemErrorReason(e).toStdString();
 }
 
 // A full disk: a small tmpfs filled to the last byte (root can mount one).
@@ -190,21 +208,32 @@ TEST(Bmp24Writing, FullDiskKeepsTheOldFileAndSaysTheDiskIsFull)
     }
 }
 
-// A folder without write permission (for a user other than root).
+// A folder that takes no file: a read-only file system (root mounts one), or
+// a folder without write permission (which does not stop root).
 TEST(Bmp24Writing, ReadOnlyFolderKeepsTheOldFile)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permission bits do not stop root";
     QTemporaryDir dir;
-    const QString target = dir.filePath("design.bmp");
+    const QString folder = dir.filePath("ro");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString target = folder + "/design.bmp";
     const QByteArray old("old contents");
-    ASSERT_TRUE(writeBytes(target, old));
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    std::optional<test::FullTmpfs> disk;
+    const char* says = "没有权限";
+    if (geteuid() == 0) {
+        disk.emplace(folder, "1m");
+        ASSERT_TRUE(disk->mounted()) << disk->reason().toStdString();
+        ASSERT_TRUE(writeBytes(target, old));
+        ASSERT_TRUE(disk->makeReadOnly());
+        says = "文件系统只读";
+    } else {
+        ASSERT_TRUE(writeBytes(target, old));
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    }
     QString why;
     const bool ok = writeBmp24(patterned(3, 3), target, &why);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_FALSE(ok);
-    EXPECT_FALSE(why.isEmpty());
+    EXPECT_TRUE(why.contains(QString::fromUtf8(says))) << why.toStdString();
     EXPECT_EQ(readAll(target), old);
 }
 

@@ -64,6 +64,13 @@ public:
         return lastErrno == ENOSPC;
     }
 
+    // Mounts it again read-only: nothing can be written there any more.
+    bool makeReadOnly()
+    {
+        return mounted_
+               && ::mount(nullptr, path_.constData(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
+    }
+
     void unmount()
     {
         if (!mounted_)
