@@ -276,6 +276,16 @@ struct Bmp24Shape {
 };
 
 // Empty when the picture is null or too large for the format.
+}   // namespace
+
+std::int64_t bmp24FileBytes(std::int64_t width, std::int64_t height)
+{
+    const std::int64_t stride = (std::max<std::int64_t>(width, 0) * 3 + 3) & ~std::int64_t(3);
+    return 54 + stride * std::max<std::int64_t>(height, 0);
+}
+
+namespace {
+
 std::optional<Bmp24Shape> bmp24Shape(const QImage& picture)
 {
     if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
@@ -284,8 +294,8 @@ std::optional<Bmp24Shape> bmp24Shape(const QImage& picture)
     s.width = picture.width();
     s.height = picture.height();
     s.stride = (s.width * 3 + 3) & ~qint64(3);
-    s.fileSize = 54 + s.stride * s.height;
-    if (s.fileSize > std::numeric_limits<int32_t>::max())
+    s.fileSize = bmp24FileBytes(s.width, s.height);
+    if (s.fileSize > kMaxBmp24FileBytes)
         return std::nullopt;
     return s;
 }

@@ -49,6 +49,12 @@ QImage loadPicture(const QString& path, QString* error = nullptr);
 // size; other formats are decoded whole only up to kBoundedDecodeLimitMb.
 QImage loadPictureWithin(const QString& path, QSize bound, QString* error = nullptr);
 
+// The bytes a 24-bit BMP file of a picture of that size takes (rows padded
+// to four bytes), and the most the program writes: files over 2 GB are
+// refused, as many readers take the format's size fields as signed.
+std::int64_t bmp24FileBytes(std::int64_t width, std::int64_t height);
+inline constexpr std::int64_t kMaxBmp24FileBytes = 0x7FFFFFFF;
+
 // The bytes of a 24-bit bottom-up BMP file of the picture (empty when the
 // picture is null or too large for the format).
 QByteArray encodeBmp24(const QImage& picture);

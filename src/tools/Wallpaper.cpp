@@ -5,6 +5,8 @@
 #include "engine/PictureFiles.h"
 #include "forms/Twips.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -104,8 +106,30 @@ std::optional<double> twipsOfText(const QString& text)
             return std::nullopt;
         return v;
     } catch (const StepFailure&) {
-        return std::nullopt;
+        // Digits (with a sign, a point or an exponent) too many for a double
+        // are a number all the same: far too large, or far too small.
+        static const QRegularExpression number(QStringLiteral("^\\s*([+-]?)(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
+        const QRegularExpressionMatch m = number.match(text);
+        if (!m.hasMatch())
+            return std::nullopt;
+        const double magnitude = std::numeric_limits<double>::infinity();
+        return m.captured(1) == QStringLiteral("-") ? -magnitude : magnitude;
     }
+}
+
+std::int64_t largestSavableCanvasPixels(std::int64_t freeBytes)
+{
+    // The widest rows a BMP file holds: at three bytes a pixel.
+    const std::int64_t bmpPixels = (kMaxBmp24FileBytes - 54) / 3;
+    return std::min(largestCanvasPixels(freeBytes), bmpPixels);
+}
+
+int largestSavableSquareSide(std::int64_t freeBytes)
+{
+    std::int64_t side = static_cast<std::int64_t>(std::sqrt(double(largestSavableCanvasPixels(freeBytes))));
+    while (side > 0 && (side * side > largestCanvasPixels(freeBytes) || bmp24FileBytes(side, side) > kMaxBmp24FileBytes))
+        --side;
+    return static_cast<int>(side);
 }
 
 CanvasSizeCheck checkCanvasSize(std::optional<double> widthTwips, std::optional<double> heightTwips, int border,
@@ -134,6 +158,9 @@ CanvasSizeCheck checkCanvasSize(std::optional<double> widthTwips, std::optional<
     const QSize inner(static_cast<int>(w), static_cast<int>(h));
     if (std::int64_t(w) * h > largestCanvasPixels(freeBytes))
         return {CanvasVerdict::TooLarge, {}};
+    // A canvas taken can always be saved.
+    if (bmp24FileBytes(w, h) > kMaxBmp24FileBytes)
+        return {CanvasVerdict::TooLargeToSave, {}};
     return {CanvasVerdict::Ok, inner};
 }
 
@@ -143,14 +170,19 @@ QString canvasRefusal(CanvasVerdict verdict, std::int64_t freeBytes)
     case CanvasVerdict::Ok: return {};
     case CanvasVerdict::NotANumber: return QStringLiteral("请输入数字（单位：缇，15 缇为 1 像素）。壁纸保持不变。");
     case CanvasVerdict::TooSmall: return QStringLiteral("壁纸尺寸太小，不到 1 像素。壁纸保持不变。");
-    case CanvasVerdict::TooLarge: {
-        const std::int64_t pixels = largestCanvasPixels(freeBytes);
-        const std::int64_t side = std::int64_t(std::sqrt(double(pixels)));
-        return QStringLiteral("本机内存不够做这么大的壁纸。壁纸保持不变。\n"
-                              "本机现在最多能做约 %1 万像素的壁纸（例如 %2 × %2 像素，即 %3 × %3 缇）。")
-            .arg(pixels / 10000)
-            .arg(side)
-            .arg(side * forms::kTwipsPerPixel);
+    case CanvasVerdict::TooLarge:
+    case CanvasVerdict::TooLargeToSave: {
+        const std::int64_t pixels = largestSavableCanvasPixels(freeBytes);
+        const std::int64_t side = largestSavableSquareSide(freeBytes);
+        const QString why = verdict == CanvasVerdict::TooLarge
+                                ? QStringLiteral("本机内存不够做这么大的壁纸。")
+                                : QStringLiteral("这么大的壁纸无法保存为位图文件（位图文件最大 2 GB）。");
+        return why
+               + QStringLiteral("壁纸保持不变。\n"
+                                "本机现在最多能做并保存约 %1 万像素的壁纸（例如 %2 × %2 像素，即 %3 × %3 缇）。")
+                     .arg(pixels / 10000)
+                     .arg(side)
+                     .arg(side * forms::kTwipsPerPixel);
     }
     }
     return {};

@@ -51,11 +51,17 @@ std::int64_t canvasNeedBytes(QSize size);
 // keeping a fifth of it for everything else.
 std::int64_t largestCanvasPixels(std::int64_t freeBytes);
 
+// The largest canvas pixels that can be both held in the free memory and
+// saved as a BMP file, and the side of the largest such square.
+std::int64_t largestSavableCanvasPixels(std::int64_t freeBytes);
+int largestSavableSquareSide(std::int64_t freeBytes);
+
 enum class CanvasVerdict {
     Ok,
     NotANumber,
     TooSmall,
-    TooLarge
+    TooLarge,          // more than the memory holds
+    TooLargeToSave     // held, but larger than a BMP file can be
 };
 
 struct CanvasSizeCheck {
@@ -69,7 +75,8 @@ struct CanvasSizeCheck {
 CanvasSizeCheck checkCanvasSize(std::optional<double> widthTwips, std::optional<double> heightTwips, int border,
                                 std::int64_t freeBytes);
 
-// A text box's value in twips; nullopt when the text is not a number.
+// A text box's value in twips; nullopt when the text is not a number (a
+// number too large for a double is infinitely large, not "no number").
 std::optional<double> twipsOfText(const QString& text);
 
 // The message that says why a canvas size was refused (empty for Ok).

@@ -302,6 +302,7 @@ TEST(QtFileDialogs, ListingAFolderNeverReadsItsFiles)
     whenModal<QFileDialog>([&](QFileDialog* d) {
         auto* model = d->findChild<QFileSystemModel*>();
         ASSERT_NE(model, nullptr);
+        d->setViewMode(QFileDialog::Detail);   // with every file's type
         d->setDirectory(QStringLiteral("/proc"));
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
@@ -309,6 +310,7 @@ TEST(QtFileDialogs, ListingAFolderNeverReadsItsFiles)
                 return listed >= 10;
             },
             20000));
+        d->resize(900, 3000);
         d->grab();   // every listed row's icon and type
         QMetaObject::invokeMethod(d, "reject");
     });

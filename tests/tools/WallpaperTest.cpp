@@ -25,6 +25,8 @@
 
 #include <QTest>
 
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
@@ -116,8 +118,8 @@ TEST(TileCanvas, ReportsRowsAndStopsWhenAsked)
 TEST(CanvasSize, TextsInTwipsGiveTheInnerSizeOrARefusal)
 {
     struct Case {
-        const char* width;
-        const char* height;
+        std::string width;
+        std::string height;
         std::int64_t free;
         CanvasVerdict verdict;
         QSize inner;
@@ -135,14 +137,46 @@ TEST(CanvasSize, TextsInTwipsGiveTheInnerSizeOrARefusal)
         // 20000 x 20000 pixels need 4 bytes each, and 4 more for the canvas they replace.
         {"300060", "300060", std::int64_t(1) << 30, CanvasVerdict::TooLarge, {}},
         {"300060", "300060", std::int64_t(4) << 30, CanvasVerdict::Ok, {20000, 20000}},
+        // Held but not savable: a BMP file over 2 GB (27000 x 27000 pixels,
+        // 40000 x 40000), on a machine with memory to spare.
+        {"405060", "405060", std::int64_t(64) << 30, CanvasVerdict::TooLargeToSave, {}},
+        {"600060", "600060", std::int64_t(64) << 30, CanvasVerdict::TooLargeToSave, {}},
+        // The largest square a BMP file holds: 26754 pixels a side (2,147,383,110 bytes).
+        {"401370", "401370", std::int64_t(64) << 30, CanvasVerdict::Ok, {26754, 26754}},
+        {"401385", "401385", std::int64_t(64) << 30, CanvasVerdict::TooLargeToSave, {}},
+        // 10,000 digits are a number, only far too large (or far too small).
+        {QString(10000, u'9').toUtf8().constData(), "33000", kPlenty, CanvasVerdict::TooLarge, {}},
+        {("-" + QString(10000, u'9')).toUtf8().constData(), "33000", kPlenty, CanvasVerdict::TooSmall, {}},
+        {"1e999", "33000", kPlenty, CanvasVerdict::TooLarge, {}},
     };
     for (const Case& c : cases) {
-        const CanvasSizeCheck check = checkCanvasSize(twipsOfText(QString::fromUtf8(c.width)),
-                                                      twipsOfText(QString::fromUtf8(c.height)), 2, c.free);
-        EXPECT_EQ(check.verdict, c.verdict) << c.width << " x " << c.height;
+        const CanvasSizeCheck check = checkCanvasSize(twipsOfText(QString::fromStdString(c.width)),
+                                                      twipsOfText(QString::fromStdString(c.height)), 2, c.free);
+        EXPECT_EQ(check.verdict, c.verdict) << c.width.substr(0, 20) << " x " << c.height;
         if (c.verdict == CanvasVerdict::Ok) {
             EXPECT_EQ(check.inner, c.inner) << c.width << " x " << c.height;
+            // A canvas taken can be saved.
+            EXPECT_LE(bmp24FileBytes(check.inner.width(), check.inner.height()), kMaxBmp24FileBytes) << c.width;
         }
+    }
+    // Refusals name the largest canvas that can be both held and saved.
+    const struct {
+        CanvasVerdict verdict;
+        std::int64_t free;
+        const char* says;
+        int side;
+    } refusals[] = {
+        {CanvasVerdict::TooLargeToSave, std::int64_t(64) << 30, "位图文件", 26754},
+        {CanvasVerdict::TooLarge, std::int64_t(1) << 30, "内存", largestSavableSquareSide(std::int64_t(1) << 30)},
+    };
+    for (const auto& r : refusals) {
+        const QString why = canvasRefusal(r.verdict, r.free);
+        EXPECT_TRUE(why.contains(QString::fromUtf8(r.says))) << why.toStdString();
+        EXPECT_TRUE(why.contains(QStringLiteral("%1 × %1 像素").arg(r.side))) << why.toStdString();
+        EXPECT_LE(bmp24FileBytes(r.side, r.side), kMaxBmp24FileBytes);
+        EXPECT_GT(bmp24FileBytes(r.side + 1, r.side + 1) > kMaxBmp24FileBytes
+                      || std::int64_t(r.side + 1) * (r.side + 1) > largestCanvasPixels(r.free),
+                  0);
     }
     // The refusal of a large canvas says how large a canvas the machine holds.
     const QString why = canvasRefusal(CanvasVerdict::TooLarge, std::int64_t(1) << 30);
