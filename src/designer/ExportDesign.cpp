@@ -90,7 +90,9 @@ QString checkBatchChoice(const BatchChoice& choice)
         return QStringLiteral("大类须在 1 到 %1 之间。").arg(kDesignerCategories);
     if (choice.count < 1 || choice.count > kMaxBatchCount)
         return QStringLiteral("张数须在 1 到 %1 之间。").arg(kMaxBatchCount);
-    if (choice.folder.trimmed().isEmpty() || !QFileInfo(choice.folder).isDir())
+    if (choice.folder.trimmed().isEmpty())
+        return QStringLiteral("没有选择文件夹。");
+    if (!QFileInfo(choice.folder).isDir())
         return QStringLiteral("文件夹不存在：%1").arg(choice.folder);
     return {};
 }
@@ -216,7 +218,9 @@ ExportOutcome exportBatch(const BatchChoice& choice, const BatchSources& sources
             path = folder.filePath(QStringLiteral("%1-%2.png").arg(base).arg(n));
         QString error;
         if (!writePng(image, path, &error))
-            return {ExportOutcome::Kind::Failed, error, outcome.written};
+            return {ExportOutcome::Kind::Failed,
+                    QStringLiteral("%1\n之前的 %2 个图案已经写好，留在文件夹里。").arg(error).arg(outcome.written),
+                    outcome.written};
         ++outcome.written;
         progress.setValue(i + 1);
     }

@@ -7,6 +7,7 @@
 #include "designer/DesignerCore.h"
 
 #include "Fakes.h"
+#include "FullDisk.h"
 #include "core/Random.h"
 #include "design/WindowTexts.h"
 #include "engine/RasterSurface.h"
@@ -19,6 +20,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include <unistd.h>
 
 using namespace lh;
 using namespace lh::designer;
@@ -364,4 +367,49 @@ TEST(ExportDesign, CtrlEAsksBeforeReplacingAFile)
         EXPECT_EQ(fakes.messages.messages[0].title, QStringLiteral("询问"));
         EXPECT_EQ(QImageReader(path).size() == QSize(857, 857), c.replaced) << c.answer;
     }
+}
+
+TEST(ExportDesign, ABatchSaysWhatHappened)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    test::FakeExportDialogs dialogs;
+    SeededRandom random(3);
+    test::FixedClock clock;
+    BatchSources sources;
+    sources.texts = design::initialWindowTexts(4);
+    sources.random = &random;
+    sources.clock = &clock;
+
+    const struct {
+        QString folder;
+        const char* says;
+    } refused[] = {
+        {QString(), "没有选择文件夹"},
+        {QStringLiteral("   "), "没有选择文件夹"},
+        {dir.filePath(QStringLiteral("missing")), "文件夹不存在：/"},
+    };
+    for (const auto& r : refused) {
+        auto progress = dialogs.startProgress(nullptr, {}, 3);
+        const ExportOutcome outcome = exportBatch(BatchChoice{4, 3, 1, 300, r.folder}, sources, *progress);
+        EXPECT_EQ(outcome.kind, ExportOutcome::Kind::Failed) << r.says;
+        EXPECT_TRUE(outcome.error.contains(QString::fromUtf8(r.says))) << outcome.error.toStdString();
+    }
+
+    // A disk that fills up on the way: the failing file is named, and so are
+    // the designs written before it, which stay.
+    const QString small = dir.filePath(QStringLiteral("small"));
+    ASSERT_TRUE(QDir().mkpath(small));
+    test::FullTmpfs disk(small, "400k");
+    ASSERT_TRUE(geteuid() != 0 || disk.mounted()) << disk.reason().toStdString();
+    if (!disk.mounted())
+        return;   // mounting a small disk needs root (the program's CI runs as root)
+    auto progress = dialogs.startProgress(nullptr, {}, 50);
+    const ExportOutcome outcome = exportBatch(BatchChoice{4, 50, 1, 300, small}, sources, *progress);
+    ASSERT_EQ(outcome.kind, ExportOutcome::Kind::Failed);
+    EXPECT_GT(outcome.written, 0);
+    EXPECT_TRUE(outcome.error.contains(QStringLiteral("磁盘已满"))) << outcome.error.toStdString();
+    EXPECT_TRUE(outcome.error.contains(QStringLiteral("之前的 %1 个图案已经写好").arg(outcome.written)))
+        << outcome.error.toStdString();
+    EXPECT_EQ(QDir(small).entryList({QStringLiteral("*.png")}, QDir::Files).size(), outcome.written);
 }
