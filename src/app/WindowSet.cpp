@@ -79,6 +79,15 @@ void WindowSet::showCategory(int category)
     QWidget* shown = loadDesigner(category);
     if (!shown)
         return;   // that category's window is not part of this program
+    // The window switched to stands where the one on screen stood.
+    for (int window = 1; window <= kDesignerWindows; ++window) {
+        QWidget* from = designer(window);
+        if (window != category && from && from->isVisible() && !from->isMinimized()) {
+            if (!(from->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+                shown->move(from->pos());
+            break;
+        }
+    }
     bringUp(shown);
     for (int window = 1; window <= kDesignerWindows; ++window) {
         if (window == category)

@@ -293,3 +293,26 @@ TEST_F(ProgramWindows, AToolWindowOnScreenOrALongTaskKeepsTheProgramRunning)
     task.reset();
     ASSERT_TRUE(QTest::qWaitFor([&] { return ends == before + 1; }, 5000));
 }
+
+TEST_F(ProgramWindows, AWindowSwitchedToStandsWhereTheOldOneStood)
+{
+    set.showMainWindow();
+    set.designer(1)->move(120, 70);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return set.designer(1)->pos() == QPoint(120, 70); }, 5000));
+    const struct {
+        int to;
+        QPoint moveTo;
+    } steps[] = {{3, {200, 40}}, {7, {10, 15}}, {1, {0, 0}}};
+    QPoint at(120, 70);
+    int from = 1;
+    for (const auto& s : steps) {
+        set.showCategory(s.to);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return set.designer(s.to)->pos() == at; }, 5000))
+            << from << " to " << s.to << ": " << set.designer(s.to)->pos().x() << "," << set.designer(s.to)->pos().y();
+        EXPECT_FALSE(set.designer(from)->isVisible());
+        set.designer(s.to)->move(s.moveTo);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return set.designer(s.to)->pos() == s.moveTo; }, 5000));
+        at = s.moveTo;
+        from = s.to;
+    }
+}
