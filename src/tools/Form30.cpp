@@ -100,8 +100,11 @@ Form30::Form30(const PlatformServices& services, Navigator& navigator, QWidget* 
         // Two whole lines of the installed face: the hint grows to the left
         // when the face is wider than the one the strip was drawn for.
         const QFontMetrics metrics(hint->font());
-        const int twoLines = metrics.horizontalAdvance(hint->text()) / 2 + 2 * metrics.maxWidth();
-        hint->resize(std::max(hint->width(), twoLines), hint->height());
+        int width = std::max(hint->width(), metrics.horizontalAdvance(hint->text()) / 2 + 2 * metrics.maxWidth());
+        // Wide enough that its lines fit its height whole, not cut at the bottom.
+        while (hint->heightForWidth(width) > hint->height() && width < metrics.horizontalAdvance(hint->text()) + 8)
+            width += metrics.averageCharWidth();
+        hint->resize(width, hint->height());
     }
 
     const std::pair<const char*, void (Form30::*)()> buttons[] = {

@@ -294,6 +294,9 @@ TEST_F(WallpaperRig, OpensWithTheToolbarAndTheDefaultTileOverTheTextBoxesSize)
     ASSERT_NE(hint, nullptr);
     EXPECT_EQ(hint->text(), QStringLiteral("壁纸最大尺寸根据本机内存大小而定 尽量关闭其他应用程序"));
     EXPECT_EQ(hint->geometry().right(), strip->width() - 1);   // right-aligned in the strip
+    // Its lines fit it whole, inside the strip.
+    EXPECT_LE(hint->heightForWidth(hint->width()), hint->height());
+    EXPECT_TRUE(strip->rect().contains(hint->geometry())) << hint->geometry().bottom() << " in " << strip->height();
 
     // The default tile and canvas.
     EXPECT_EQ(w->tile().size(), QSize(382, 383));
