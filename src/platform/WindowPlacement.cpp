@@ -37,17 +37,26 @@ bool windowManagerPresent()
     const xcb_atom_t check = atom(c, "_NET_SUPPORTING_WM_CHECK");
     if (check == XCB_ATOM_NONE)
         return false;
-    bool present = false;
-    for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem && !present;
-         xcb_screen_next(&it)) {
+    // The window a manager names on the root window names itself in turn
+    // while the manager runs; a manager gone may leave the root's property
+    // behind, naming a window that no longer exists.
+    auto checkWindow = [c, check](xcb_window_t on) -> xcb_window_t {
         xcb_get_property_reply_t* r =
-            xcb_get_property_reply(c, xcb_get_property(c, 0, it.data->root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+            xcb_get_property_reply(c, xcb_get_property(c, 0, on, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+        xcb_window_t named = XCB_WINDOW_NONE;
         if (r) {
-            present = xcb_get_property_value_length(r) >= 4;
+            if (xcb_get_property_value_length(r) >= 4)
+                std::memcpy(&named, xcb_get_property_value(r), sizeof named);
             std::free(r);
         }
+        return named;
+    };
+    for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it)) {
+        const xcb_window_t named = checkWindow(it.data->root);
+        if (named != XCB_WINDOW_NONE && checkWindow(named) == named)
+            return true;
     }
-    return present;
+    return false;
 }
 
 void fillScreenIfNobodyMaximizes(QWidget* window)

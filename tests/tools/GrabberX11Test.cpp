@@ -89,6 +89,10 @@ protected:
             if (!p->waitForFinished(3000))
                 p->kill();
             p->waitForFinished(3000);
+            // The display as it was found: no window manager runs on it.
+            if (p == &windowManager)
+                EXPECT_TRUE(QTest::qWaitFor([] { return !windowManagerPresent(); }, 10000))
+                    << "the window manager is still there";
         }
     }
 
@@ -228,4 +232,23 @@ TEST_F(GrabberX11, UnderAWindowManagerTheGrabberHidesWhileHeldAndComesBack)
     ASSERT_TRUE(QTest::qWaitFor([&] { return grabber->grabs() == 1; }, 5000));
     EXPECT_EQ(grabber->picBmp()->picture().convertToFormat(QImage::Format_RGB32), picture);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !grabber->isMinimized() && grabber->isVisible(); }, 5000));
+}
+
+TEST_F(GrabberX11, AManagerGoneIsGoneThoughItLeftItsMarkOnTheRootWindow)
+{
+    ASSERT_FALSE(windowManagerPresent());
+    // A manager killed before it could clean up leaves the root's property
+    // naming a window that no longer exists.
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-f"),
+                                          QStringLiteral("_NET_SUPPORTING_WM_CHECK"), QStringLiteral("32x"),
+                                          QStringLiteral("-set"), QStringLiteral("_NET_SUPPORTING_WM_CHECK"),
+                                          QStringLiteral("0x7ffffff")});
+    ASSERT_TRUE(xprop.waitForFinished(10000));
+    ASSERT_EQ(xprop.exitCode(), 0) << xprop.readAllStandardError().toStdString();
+    EXPECT_FALSE(windowManagerPresent());
+    QProcess remove;
+    remove.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-remove"),
+                                           QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    ASSERT_TRUE(remove.waitForFinished(10000));
 }
