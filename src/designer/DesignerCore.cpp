@@ -6,6 +6,7 @@
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
 #include "platform/Services.h"
+#include "printing/PrintLayoutDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,6 +59,7 @@ QString shortcutSummary()
                           "Ctrl+E  以 %1 倍大小导出显示的图案（PNG）\n"
                           "Ctrl+Shift+E  批量画出并导出新图案\n"
                           "Ctrl+D  收藏显示的图案\n"
+                          "Ctrl+P  蓝禾打印排版（显示的图案，按打印机的分辨率重画）\n"
                           "Ctrl+L  蓝禾图案收藏")
         .arg(offeredScalesText());
 }
@@ -205,6 +207,9 @@ void DesignerCore::load()
     auto* keepKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), &window_);
     keepKey->setObjectName(QStringLiteral("KeepShortcut"));
     connect(keepKey, &QShortcut::activated, this, [this] { keepShownDesign(); });
+    auto* printKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &window_);
+    printKey->setObjectName(QStringLiteral("PrintLayoutShortcut"));
+    connect(printKey, &QShortcut::activated, this, [this] { printShownDesign(); });
     auto* galleryKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), &window_);
     galleryKey->setObjectName(QStringLiteral("GalleryShortcut"));
     connect(galleryKey, &QShortcut::activated, this, [this] { navigator_.openGallery(); });
@@ -367,6 +372,20 @@ std::optional<scene::DesignScene> DesignerCore::sceneOnShow() const
     if (photoSource_)
         scene.record.photo = photoSource_();
     return scene;
+}
+
+void DesignerCore::printShownDesign()
+{
+    // The design at the moment of the key, drawn again at the printer's scale.
+    const std::optional<scene::DesignScene> shown = sceneOnShow();
+    if (!shown) {
+        services_.messages->inform(&window_, QStringLiteral("还没有可以打印的图案。"), QStringLiteral("蓝禾提示"),
+                                   MessageIcon::Information);
+        return;
+    }
+    printing::RedrawnPrintSource source(QSize(scene::kDesignPixels, scene::kDesignPixels),
+                                        [scene = *shown](int scale) { return scene::renderScene(scene, scale); });
+    printing::askAndPrint(&window_, services_, source);
 }
 
 ExportOutcome DesignerCore::exportShownDesign()

@@ -130,6 +130,10 @@ public:
     // empty when it was not kept.
     std::optional<std::int64_t> keepShownDesign();
 
+    // Ctrl+P: the print layout dialog for the design on show, drawn again at
+    // the scale the printed size and the printer's resolution need.
+    void printShownDesign();
+
     // Ctrl+E: the design on show with its stamps, at the scale, resolution
     // and file the export dialog asks for.
     ExportOutcome exportShownDesign();

@@ -5,6 +5,7 @@
 
 #include "designer/ExportDesign.h"
 #include "forms/FormToolkit.h"
+#include "printing/PrintLayoutDialog.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -96,6 +97,8 @@ GalleryWindow::GalleryWindow(const PlatformServices& services, KeptDesigns& desi
     for (const auto& [key, action] : keys) {
         auto* shortcut = new QShortcut(key, this);
         connect(shortcut, &QShortcut::activated, this, action);
+        if (key == QKeySequence(Qt::CTRL | Qt::Key_P))
+            shortcut->setObjectName(QStringLiteral("PrintLayoutShortcut"));
     }
     setTabOrder(filter_, view_);
 }
@@ -236,7 +239,7 @@ void GalleryWindow::exportSelected()
 
 void GalleryWindow::printSelected()
 {
-    if (!print_ || !view_->currentIndex().isValid())
+    if (!view_->currentIndex().isValid())
         return;
     QString why;
     const std::optional<KeptScene> kept = designs_.load(model_->entry(view_->currentIndex().row()).id, &why);
@@ -244,7 +247,13 @@ void GalleryWindow::printSelected()
         tell(QStringLiteral("这个图案打不开：%1").arg(why));
         return;
     }
-    print_(this, kept->scene);
+    if (print_) {
+        print_(this, kept->scene);
+        return;
+    }
+    printing::RedrawnPrintSource source(QSize(scene::kDesignPixels, scene::kDesignPixels),
+                                        [scene = kept->scene](int scale) { return scene::renderScene(scene, scale); });
+    printing::askAndPrint(this, services_, source);
 }
 
 void GalleryWindow::exportDesignFile()

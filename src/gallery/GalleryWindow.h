@@ -34,7 +34,7 @@ public:
     // the selection where it can.
     void refresh();
 
-    // Prints a design (the print layout); none: Ctrl+P does nothing.
+    // Prints a design in place of the print layout dialog (tests).
     void setPrintAction(std::function<void(QWidget* parent, const scene::DesignScene&)> print)
     {
         print_ = std::move(print);

@@ -1,4 +1,9 @@
 #include "tools/Form30.h"
+
+#include "printing/PrintLayoutDialog.h"
+
+#include <QKeySequence>
+#include <QShortcut>
 #include "tools/Form30Layout.h"
 
 #include "engine/PictureFiles.h"
@@ -90,6 +95,13 @@ Form30::Form30(const PlatformServices& services, Navigator& navigator, QWidget* 
     picture2_->setAutoSize(true);
     picture1_->setCursor(Qt::SizeAllCursor);
     picture1_->installEventFilter(this);
+    // Ctrl+P: the canvas at a chosen size on a chosen paper, or as a poster.
+    auto* layoutKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    layoutKey->setObjectName(QStringLiteral("PrintLayoutShortcut"));
+    connect(layoutKey, &QShortcut::activated, this, [this] {
+        printing::PicturePrintSource source(picture1_->picture());
+        printing::askAndPrint(this, services_, source);
+    });
     // The toolbar stays above the canvas, however far the canvas is dragged.
     picture3_->raise();
     text1_ = forms::control<QLineEdit>(picture3_, "Text1");

@@ -1,5 +1,10 @@
 #include "tools/Lhtdy.h"
 
+#include "printing/PrintLayoutDialog.h"
+
+#include <QKeySequence>
+#include <QShortcut>
+
 #include "forms/FormToolkit.h"
 #include "forms/Printing.h"
 #include "tools/PictureBox.h"
@@ -38,6 +43,18 @@ Lhtdy::Lhtdy(const PlatformServices& services, Navigator& navigator, QWidget* ow
     command2_ = forms::control<QPushButton>(this, "Command2");
     connect(command4_, &QPushButton::clicked, this, &Lhtdy::Command4_Click);
     connect(command2_, &QPushButton::clicked, this, &Lhtdy::Command2_Click);
+    // Ctrl+P: the picture at a chosen size on a chosen paper.
+    auto* layoutKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    layoutKey->setObjectName(QStringLiteral("PrintLayoutShortcut"));
+    connect(layoutKey, &QShortcut::activated, this, [this] {
+        if (picture1_->picture().isNull()) {
+            services_.messages->inform(this, QStringLiteral("还没有取图。"), QStringLiteral("蓝禾提示"),
+                                       MessageIcon::Information);
+            return;
+        }
+        printing::PicturePrintSource source(picture1_->picture());
+        printing::askAndPrint(this, services_, source);
+    });
     layoutButtons();
     setWindowState(Qt::WindowMaximized);
 }

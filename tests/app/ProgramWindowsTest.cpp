@@ -8,6 +8,7 @@
 #include "gallery/GalleryStore.h"
 #include "platform/TaskProgress.h"
 
+#include <QApplication>
 #include <QTest>
 #include <QTimer>
 
@@ -315,4 +316,47 @@ TEST_F(ProgramWindows, AWindowSwitchedToStandsWhereTheOldOneStood)
         at = s.moveTo;
         from = s.to;
     }
+}
+
+TEST_F(ProgramWindows, CtrlPOpensThePrintLayoutWhereverAPictureIsShown)
+{
+    set.showMainWindow();
+    set.showCategory(5);
+    set.designer(5)->findChild<lh::designer::DesignerCore*>()->Timer1_Timer();
+    set.openWallpaper();
+    set.openPrinting(set.mainWindow());
+    set.openGallery();
+    const struct {
+        const char* what;
+        QWidget* window;
+        bool opens;   // the dialog opens (the printing window has no picture yet)
+    } places[] = {
+        {"a category window", set.designer(5), true},
+        {"the wallpaper maker", set.tool(WindowSet::Tool::Wallpaper), true},
+        {"the printing window", set.tool(WindowSet::Tool::Printing), false},
+        {"the gallery", set.tool(WindowSet::Tool::Gallery), false},
+        {"the main window", set.designer(1), false},
+    };
+    for (const auto& p : places) {
+        SCOPED_TRACE(p.what);
+        ASSERT_NE(p.window, nullptr);
+        auto* key = p.window->findChild<QShortcut*>(QStringLiteral("PrintLayoutShortcut"));
+        ASSERT_NE(key, nullptr);
+        EXPECT_EQ(key->key(), QKeySequence(QStringLiteral("Ctrl+P")));
+        if (!p.opens)
+            continue;
+        QString title;
+        QTimer::singleShot(0, [&title] {
+            QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 10000);
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                title = dialog->windowTitle();
+                QMetaObject::invokeMethod(dialog, "reject");
+            }
+        });
+        emit key->activated();
+        EXPECT_EQ(title, QStringLiteral("蓝禾打印排版"));
+    }
+    for (auto tool : {WindowSet::Tool::Wallpaper, WindowSet::Tool::Printing, WindowSet::Tool::Gallery})
+        set.tool(tool)->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
