@@ -112,11 +112,17 @@ Form30::Form30(const PlatformServices& services, Navigator& navigator, QWidget* 
         // Two whole lines of the installed face: the hint grows to the left
         // when the face is wider than the one the strip was drawn for.
         const QFontMetrics metrics(hint->font());
-        int width = std::max(hint->width(), metrics.horizontalAdvance(hint->text()) / 2 + 2 * metrics.maxWidth());
-        // Wide enough that its lines fit its height whole, not cut at the bottom.
-        while (hint->heightForWidth(width) > hint->height() && width < metrics.horizontalAdvance(hint->text()) + 8)
-            width += metrics.averageCharWidth();
+        const int width = std::max(hint->width(), metrics.horizontalAdvance(hint->text()) / 2 + 2 * metrics.maxWidth());
         hint->resize(width, hint->height());
+        // Its two lines whole in the strip's height: the installed face's
+        // lines are taller than the ones the strip was drawn for, so its
+        // letters are made a little smaller where they would be cut.
+        QFont font = hint->font();
+        int pixels = QFontInfo(font).pixelSize();
+        while (hint->heightForWidth(width) > hint->height() && pixels > 8) {
+            font.setPixelSize(--pixels);
+            hint->setFont(font);
+        }
     }
 
     const std::pair<const char*, void (Form30::*)()> buttons[] = {
