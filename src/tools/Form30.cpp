@@ -111,18 +111,7 @@ Form30::Form30(const PlatformServices& services, Navigator& navigator, QWidget* 
         hint->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         // Two whole lines of the installed face: the hint grows to the left
         // when the face is wider than the one the strip was drawn for.
-        const QFontMetrics metrics(hint->font());
-        const int width = std::max(hint->width(), metrics.horizontalAdvance(hint->text()) / 2 + 2 * metrics.maxWidth());
-        hint->resize(width, hint->height());
-        // Its two lines whole in the strip's height: the installed face's
-        // lines are taller than the ones the strip was drawn for, so its
-        // letters are made a little smaller where they would be cut.
-        QFont font = hint->font();
-        int pixels = QFontInfo(font).pixelSize();
-        while (hint->heightForWidth(width) > hint->height() && pixels > 8) {
-            font.setPixelSize(--pixels);
-            hint->setFont(font);
-        }
+        hintFont_ = hint->font();
     }
 
     const std::pair<const char*, void (Form30::*)()> buttons[] = {
@@ -173,8 +162,29 @@ void Form30::layoutStrip()
         return;
     // The whole width of the window (its outer width less 2 twips).
     picture3_->resize(std::max(1, width()), picture3_->height());
-    if (auto* hint = forms::control<QLabel>(picture3_, "Label1"))
-        hint->move(std::max(0, picture3_->width() - hint->width()), hint->y());
+    auto* hint = forms::control<QLabel>(picture3_, "Label1");
+    if (!hint)
+        return;
+    // The hint takes the room right of the last button: on one line where it
+    // fits, else on two; its letters are made smaller only where two lines
+    // of the installed face would still be cut at the bottom.
+    int room = picture3_->width();
+    for (const QWidget* w : picture3_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w != hint)
+            room = std::min(room, picture3_->width() - (w->geometry().right() + 6));
+    hint->setFont(hintFont_);
+    const QFontMetrics metrics(hintFont_);
+    const int oneLine = metrics.horizontalAdvance(hint->text()) + 4;
+    const int twoLines = oneLine / 2 + 2 * metrics.maxWidth();
+    const int width = oneLine <= room ? oneLine : std::max(std::min(room, oneLine), std::min(twoLines, oneLine));
+    hint->resize(width, hint->height());
+    QFont font = hintFont_;
+    int pixels = QFontInfo(font).pixelSize();
+    while (hint->heightForWidth(width) > hint->height() && pixels > 8) {
+        font.setPixelSize(--pixels);
+        hint->setFont(font);
+    }
+    hint->move(std::max(0, picture3_->width() - hint->width()), hint->y());
 }
 
 void Form30::resizeEvent(QResizeEvent* e)

@@ -6,6 +6,7 @@
 
 #include "platform/Services.h"
 
+#include <QFont>
 #include <QImage>
 #include <QMainWindow>
 
@@ -99,6 +100,7 @@ private:
     std::function<std::int64_t()> freeMemory_;
     bool placed_ = false;
     int progressDelayMs_ = 500;
+    QFont hintFont_;   // the memory hint's face and size as the strip gives them
     // Dragging the canvas.
     bool dragging_ = false;
     QPoint dragStart_;
