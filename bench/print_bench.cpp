@@ -1,6 +1,13 @@
 // Printing in figures: from Enter to the job handed over (the PDF printer
 // written and closed) for a design drawn again at 19 cm on A4 at 600 dots per
 // inch, and for a poster of the default wallpaper four pages across.
+//   print_bench [--shot FILE]   with --shot: a picture of the print layout
+//                               dialog for the design as a 2-page poster
+#include "printing/PrintLayoutDialog.h"
+#include "platform/QtServices.h"
+
+#include <QSpinBox>
+#include <QTimer>
 #include "printing/PrintPages.h"
 
 #include "BenchPlatform.h"
@@ -69,6 +76,23 @@ int main(int argc, char** argv)
     recorder.begin(surface, 0);
     tick.run();
     const lh::scene::DesignScene scene{2, recorder.finish(), {}, std::nullopt};
+    const QStringList args = app.arguments();
+    if (const qsizetype at = args.indexOf(QStringLiteral("--shot")); at >= 0 && at + 1 < args.size()) {
+        lh::PlatformServices services;
+        lh::printing::RedrawnPrintSource design(QSize(857, 857), [&](int k) { return lh::scene::renderScene(scene, k); });
+        lh::printing::PrintLayoutDialog dialog(services, design);
+        dialog.setPdfFile(dir.filePath(QStringLiteral("shot.pdf")));
+        dialog.findChild<QSpinBox*>(QStringLiteral("spnPagesAcross"))->setValue(2);
+        dialog.resize(1000, 640);
+        dialog.show();
+        const QString file = args[at + 1];
+        QTimer::singleShot(1500, &dialog, [&dialog, file] {
+            dialog.grab().save(file);
+            dialog.reject();
+        });
+        dialog.exec();
+        return 0;
+    }
     for (int round = 0; round < 3; ++round) {
         lh::printing::RedrawnPrintSource design(QSize(857, 857), [&](int k) { return lh::scene::renderScene(scene, k); });
         int pages = 0;
