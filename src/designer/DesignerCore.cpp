@@ -5,6 +5,7 @@
 #include "forms/SurfaceView.h"
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
+#include "forms/ProgramKeys.h"
 #include "platform/Services.h"
 #include "printing/PrintLayoutDialog.h"
 
@@ -47,22 +48,7 @@ QStringList colourSchemeItems()
 
 QString pauseCaption(bool running) { return running ? QStringLiteral("暂停") : QStringLiteral("播放"); }
 
-QString shortcutSummary()
-{
-    return QStringLiteral("快捷键：\n"
-                          "Ctrl+1  照片设计（第1大类）\n"
-                          "Ctrl+2 … Ctrl+9  第2大类 … 第9大类\n"
-                          "Ctrl+0  第10大类\n"
-                          "Ctrl+G  蓝禾抓图器\n"
-                          "Ctrl+B  蓝禾壁纸排版\n"
-                          "Alt+Left / Alt+Right  暂停时后退 / 前进查看以前的图案\n"
-                          "Ctrl+E  以 %1 倍大小导出显示的图案（PNG）\n"
-                          "Ctrl+Shift+E  批量画出并导出新图案\n"
-                          "Ctrl+D  收藏显示的图案\n"
-                          "Ctrl+P  蓝禾打印排版（显示的图案，按打印机的分辨率重画）\n"
-                          "Ctrl+L  蓝禾图案收藏")
-        .arg(offeredScalesText());
-}
+QString shortcutSummary() { return forms::programKeysText(); }
 
 // The design tick's view of the window: texts by control name, the count,
 // the previews and the date label.

@@ -1,6 +1,7 @@
 #include "designer/ExportDesign.h"
 
 #include "engine/PictureFiles.h"
+#include "forms/ProgramKeys.h"
 #include "engine/RasterSurface.h"
 
 #include <QDir>
@@ -22,7 +23,7 @@ bool offeredScale(int scale)
 QString checkScaleAndResolution(int scale, int dotsPerInch)
 {
     if (!offeredScale(scale))
-        return QStringLiteral("放大倍数只能是 %1。").arg(offeredScalesText());
+        return QStringLiteral("放大倍数只能是 %1。").arg(forms::offeredScalesText());
     if (dotsPerInch < kMinDotsPerInch || dotsPerInch > kMaxDotsPerInch)
         return QStringLiteral("分辨率须在 %1 到 %2 点/英寸之间。").arg(kMinDotsPerInch).arg(kMaxDotsPerInch);
     return {};
@@ -60,14 +61,6 @@ ExportOutcome failed(const QString& why) { return {ExportOutcome::Kind::Failed, 
 
 }   // namespace
 
-QString offeredScalesText()
-{
-    QStringList scales;
-    for (int k : kExportScales)
-        scales << QString::number(k);
-    const QString last = scales.takeLast();
-    return scales.isEmpty() ? last : scales.join(QStringLiteral("、")) + QStringLiteral(" 或 ") + last;
-}
 
 int dotsPerMetre(int dotsPerInch) { return static_cast<int>(std::lround(dotsPerInch / 0.0254)); }
 

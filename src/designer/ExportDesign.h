@@ -31,9 +31,6 @@ using scene::PhotoOverlay;
 using scene::renderDesign;
 using scene::StampedText;
 
-// The export scales as a sentence says them: "1、2、4 或 8".
-QString offeredScalesText();
-
 // Dots per inch to dots per metre, as images keep it.
 int dotsPerMetre(int dotsPerInch);
 

@@ -1,4 +1,5 @@
 #include "forms/FormToolkit.h"
+#include "forms/ProgramKeys.h"
 
 #include "engine/Fonts.h"
 
@@ -285,6 +286,7 @@ void applyWindowLook(QWidget* window, const WindowLook& look)
     }
     if (look.font.face || look.font.bold || look.font.points > 0)
         window->setFont(fontOf(look.font, window));
+    installHelpKey(window);
 }
 
 QWidget* makeControl(QWidget* parent, const Row& row)

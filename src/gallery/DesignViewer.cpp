@@ -1,6 +1,7 @@
 #include "gallery/DesignViewer.h"
 
 #include "designer/ExportDesign.h"
+#include "forms/ProgramKeys.h"
 
 #include <QKeySequence>
 #include <QPaintEvent>
@@ -28,6 +29,7 @@ DesignViewer::DesignViewer(const PlatformServices& services, scene::DesignScene 
     auto* exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
     exportKey->setObjectName(QStringLiteral("ExportShortcut"));
     connect(exportKey, &QShortcut::activated, this, &DesignViewer::exportDesign);
+    forms::installHelpKey(this);
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(close, &QShortcut::activated, this, &QWidget::close);
 }

@@ -5,6 +5,7 @@
 
 #include "designer/ExportDesign.h"
 #include "forms/FormToolkit.h"
+#include "forms/ProgramKeys.h"
 #include "printing/PrintLayoutDialog.h"
 
 #include <QComboBox>
@@ -101,6 +102,7 @@ GalleryWindow::GalleryWindow(const PlatformServices& services, KeptDesigns& desi
             shortcut->setObjectName(QStringLiteral("PrintLayoutShortcut"));
     }
     setTabOrder(filter_, view_);
+    forms::installHelpKey(this);
 }
 
 void GalleryWindow::showEvent(QShowEvent* event)

@@ -1,5 +1,7 @@
 #include "tools/Form20.h"
 
+#include "forms/ProgramKeys.h"
+
 #include "engine/PictureFiles.h"
 #include "forms/Navigator.h"
 #include "platform/ScreenGrabbers.h"
@@ -99,6 +101,7 @@ Form20::Form20(const PlatformServices& services, Navigator& navigator, QWidget* 
 {
     setObjectName(QStringLiteral("Form20"));
     setWindowTitle(QStringLiteral("蓝禾剪裁抓图"));
+    forms::installHelpKey(this);
     setAttribute(Qt::WA_DeleteOnClose);
 
     mnuFile_ = menuBar()->addMenu(QStringLiteral("文件"));

@@ -360,3 +360,57 @@ TEST_F(ProgramWindows, CtrlPOpensThePrintLayoutWhereverAPictureIsShown)
         set.tool(tool)->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+TEST_F(ProgramWindows, F1InEveryWindowListsTheKeysAndEscapeClosesIt)
+{
+    set.showMainWindow();
+    set.showCategory(4);
+    set.openCapture(set.mainWindow());
+    set.openZoom(set.mainWindow());
+    set.openPrinting(set.mainWindow());
+    set.openGrabber();
+    set.openWallpaper();
+    set.openGallery();
+    const struct {
+        const char* what;
+        QWidget* window;
+    } windows[] = {
+        {"main", set.designer(1)},
+        {"category 4", set.designer(4)},
+        {"capture", set.tool(WindowSet::Tool::Capture)},
+        {"zoom", set.tool(WindowSet::Tool::Zoom)},
+        {"printing", set.tool(WindowSet::Tool::Printing)},
+        {"grabber", set.tool(WindowSet::Tool::Grabber)},
+        {"wallpaper", set.tool(WindowSet::Tool::Wallpaper)},
+        {"gallery", set.tool(WindowSet::Tool::Gallery)},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.what);
+        ASSERT_NE(w.window, nullptr);
+        auto* key = w.window->findChild<QShortcut*>(QStringLiteral("HelpShortcut"));
+        ASSERT_NE(key, nullptr);
+        EXPECT_EQ(key->key(), QKeySequence(Qt::Key_F1));
+        QString title, keys;
+        bool closed = false;
+        QTimer::singleShot(0, [&] {
+            QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 10000);
+            QWidget* help = QApplication::activeModalWidget();
+            if (!help)
+                return;
+            title = help->windowTitle();
+            if (auto* label = help->findChild<QLabel*>(QStringLiteral("lblKeys")))
+                keys = label->text();
+            QTest::keyClick(help, Qt::Key_Escape);
+            closed = QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; }, 5000);
+        });
+        emit key->activated();
+        EXPECT_EQ(title, QStringLiteral("蓝禾快捷键"));
+        for (const char* listed : {"Ctrl+0", "Ctrl+G", "Ctrl+B", "Alt+Left", "Ctrl+Shift+E", "Ctrl+D", "Ctrl+L", "Ctrl+P"})
+            EXPECT_TRUE(keys.contains(QString::fromLatin1(listed))) << listed;
+        EXPECT_TRUE(closed);
+    }
+    for (auto tool : {WindowSet::Tool::Capture, WindowSet::Tool::Zoom, WindowSet::Tool::Printing, WindowSet::Tool::Grabber,
+                      WindowSet::Tool::Wallpaper, WindowSet::Tool::Gallery})
+        set.tool(tool)->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
