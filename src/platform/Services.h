@@ -127,12 +127,11 @@ public:
     virtual bool isPlaying() const = 0;
 };
 
-// What the export and batch dialogs offer, and the checks of their choices
-// accept: the scales, the resolutions in dots per inch, the largest batch.
-inline constexpr int kExportScales[] = {1, 2, 4, 8};
-inline constexpr int kMinDotsPerInch = 10;
-inline constexpr int kMaxDotsPerInch = 4800;
-inline constexpr int kMaxBatchCount = 10000;
+// The export rules live with the design rules; the dialogs offer them.
+using design::kExportScales;
+using design::kMaxBatchCount;
+using design::kMaxDotsPerInch;
+using design::kMinDotsPerInch;
 inline constexpr int kDesignerCategories = design::kCategoryCount;
 
 // What the export dialog asks: the scale of a design (1, 2, 4 or 8 times the
