@@ -202,6 +202,110 @@ bool pngChunkRunsPastTheEnd(QFile& file, qint64 fileSize)
     return past;
 }
 
+// What a JPEG file's frame header says: the decoder of a progressive file
+// keeps every coefficient of the whole picture until its last scan.
+struct JpegFrame {
+    bool progressive = false;
+    // The components' sampling factors, horizontal and vertical.
+    std::vector<std::pair<int, int>> sampling;
+};
+
+// Walks the marker segments up to the frame header; leaves the file at its start.
+std::optional<JpegFrame> readJpegFrame(QFile& file)
+{
+    std::optional<JpegFrame> frame;
+    uchar b[8];
+    if (file.seek(0) && file.read(reinterpret_cast<char*>(b), 2) == 2 && b[0] == 0xFF && b[1] == 0xD8) {
+        qint64 at = 2;
+        for (int segments = 0; segments < 4096 && file.seek(at); ++segments) {
+            if (file.read(reinterpret_cast<char*>(b), 2) != 2 || b[0] != 0xFF)
+                break;
+            const uchar marker = b[1];
+            if (marker == 0xFF) {   // a fill byte
+                at += 1;
+                continue;
+            }
+            if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {   // no length
+                at += 2;
+                continue;
+            }
+            if (marker == 0xD9 || marker == 0xDA)   // end of picture, start of scan: no frame before
+                break;
+            if (file.read(reinterpret_cast<char*>(b), 2) != 2)
+                break;
+            const int length = b[0] << 8 | b[1];
+            const bool startOfFrame =
+                marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+            if (startOfFrame) {
+                // precision, height, width, components; then id, sampling, table of each
+                const QByteArray body = file.read(std::max(0, length - 2));
+                if (body.size() < 6)
+                    break;
+                JpegFrame f;
+                f.progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+                const int components = uchar(body[5]);
+                for (int i = 0; i < components && 6 + 3 * i + 1 < body.size(); ++i) {
+                    const uchar factors = uchar(body[6 + 3 * i + 1]);
+                    f.sampling.emplace_back(std::max(1, factors >> 4), std::max(1, factors & 0x0F));
+                }
+                frame = f;
+                break;
+            }
+            at += 2 + length;
+        }
+    }
+    file.seek(0);
+    return frame;
+}
+
+// What decoding a picture of `decoded` pixels (the size the decoder is asked
+// for; `claimed` is the file's own) takes at its peak, counted from the
+// file's header before a pixel is decoded.
+struct DecodingCost {
+    // The image the decoder fills and the 32-bit copy the windows make of a
+    // picture with fewer bytes a pixel (a GIF: its second screen-sized image
+    // for frame disposal).
+    qint64 image = 0;
+    // The decoder's own buffers where they grow with the picture: every
+    // coefficient of a progressive JPEG, at the full size whatever the scale.
+    qint64 working = 0;
+};
+
+DecodingCost decodingCost(const QByteArray& format, const QByteArray& head, const std::optional<JpegFrame>& frame,
+                          QSize claimed, QSize decoded)
+{
+    qint64 perPixel = 4;
+    DecodingCost cost;
+    if (format == "png" && head.size() > 24 && uchar(head[24]) == 16)
+        perPixel = 8 + 4;   // 64-bit pixels, then 32-bit ones
+    else if (format == "gif" && head.size() >= 10) {
+        // The decoder sets aside the whole logical screen, whatever size the
+        // reader tells (that of the first frame).
+        perPixel = 4 + 4;
+        decoded = decoded.expandedTo(QSize(qFromLittleEndian<uint16_t>(head.constData() + 6),
+                                           qFromLittleEndian<uint16_t>(head.constData() + 8)));
+    } else if (format == "bmp" && head.size() > 29 && qFromLittleEndian<uint16_t>(head.constData() + 28) <= 8)
+        perPixel = 1 + 4;   // palette indices, then 32-bit pixels
+    else if (format == "jpeg") {
+        if (frame && frame->progressive) {
+            // 64 coefficients of 2 bytes for each 8 x 8 block of every
+            // component, at the component's own sampling of the picture.
+            int hMax = 1, vMax = 1;
+            for (const auto& [h, v] : frame->sampling) {
+                hMax = std::max(hMax, h);
+                vMax = std::max(vMax, v);
+            }
+            for (const auto& [h, v] : frame->sampling) {
+                const qint64 across = (qint64(claimed.width()) * h + 8 * hMax - 1) / (8 * hMax);
+                const qint64 down = (qint64(claimed.height()) * v + 8 * vMax - 1) / (8 * vMax);
+                cost.working += across * down * 64 * 2;
+            }
+        }
+    }
+    cost.image = qint64(decoded.width()) * decoded.height() * perPixel;
+    return cost;
+}
+
 QImage readPicture(const QString& path, const std::optional<QSize>& bound, QString* error)
 {
     auto fail = [&](const QString& why) {
@@ -224,9 +328,15 @@ QImage readPicture(const QString& path, const std::optional<QSize>& bound, QStri
     if (pngChunkRunsPastTheEnd(file, fileSize))
         return fail(QStringLiteral("不是可识别的图像文件：%1（文件被截断或已损坏）").arg(info.fileName()));
 
+    const QByteArray head = file.peek(64);
+    const std::optional<JpegFrame> jpegFrame = readJpegFrame(file);
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
-    const qint64 limit = bound ? kBoundedDecodeLimitMb * kMegabyte : fullPictureLimitBytes(availableMemoryBytes());
+    // A window that shows the picture whole may take the full limit; one that
+    // shows it small decodes at most kBoundedDecodeLimitMb of image, and the
+    // decoder's own buffers stay within the full limit too.
+    const qint64 fullLimit = fullPictureLimitBytes(availableMemoryBytes());
+    const qint64 limit = bound ? std::min(fullLimit, kBoundedDecodeLimitMb * kMegabyte) : fullLimit;
     reader.setAllocationLimit(int(std::max<qint64>(1, limit / kMegabyte)));
     const QSize claimed = reader.size();
     QSize target;   // valid: the reader scales to it
@@ -237,7 +347,8 @@ QImage readPicture(const QString& path, const std::optional<QSize>& bound, QStri
             if (reader.format() == "jpeg")
                 decoded = jpegDecodeSize(claimed, target);
         }
-        if (qint64(decoded.width()) * decoded.height() * 4 > limit)
+        const DecodingCost cost = decodingCost(reader.format(), head, jpegFrame, claimed, decoded);
+        if (cost.image > limit || cost.image + cost.working > fullLimit)
             return fail(QStringLiteral("图像太大（%1 x %2），无法打开。").arg(claimed.width()).arg(claimed.height()));
         if (target.isValid())
             reader.setScaledSize(target);

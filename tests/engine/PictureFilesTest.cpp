@@ -19,9 +19,13 @@
 #include "TestImages.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace lh;
@@ -410,6 +414,109 @@ TEST(PictureLoading, HostileFilesAreRefusedOrKeptSmall)
     const QString jpegWide = file("wide.jpg", test::encoded(patterned(3000, 1500), "jpg"));
     EXPECT_EQ(loadPictureWithin(jpegWide, bound).size(), QSize(1024, 512));
     EXPECT_EQ(loadPictureWithin(file("small.bmp", encodeBmp24(patterned(20, 10))), bound).size(), QSize(20, 10));
+}
+
+namespace {
+
+// How picture_load_probe says a load went.
+enum class Outcome {
+    TooLarge,       // refused, the reason says the picture is too large
+    OtherFailure,   // refused for another reason (a decoder that ran out of memory)
+    Loaded,         // loaded, within the bound where one was given
+    TooBig          // loaded larger than the bound
+};
+
+struct ProbeLoad {
+    int status = -1;   // the probe's exit status
+    long peakKb = 0;   // its peak resident memory
+};
+
+// Loads the file in a process of its own (the probe caps its address space)
+// and measures that process's peak resident memory.
+ProbeLoad loadInProbe(const QString& path, const std::optional<QSize>& bound)
+{
+    const QByteArray file = QFile::encodeName(path);
+    const QByteArray w = QByteArray::number(bound ? bound->width() : 0);
+    const QByteArray h = QByteArray::number(bound ? bound->height() : 0);
+    std::vector<char*> args{const_cast<char*>(LH_PICTURE_LOAD_PROBE), const_cast<char*>(file.constData())};
+    if (bound) {
+        args.push_back(const_cast<char*>(w.constData()));
+        args.push_back(const_cast<char*>(h.constData()));
+    }
+    args.push_back(nullptr);
+    ProbeLoad result;
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, LH_PICTURE_LOAD_PROBE, nullptr, nullptr, args.data(), environ) != 0)
+        return result;
+    int status = 0;
+    rusage usage{};
+    if (::wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status)) {
+        result.status = WEXITSTATUS(status);
+        result.peakKb = usage.ru_maxrss;
+    }
+    return result;
+}
+
+// The probe's peak with a tiny picture: what the process takes anyway.
+long probeBaselineKb(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath(QStringLiteral("baseline.bmp"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(encodeBmp24(patterned(4, 4))) <= 0)
+        return 0;
+    f.close();
+    return loadInProbe(path, std::nullopt).peakKb;
+}
+
+}   // namespace
+
+// Small files claiming huge pictures: what decoding will take is counted
+// from the header (format, bit depth, progressive JPEG) before decoding, and
+// what exceeds the window's limit is refused or decoded smaller; the memory
+// the load takes stays bounded.
+TEST(PictureLoading, WhatDecodingTakesIsCountedBeforeDecoding)
+{
+    QTemporaryDir dir;
+    const QSize slot(1024, 1024);
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        std::optional<QSize> bound;   // none: the full-picture loader (512 MB here)
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        // Every coefficient of a progressive JPEG is kept at the full size:
+        // 3 GB for 32000 x 32000 and 768 MB for 16000 x 16000 (4:2:0), whatever the scale.
+        {"progressive-32000.jpg", test::jpegClaiming(32000, 32000, true), slot, Outcome::TooLarge},
+        {"progressive-16000.jpg", test::jpegClaiming(16000, 16000, true), slot, Outcome::TooLarge},
+        {"progressive-11000.jpg", test::jpegClaiming(11000, 11000, true), std::nullopt, Outcome::TooLarge},
+        // A baseline JPEG decodes at an eighth, into the slot.
+        {"baseline-32000.jpg", test::jpegClaiming(32000, 32000), slot, Outcome::Loaded},
+        // 16-bit RGBA: 8 bytes a pixel, then the 32-bit copy.
+        {"rgba16-8000.png", test::pngPaddedClaiming(8000, 8000, 16, 6, 500 * 1024), std::nullopt, Outcome::TooLarge},
+        // The GIF decoder keeps two screen-sized images.
+        {"screen-9000.gif", test::gifPaddedClaiming(9000, 9000, 20 * 1024), std::nullopt, Outcome::TooLarge},
+        // Run-length rows of palette indices, then 32-bit pixels.
+        {"rle-11000.bmp", test::bmpClaiming(11000, 11000, 70, 1, 8), std::nullopt, Outcome::TooLarge},
+        // Real small pictures of the same kinds still load.
+        {"progressive.jpg", test::encodedProgressive(patterned(300, 200)), std::nullopt, Outcome::Loaded},
+        {"progressive-in-slot.jpg", test::encodedProgressive(patterned(3000, 200)), slot, Outcome::Loaded},
+        {"screen.gif", test::gifPaddedClaiming(300, 200, 1024), std::nullopt, Outcome::Loaded},
+    };
+    // Decoding a baseline JPEG at an eighth, into the slot, takes its 64 MB;
+    // nothing here may take more than twice that above the probe's own needs.
+    constexpr long kAllowedKb = 128 * 1024;
+    const long baseline = probeBaselineKb(dir);
+    ASSERT_GT(baseline, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(QString::fromLatin1(c.name));
+        ASSERT_FALSE(c.bytes.isEmpty());
+        ASSERT_TRUE(writeBytes(path, c.bytes));
+        const ProbeLoad load = loadInProbe(path, c.bound);
+        EXPECT_EQ(load.status, int(c.outcome));
+        EXPECT_LT(load.peakKb - baseline, kAllowedKb) << "peak " << load.peakKb << " KB, " << baseline << " KB at rest";
+    }
 }
 
 TEST(PictureLoading, FullPictureLimitFollowsTheMachinesMemory)
