@@ -2,7 +2,7 @@
 // (erase and redraw the inverted frame and label on the held screen), of the
 // copy, and of writing the picture as a BMP file.
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "tools/Module2.h"
 
 #include <QCoreApplication>

@@ -17,7 +17,7 @@
 #include "core/Random.h"
 #include "design/DesignHistory.h"
 #include "designer/ExportDesign.h"
-#include "engine/PngEncoder.h"
+#include "pictures/PngEncoder.h"
 #include "engine/RasterSurface.h"
 
 #include <QDateTime>

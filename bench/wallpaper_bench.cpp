@@ -12,7 +12,7 @@
 
 #include "BenchPlatform.h"
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "platform/MachineMemory.h"
 #include "tools/Form30.h"
 #include "tools/Wallpaper.h"

@@ -1,6 +1,6 @@
 #include "designer/ExportDesign.h"
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "forms/ProgramKeys.h"
 #include "engine/RasterSurface.h"
 

@@ -1,6 +1,6 @@
 #include "designer/SaveDesign.h"
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "platform/Services.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "engine/RasterSurface.h"
 
-#include "engine/ImageMemory.h"
+#include "pictures/ImageMemory.h"
 
 #include "engine/Fonts.h"
 #include "engine/raster/TextMasks.h"

@@ -1,7 +1,7 @@
 #include "gallery/GalleryStore.h"
 
 #include "design/DesignCodec.h"
-#include "engine/PngEncoder.h"
+#include "pictures/PngEncoder.h"
 #include "scene/SceneCodec.h"
 
 #include <QBuffer>

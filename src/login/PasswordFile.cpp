@@ -1,6 +1,6 @@
 #include "login/PasswordFile.h"
 
-#include "engine/FileAccess.h"
+#include "pictures/FileAccess.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "photo/PhotoSlots.h"
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 
 namespace lh::photo {
 

@@ -1,6 +1,6 @@
 #include "platform/QtPicturePrinter.h"
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 
 #include <QFile>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "platform/ScreenGrabbers.h"
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 
 #include "core/Numeric.h"
 

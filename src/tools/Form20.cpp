@@ -2,7 +2,7 @@
 
 #include "forms/ProgramKeys.h"
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "forms/Navigator.h"
 #include "platform/ScreenGrabbers.h"
 #include "platform/WindowPlacement.h"

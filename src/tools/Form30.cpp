@@ -6,7 +6,7 @@
 #include <QShortcut>
 #include "tools/Form30Layout.h"
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
 #include "forms/Printing.h"

@@ -2,7 +2,7 @@
 
 #include "tools/GrabMarks.h"
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "forms/Controls.h"
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"

@@ -1,6 +1,6 @@
 #include "tools/PictureToolWindow.h"
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
 #include "platform/WindowPlacement.h"

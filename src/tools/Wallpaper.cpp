@@ -1,8 +1,8 @@
 #include "tools/Wallpaper.h"
 
 #include "core/Numeric.h"
-#include "engine/ImageMemory.h"
-#include "engine/PictureFiles.h"
+#include "pictures/ImageMemory.h"
+#include "pictures/PictureFiles.h"
 #include "forms/Twips.h"
 
 #include <QRegularExpression>

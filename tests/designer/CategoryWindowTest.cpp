@@ -4,7 +4,7 @@
 #include "ControlText.h"
 #include "Fakes.h"
 #include "core/Random.h"
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "engine/Surface.h"
 #include "forms/Controls.h"
 

@@ -3,7 +3,7 @@
 // windows' full load. Neither may crash; the bounded one never returns more
 // than its bound.
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>

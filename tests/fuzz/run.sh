@@ -39,10 +39,10 @@ build() {
 for t in "${targets[@]}"; do
   case "$t" in
     password_file) build password_file "$root/tests/fuzz/password_file_fuzz.cpp" \
-                     "$root/src/login/PasswordFile.cpp" "$root/src/engine/FileAccess.cpp" "${qt_core[@]}" ;;
+                     "$root/src/login/PasswordFile.cpp" "$root/src/pictures/FileAccess.cpp" "${qt_core[@]}" ;;
     number) build number "$root/tests/fuzz/number_fuzz.cpp" "$root/src/core/Numeric.cpp" "${qt_core[@]}" ;;
     picture) build picture "$root/tests/fuzz/picture_fuzz.cpp" \
-               "$root/src/engine/PictureFiles.cpp" "$root/src/engine/FileAccess.cpp" "${qt_gui[@]}" ;;
+               "$root/src/pictures/PictureFiles.cpp" "$root/src/pictures/PngEncoder.cpp" "$root/src/pictures/ImageMemory.cpp" "$root/src/core/CpuState.cpp" "$root/src/pictures/FileAccess.cpp" "${qt_gui[@]}" ;;
     *) echo "run.sh: no target $t" >&2; exit 2 ;;
   esac
 done

@@ -1,7 +1,7 @@
 // Region capture on a real X display with real pointer input from outside
 // the program (xdotool), the way a user drags over another window.
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "platform/QtClipboard.h"
 #include "platform/ScreenGrabbers.h"
 #include "platform/WindowPlacement.h"

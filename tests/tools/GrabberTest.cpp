@@ -2,7 +2,7 @@
 // and the window driven through its handlers with a scripted screen, a
 // scripted finder of windows and scripted dialogs.
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "forms/Controls.h"
 #include "forms/FormToolkit.h"
 #include "platform/ScreenGrabbers.h"

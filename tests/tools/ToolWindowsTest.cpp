@@ -1,7 +1,7 @@
 // The tool windows driven as a user would, with scripted dialogs, screen,
 // clipboard and printer.
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "platform/ScreenGrabbers.h"
 #include "tools/Form20.h"
 #include "tools/Form40.h"

@@ -2,7 +2,7 @@
 // window driven as a user would with scripted dialogs and printer.
 
 #include "tools/Wallpaper.h"
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 #include "forms/Controls.h"
 #include "forms/FormToolkit.h"
 #include "platform/QtPicturePrinter.h"

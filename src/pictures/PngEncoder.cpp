@@ -1,4 +1,4 @@
-#include "engine/PngEncoder.h"
+#include "pictures/PngEncoder.h"
 
 #include "core/CpuState.h"
 

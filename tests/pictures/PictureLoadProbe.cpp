@@ -11,7 +11,7 @@
 // 2 loaded (within the bound when one was given), 3 loaded larger than the
 // bound, 4 wrong arguments.
 
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>

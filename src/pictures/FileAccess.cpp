@@ -1,4 +1,4 @@
-#include "engine/FileAccess.h"
+#include "pictures/FileAccess.h"
 
 #include <QFile>
 #include <QFileInfo>

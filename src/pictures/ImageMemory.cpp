@@ -1,4 +1,4 @@
-#include "engine/ImageMemory.h"
+#include "pictures/ImageMemory.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

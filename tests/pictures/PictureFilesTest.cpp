@@ -1,5 +1,5 @@
-#include "engine/PictureFiles.h"
-#include "engine/FileAccess.h"
+#include "pictures/PictureFiles.h"
+#include "pictures/FileAccess.h"
 
 #include "FullDisk.h"
 #include "HostilePictures.h"

@@ -1,8 +1,8 @@
-#include "engine/PictureFiles.h"
+#include "pictures/PictureFiles.h"
 
 #include "core/CpuState.h"
-#include "engine/FileAccess.h"
-#include "engine/PngEncoder.h"
+#include "pictures/FileAccess.h"
+#include "pictures/PngEncoder.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
