@@ -11,6 +11,7 @@
 #include "tools/Form20.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QCheckBox>
 #include <QCursor>
 #include <QFileInfo>
@@ -173,6 +174,14 @@ std::optional<FrmMain::Target> FrmMain::targetAt(QPoint global)
     QWidget* own = QApplication::widgetAt(global);
     if (own && (own->window() == holder_.get() || frame_->windows().contains(own->window())))
         own = nullptr;
+    // A control drawn inside a bordered frame (the design surface in its
+    // sunken border) is taken with its border, as the frame's own rectangle.
+    while (own && !own->isWindow()) {
+        const auto* frame = qobject_cast<const QFrame*>(own->parentWidget());
+        if (!frame || frame->frameWidth() <= 0 || frame->contentsRect() != own->geometry())
+            break;
+        own = own->parentWidget();
+    }
     if (own) {
         const QPoint tl = globalToDesktopDevice(own->mapToGlobal(QPointF(0, 0)));
         const QPoint br = globalToDesktopDevice(own->mapToGlobal(QPointF(own->width(), own->height())));
@@ -204,12 +213,22 @@ void FrmMain::tmr_Timer()
 {
     if (!grabbing_)
         return;
-    // Last tick's frame goes before anything is looked at.
+    const std::optional<Target> t = targetAt(pointer_());
+    const QSize screen = virtualDesktopDeviceRect().size();
+    const std::optional<EdgeRect> next =
+        t ? std::optional<EdgeRect>(clampToScreen(t->rect, screen.width(), screen.height())) : std::nullopt;
+    // While the pointer stays over one window its frame stays on screen.
+    if (next && shownFrame_ && *next == *shownFrame_ && !pendingFrame_) {
+        foundOwn_ = t->own;
+        return;
+    }
+    // Another window (or none): the frame goes before the screen is looked at
+    // again, and comes back around the new one within this tick.
     frame_->hide();
+    shownFrame_.reset();
     pendingFrame_.reset();
-    if (const std::optional<Target> t = targetAt(pointer_())) {
-        const QSize screen = virtualDesktopDeviceRect().size();
-        found_ = clampToScreen(t->rect, screen.width(), screen.height());
+    if (next) {
+        found_ = *next;
         foundOwn_ = t->own;
         pendingFrame_ = found_;
         QTimer::singleShot(kSettleMs, this, &FrmMain::showFrame);
@@ -236,6 +255,7 @@ void FrmMain::showFrame()
                     QRect(QPoint(0, 0), own.size()).intersected(QRect(0, 0, r.width(), r.height())));
     }
     frame_->showAround(r, screen);
+    shownFrame_ = r;
 }
 
 void FrmMain::picSnap_MouseUp(Qt::MouseButton button)
@@ -245,6 +265,7 @@ void FrmMain::picSnap_MouseUp(Qt::MouseButton button)
     tmr_->stop();
     grabbing_ = false;
     pendingFrame_.reset();
+    shownFrame_.reset();
     holder_->letGo();
     frame_->hide();
     if (!found_) {

@@ -115,6 +115,7 @@ private:
     std::optional<EdgeRect> found_;
     QPointer<QWidget> foundOwn_;
     std::optional<EdgeRect> pendingFrame_;
+    std::optional<EdgeRect> shownFrame_;   // where the frame is on screen
     Qt::WindowStates lastState_ = Qt::WindowNoState;
 };
 

@@ -5,6 +5,8 @@
 #include "pictures/PictureFiles.h"
 #include "forms/Controls.h"
 #include "forms/FormToolkit.h"
+#include "forms/SurfaceView.h"
+#include "engine/RasterSurface.h"
 #include "platform/ScreenGrabbers.h"
 #include "tools/FrmMain.h"
 #include "tools/GrabberLayout.h"
@@ -408,4 +410,65 @@ TEST_F(GrabberRig, SavesExactlyTheGrabbedPixelsAsA24BitBmpAfterAsking)
     w->cmdSave_Click();
     ASSERT_EQ(fakes.messages.messages.size(), 1u);
     EXPECT_EQ(fakes.messages.messages[0].title, QStringLiteral("蓝禾提示"));
+}
+
+TEST_F(GrabberRig, TheFrameStaysWhileThePointerStaysAndMovesWithinATickToAnotherWindow)
+{
+    finder->window = QRect(100, 50, 300, 200);
+    w->picSnap_MouseDown(Qt::LeftButton);
+    w->tmr_Timer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frameShown(); }, 2000));
+    // Every hide of a strip is counted from here on.
+    struct HideCounter : QObject {
+        int hides = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            hides += e->type() == QEvent::Hide;
+            return false;
+        }
+    } counter;
+    for (QWidget* s : w->frameWindows())
+        s->installEventFilter(&counter);
+    for (int tick = 0; tick < 5; ++tick) {
+        w->tmr_Timer();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(frameShown()) << "tick " << tick;
+    }
+    EXPECT_EQ(counter.hides, 0);
+
+    // Another window: the frame is around it before the next tick.
+    finder->window = QRect(600, 300, 200, 150);
+    w->tmr_Timer();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            QRegion covered;
+            for (QWidget* s : w->frameWindows())
+                if (s->isVisible())
+                    covered += s->geometry();
+            return covered.boundingRect() == QRect(600, 300, 200, 150);
+        },
+        FrmMain::kTickMs));
+    w->picSnap_MouseUp(Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->grabs() == 1; }, 2000));
+    EXPECT_EQ(w->picBmp()->picture(), screen.desktop.copy(QRect(600, 300, 200, 150)));
+}
+
+TEST_F(GrabberRig, AControlInABorderIsTakenWithItsBorder)
+{
+    // A design surface's view: its image inside a 2-pixel sunken border.
+    RasterSurface surface(200, 150);
+    SurfaceView view(surface);
+    view.move(30, 40);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    finder->window = std::nullopt;
+    pointer = view.canvas()->mapToGlobal(QPoint(100, 70));
+    w->picSnap_MouseDown(Qt::LeftButton);
+    w->tmr_Timer();
+    ASSERT_TRUE(w->found());
+    EXPECT_EQ(w->found()->width(), 204);
+    EXPECT_EQ(w->found()->height(), 154);
+    w->picSnap_MouseUp(Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->finishing(); }, 2000));
+    EXPECT_EQ(w->picBmp()->picture().size(), QSize(204, 154));
 }
