@@ -133,7 +133,8 @@ TEST(DesignCodec, RefusesWhatIsNoRecord)
         QByteArray damaged = good;
         for (int k = 0; k < 3; ++k)
             damaged[static_cast<int>(random() % damaged.size())] = static_cast<char>(random());
-        if (const auto read = decodeRecord(damaged))
+        if (const auto read = decodeRecord(damaged)) {
             EXPECT_LE(read->draws.size(), static_cast<std::size_t>(damaged.size()));
+        }
     }
 }

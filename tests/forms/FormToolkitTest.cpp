@@ -179,7 +179,7 @@ TEST(FormToolkit, TheWindowsKeysComeBeforeWhatATextBoxWouldDoWithThem)
     // Ctrl+E is a line edit's "end of line" where X11's key bindings hold;
     // Ctrl+Z is its undo everywhere.
     int exports = 0;
-    for (const QKeySequence keys : {QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_Z)}) {
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_Z)}) {
         auto* key = new QShortcut(keys, &window);
         QObject::connect(key, &QShortcut::activated, [&] { ++exports; });
     }

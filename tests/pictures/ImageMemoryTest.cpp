@@ -58,8 +58,9 @@ TEST(NewImage, BehavesAsAnyImageAndGivesItsMemoryBackWithTheLastCopy)
             image.setDotsPerMeterX(7559);
             EXPECT_EQ(image.constBits(), pixels);
         }
-        if (qint64(c.size.width()) * c.size.height() * 4 >= kLargeImageBytes && c.format != QImage::Format_RGB888)
+        if (qint64(c.size.width()) * c.size.height() * 4 >= kLargeImageBytes && c.format != QImage::Format_RGB888) {
             EXPECT_FALSE(mapped(pixels));
+        }
     }
 }
 

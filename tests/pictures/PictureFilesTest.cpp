@@ -174,8 +174,9 @@ TEST(Bmp24Writing, FailedWritesSayWhyInChineseAndLeaveNoFile)
         // The reason is in Chinese: no English words in it beyond the paths.
         const QString reason = QString(why).remove(c.path).remove(QFileInfo(c.path).absolutePath());
         EXPECT_FALSE(reason.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3,}")))) << c.what << ": " << why.toStdString();
-        if (QFileInfo(c.path).absolutePath() != QStringLiteral("/proc"))
+        if (QFileInfo(c.path).absolutePath() != QStringLiteral("/proc")) {
             EXPECT_FALSE(QFileInfo(c.path).isFile()) << c.what;
+        }
     }
     // Every system error a write may meet reads in Chinese.
     for (int e = 1; e < 134; ++e)

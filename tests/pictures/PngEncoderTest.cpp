@@ -103,10 +103,13 @@ TEST(PngEncoding, EveryPixelComesBackWhateverTheNumberOfPieces)
             EXPECT_EQ(back.hasAlphaChannel(), c.seeThrough);
             const QImage got = back.convertToFormat(expect.format());
             ASSERT_EQ(got.size(), expect.size());
-            if (got != expect)
-                for (int y = 0; y < c.h; ++y)
-                    for (int x = 0; x < c.w; ++x)
+            if (got != expect) {
+                for (int y = 0; y < c.h; ++y) {
+                    for (int x = 0; x < c.w; ++x) {
                         ASSERT_EQ(got.pixel(x, y), expect.pixel(x, y)) << "at " << x << "," << y;
+                    }
+                }
+            }
         }
     }
     EXPECT_TRUE(encodePng(QImage()).isEmpty());
