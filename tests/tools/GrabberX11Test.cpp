@@ -90,9 +90,10 @@ protected:
                 p->kill();
             p->waitForFinished(3000);
             // The display as it was found: no window manager runs on it.
-            if (p == &windowManager)
+            if (p == &windowManager) {
                 EXPECT_TRUE(QTest::qWaitFor([] { return !windowManagerPresent(); }, 10000))
                     << "the window manager is still there";
+            }
         }
     }
 
