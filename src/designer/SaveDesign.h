@@ -1,6 +1,8 @@
 #pragma once
 // Saving the design on a designer window's surface as a BMP file.
 
+#include "forms/SaveName.h"
+
 #include <QImage>
 #include <QString>
 
@@ -22,12 +24,7 @@ struct SaveDialogState {
     QString lastName;
 };
 
-enum class SaveOutcome {
-    Cancelled,
-    Declined,
-    Saved,
-    Failed
-};
+using forms::SaveOutcome;
 
 // Asks for a file name (in the program's directory, or the name last chosen
 // on this window), asks "文件已经存在，是否覆盖文件？" before replacing an

@@ -1,5 +1,7 @@
 #include "tools/Form20.h"
 
+#include "forms/SaveName.h"
+
 #include "forms/ProgramKeys.h"
 
 #include "pictures/PictureFiles.h"
@@ -291,14 +293,10 @@ void Form20::hideEvent(QHideEvent* e)
 
 void Form20::mnuFileSave_Click()
 {
-    const std::optional<QString> name = services_.files->saveFile(
-        this, QStringLiteral("保存"), QStringLiteral("位图文件(*.bmp)|*.bmp"), QString(), true);
-    if (!name || name->isEmpty())
-        return;
-    QString why;
-    if (!writeBmp24(picture1_->picture(), *name, &why))
-        services_.messages->inform(this, QStringLiteral("图像没有保存。\n%1").arg(why), kTitleNotice,
-                                   MessageIcon::Exclamation);
+    forms::savePictureAsBitmap(this, services_,
+                               {QStringLiteral("保存"), QStringLiteral("位图文件(*.bmp)|*.bmp"), QString(),
+                                QStringLiteral("图像没有保存。")},
+                               [this] { return picture1_->picture(); });
 }
 
 void Form20::mnuFileExit_Click()

@@ -283,8 +283,8 @@ void Form30::Command5_Click()
 {
     const std::optional<QString> name =
         forms::askBitmapFileName(this, services_, QStringLiteral("保存"), programDirectory());
-    if (!name)
-        return;
+    if (!name || name->isEmpty())
+        return;   // cancelled, or No to replacing a file
     QString why;
     const SaveResult result = saveCanvas(*name, &why);
     if (result == SaveResult::Failed)

@@ -411,14 +411,10 @@ void FrmMain::cmdSave_Click()
                                    kNoticeTitle, MessageIcon::Exclamation);
         return;
     }
-    const std::optional<QString> name =
-        forms::askBitmapFileName(this, services_, QStringLiteral("保存图片"), programDirectory());
-    if (!name)
-        return;
-    QString why;
-    if (!writeBmp24(picBmp_->picture(), *name, &why))
-        services_.messages->inform(this, QStringLiteral("图片没有保存。\n%1").arg(why), kNoticeTitle,
-                                   MessageIcon::Exclamation);
+    forms::savePictureAsBitmap(this, services_,
+                               {QStringLiteral("保存图片"), forms::bitmapFileFilter(), programDirectory(),
+                                QStringLiteral("图片没有保存。")},
+                               [this] { return picBmp_->picture(); });
 }
 
 }   // namespace lh::tools

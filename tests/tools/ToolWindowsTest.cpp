@@ -228,11 +228,29 @@ TEST(Form20Window, SavesTheWholePictureAsTypedAndReportsAFailedWrite)
     ASSERT_EQ(rig.files.saveCalls.size(), 1u);
     EXPECT_EQ(rig.files.saveCalls[0].title, QStringLiteral("保存"));
     EXPECT_EQ(rig.files.saveCalls[0].filter, QStringLiteral("位图文件(*.bmp)|*.bmp"));
-    EXPECT_TRUE(rig.files.saveCalls[0].askOverwrite);
+    // The program asks before replacing, as every save does, not the dialog.
+    EXPECT_FALSE(rig.files.saveCalls[0].askOverwrite);
     const QImage back = loadPicture(typed);
     ASSERT_EQ(back.size(), QSize(700, 500));
     EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), rig.screen.desktop.copy(0, 0, 700, 500));
     EXPECT_TRUE(rig.messages.messages.empty());
+
+    // The same name again: asked; No keeps the file as it was.
+    const QByteArray before = [&] {
+        QFile f(typed);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    drag(&w, QPoint(0, 0), QPoint(40, 30));
+    rig.files.saveAnswers.push_back(typed);
+    rig.messages.answers = {false};
+    w.mnuFileSave()->trigger();
+    ASSERT_EQ(rig.messages.messages.size(), 1u);
+    EXPECT_EQ(rig.messages.messages[0].text, QStringLiteral("文件已经存在，是否覆盖文件？"));
+    EXPECT_EQ(rig.messages.messages[0].title, QStringLiteral("询问"));
+    QFile kept(typed);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), before);
+    rig.messages.messages.clear();
 
     // Cancel and an empty name: nothing happens.
     rig.files.saveAnswers.push_back(std::nullopt);
