@@ -8,6 +8,7 @@
 #include "gallery/GalleryStore.h"
 #include "gallery/GalleryWindow.h"
 
+#include "BenchHost.h"
 #include "BenchPlatform.h"
 #include "core/Random.h"
 #include "design/DesignTick.h"
@@ -33,15 +34,7 @@
 
 namespace {
 
-class Host final : public lh::design::DesignHost {
-public:
-    explicit Host(int category) : texts_(lh::design::initialWindowTexts(category)) {}
-    QString text(const QString& control) const override { return texts_.value(control); }
-    void setCountCaption(const QString&) override {}
-
-private:
-    QHash<QString, QString> texts_;
-};
+using Host = lh::bench::WindowTexts;
 
 class FixedClock final : public lh::Clock {
 public:

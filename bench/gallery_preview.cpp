@@ -4,6 +4,7 @@
 #include "gallery/GalleryStore.h"
 #include "gallery/GalleryWindow.h"
 
+#include "BenchHost.h"
 #include "BenchPlatform.h"
 #include "core/Random.h"
 #include "design/DesignTick.h"
@@ -15,19 +16,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-namespace {
-
-class Host final : public lh::design::DesignHost {
-public:
-    explicit Host(int category) : texts_(lh::design::initialWindowTexts(category)) {}
-    QString text(const QString& control) const override { return texts_.value(control); }
-    void setCountCaption(const QString&) override {}
-
-private:
-    QHash<QString, QString> texts_;
-};
-
-}   // namespace
+using Host = lh::bench::WindowTexts;
 
 int main(int argc, char** argv)
 {

@@ -60,6 +60,21 @@ QWidget* pathRow(QLineEdit* edit, const std::function<QString()>& browse, QWidge
     return row;
 }
 
+// The folder to export into: its line, with a button for the folder dialog.
+QLineEdit* addFolderRow(QFormLayout* form, const QString& initial, QDialog* dialog)
+{
+    auto* folder = new QLineEdit(initial, dialog);
+    folder->setObjectName(QStringLiteral("folder"));
+    form->addRow(QStringLiteral("文件夹："),
+                 pathRow(
+                     folder,
+                     [dialog, folder] {
+                         return QFileDialog::getExistingDirectory(dialog, QStringLiteral("导出到"), folder->text());
+                     },
+                     dialog));
+    return folder;
+}
+
 QDialogButtonBox* okCancel(QDialog* dialog)
 {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
@@ -114,18 +129,12 @@ std::optional<BatchChoice> QtExportDialogs::askBatch(QWidget* parent, const Batc
     count->setValue(initial.count);
     auto* scale = scaleBox(initial.scale, &dialog);
     auto* dpi = resolutionBox(initial.dotsPerInch, &dialog);
-    auto* folder = new QLineEdit(initial.folder, &dialog);
-    folder->setObjectName(QStringLiteral("folder"));
+    QLineEdit* folder = nullptr;
     form->addRow(QStringLiteral("大类："), category);
     form->addRow(QStringLiteral("张数："), count);
     form->addRow(QStringLiteral("放大倍数："), scale);
     form->addRow(QStringLiteral("分辨率："), dpi);
-    form->addRow(
-        QStringLiteral("文件夹："),
-        pathRow(
-            folder,
-            [&] { return QFileDialog::getExistingDirectory(&dialog, QStringLiteral("导出到"), folder->text()); },
-            &dialog));
+    folder = addFolderRow(form, initial.folder, &dialog);
     form->addRow(okCancel(&dialog));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -141,17 +150,11 @@ std::optional<FolderExportChoice> QtExportDialogs::askFolderExport(QWidget* pare
     auto* form = new QFormLayout(&dialog);
     auto* scale = scaleBox(initial.scale, &dialog);
     auto* dpi = resolutionBox(initial.dotsPerInch, &dialog);
-    auto* folder = new QLineEdit(initial.folder, &dialog);
-    folder->setObjectName(QStringLiteral("folder"));
+    QLineEdit* folder = nullptr;
     form->addRow(QStringLiteral("图案："), new QLabel(QStringLiteral("%1 个").arg(designs), &dialog));
     form->addRow(QStringLiteral("放大倍数："), scale);
     form->addRow(QStringLiteral("分辨率："), dpi);
-    form->addRow(
-        QStringLiteral("文件夹："),
-        pathRow(
-            folder,
-            [&] { return QFileDialog::getExistingDirectory(&dialog, QStringLiteral("导出到"), folder->text()); },
-            &dialog));
+    folder = addFolderRow(form, initial.folder, &dialog);
     form->addRow(okCancel(&dialog));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -25,6 +26,28 @@ using namespace lh;
 using namespace lh::gallery;
 
 namespace {
+
+// Runs statements on a database file from a connection of its own; the
+// values of the last one's first row.
+std::vector<qint64> sql(const QString& file, const QStringList& statements)
+{
+    std::vector<qint64> values;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+        db.setDatabaseName(file);
+        EXPECT_TRUE(db.open());
+        QSqlQuery q(db);
+        for (const QString& statement : statements)
+            EXPECT_TRUE(q.exec(statement)) << statement.toStdString();
+        if (q.next())
+            for (int i = 0; i < q.record().count(); ++i)
+                values.push_back(q.value(i).toLongLong());
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+    return values;
+}
 
 class GalleryStoreTest : public ::testing::Test {
 protected:
@@ -96,17 +119,7 @@ TEST_F(GalleryStoreTest, KeptDesignsComeBackDrawnAsTheyWereAfterTheStoreIsGone)
     ASSERT_TRUE(store.remove({all[2].id}, &why)) << why.toStdString();
     EXPECT_EQ(ids(store.list(0)), (std::vector<std::int64_t>{all[0].id, all[1].id}));
     EXPECT_FALSE(store.load(all[2].id, &why).has_value());
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
-    db.setDatabaseName(file());
-    ASSERT_TRUE(db.open());
-    {
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM photos")) && q.next());
-        EXPECT_EQ(q.value(0).toInt(), 0);
-    }
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+    EXPECT_EQ(sql(file(), {QStringLiteral("SELECT count(*) FROM photos")}), std::vector<qint64>{0});
 }
 
 TEST_F(GalleryStoreTest, ADesignIsKeptOnceAndASharedPhotoStoredOnce)
@@ -133,20 +146,9 @@ TEST_F(GalleryStoreTest, ADesignIsKeptOnceAndASharedPhotoStoredOnce)
     const auto third = store.keep(restamped, {}, &why);
     ASSERT_TRUE(third && third->added);
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
-    db.setDatabaseName(file());
-    ASSERT_TRUE(db.open());
-    {
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*), count(DISTINCT photo_id) FROM designs")) && q.next());
-        EXPECT_EQ(q.value(0).toInt(), 4);
-        EXPECT_EQ(q.value(1).toInt(), 1);
-        ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM photos")) && q.next());
-        EXPECT_EQ(q.value(0).toInt(), 1);
-    }
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+    EXPECT_EQ(sql(file(), {QStringLiteral("SELECT count(*), count(DISTINCT photo_id) FROM designs")}),
+              (std::vector<qint64>{4, 1}));
+    EXPECT_EQ(sql(file(), {QStringLiteral("SELECT count(*) FROM photos")}), std::vector<qint64>{1});
 }
 
 TEST_F(GalleryStoreTest, DamagedFilesArePutAsideAndANewGalleryBegun)
@@ -190,15 +192,8 @@ TEST_F(GalleryStoreTest, DamagedFilesArePutAsideAndANewGalleryBegun)
              out.write(overwritten);
          }},
         {"a folder", [&](const QString& f) { ASSERT_TRUE(QDir().mkpath(f + QStringLiteral("/inside"))); }},
-        {"another program's database", [&](const QString& f) {
-             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
-             db.setDatabaseName(f);
-             ASSERT_TRUE(db.open());
-             QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
-             db.close();
-             db = QSqlDatabase();
-             QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
-         }},
+        {"another program's database",
+         [&](const QString& f) { sql(f, {QStringLiteral("CREATE TABLE notes (text TEXT)")}); }},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -228,16 +223,8 @@ TEST_F(GalleryStoreTest, AGalleryOfALaterVersionIsLeftAlone)
         GalleryStore store(file());
         ASSERT_TRUE(store.keep(test::sceneOf(2, 1), {}, nullptr).has_value());
     }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("later"));
-        db.setDatabaseName(file());
-        ASSERT_TRUE(db.open());
-        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = %1").arg(kGalleryFormatVersion + 1)));
-        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")));
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("later"));
-    }
+    sql(file(), {QStringLiteral("PRAGMA user_version = %1").arg(kGalleryFormatVersion + 1),
+                 QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")});
     const QByteArray before = digest(file());
     {
         GalleryStore store(file());
@@ -329,15 +316,7 @@ TEST_F(GalleryStoreTest, DesignFilesCarryDesignsAndDamagedOrForeignOnesChangeNot
         GalleryStore later(file("later.lhd"));
         ASSERT_TRUE(later.keep(test::sceneOf(2, 9), {}, nullptr).has_value());
     }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("later"));
-        db.setDatabaseName(file("later.lhd"));
-        ASSERT_TRUE(db.open());
-        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99")));
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("later"));
-    }
+    sql(file("later.lhd"), {QStringLiteral("PRAGMA user_version = 99")});
     const struct Case {
         const char* what;
         QString path;
