@@ -68,7 +68,7 @@ public:
     bool makeReadOnly()
     {
         return mounted_
-               && ::mount(nullptr, path_.constData(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
+               && ::mount("tmpfs", path_.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, "") == 0;
     }
 
     void unmount()
