@@ -2,6 +2,10 @@
 // go quiet when its window is destroyed. Prints figures; never fails.
 //
 // Usage: bench_music_start [SONG.mp3]   (default: the song next to this program)
+//        bench_music_start --repeat N [SONG.mp3]
+//   starts and stops the song N times as "播放音乐" does, and says whether a
+//   start ever hung (a start that has not come back after 20 seconds ends
+//   the program with a message).
 
 #include "music/Mp3Test.h"
 #include "music/QtAudioPlayer.h"
@@ -15,6 +19,10 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
 #include <cstdio>
 #include <vector>
 
@@ -28,12 +36,57 @@ double median(std::vector<double> v)
 
 }   // namespace
 
+// Starts and stops the song `times` times; a start that does not come back
+// within 20 seconds ends the program.
+int repeatStarts(const QString& song, int times)
+{
+    std::atomic<int> started{0};
+    std::atomic<bool> done{false};
+    std::thread watchdog([&] {
+        int seen = -1;
+        auto since = std::chrono::steady_clock::now();
+        while (!done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            if (started != seen) {
+                seen = started;
+                since = std::chrono::steady_clock::now();
+            } else if (std::chrono::steady_clock::now() - since > std::chrono::seconds(20)) {
+                std::printf("music repeat: start %d of %d hung for 20 s\n", seen + 1, times);
+                std::fflush(stdout);
+                std::_Exit(3);
+            }
+        }
+    });
+    int playing = 0;
+    for (int i = 0; i < times; ++i) {
+        auto player = std::make_unique<lh::music::QtAudioPlayer>();
+        player->play(song);
+        if (QTest::qWaitFor([&] { return player->isPlaying() || player->failed(); }, 10000) && player->isPlaying())
+            ++playing;
+        player->stop();
+        player.reset();
+        started = i + 1;
+    }
+    done = true;
+    watchdog.join();
+    std::printf("music repeat: %d starts, %d playing, none hung\n", times, playing);
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    int repeat = 0;
+    if (argc > 2 && QByteArray(argv[1]) == "--repeat") {
+        repeat = std::atoi(argv[2]);
+        argv += 2;
+        argc -= 2;
+    }
     const QString song = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                   : QDir(QCoreApplication::applicationDirPath()).filePath(lh::music::kSongFileName);
+    if (repeat > 0 && QFile::exists(song))
+        return repeatStarts(song, repeat);
     if (!QFile::exists(song)) {
         std::printf("no song at %s\n", qPrintable(song));
         return 1;
