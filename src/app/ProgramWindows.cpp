@@ -1,4 +1,5 @@
 #include "app/ProgramWindows.h"
+#include "forms/Notices.h"
 
 #include "app/WindowSet.h"
 #include "designer/CategoryWindow.h"
@@ -51,13 +52,13 @@ void installProgramWindows(WindowSet& windows, const PlatformServices& services,
                                                          const QImage& shown) -> std::optional<std::int64_t> {
         if (!*toldOpening && !gallery.openingNote().isEmpty()) {
             *toldOpening = true;
-            services.messages->inform(from, gallery.openingNote(), QStringLiteral("蓝禾提示"),
+            services.messages->inform(from, gallery.openingNote(), forms::kNoticeTitle,
                                       MessageIcon::Exclamation);
         }
         QString why;
         const std::optional<gallery::KeepOutcome> kept = gallery.keep(scene, shown, &why);
         if (!kept) {
-            services.messages->inform(from, QStringLiteral("图案没有收藏。\n%1").arg(why), QStringLiteral("蓝禾提示"),
+            services.messages->inform(from, QStringLiteral("图案没有收藏。\n%1").arg(why), forms::kNoticeTitle,
                                       MessageIcon::Exclamation);
             return std::nullopt;
         }

@@ -1,4 +1,5 @@
 #include "designer/DesignerCore.h"
+#include "forms/Notices.h"
 
 #include "core/Random.h"
 #include "design/WindowTexts.h"
@@ -270,7 +271,7 @@ std::optional<std::int64_t> DesignerCore::keepShownDesign()
 {
     const std::optional<scene::DesignScene> shown = sceneOnShow();
     if (!shown) {
-        services_.messages->inform(&window_, QStringLiteral("还没有可以收藏的图案。"), QStringLiteral("蓝禾提示"),
+        services_.messages->inform(&window_, QStringLiteral("还没有可以收藏的图案。"), forms::kNoticeTitle,
                                    MessageIcon::Information);
         return std::nullopt;
     }
@@ -365,7 +366,7 @@ void DesignerCore::printShownDesign()
     // The design at the moment of the key, drawn again at the printer's scale.
     const std::optional<scene::DesignScene> shown = sceneOnShow();
     if (!shown) {
-        services_.messages->inform(&window_, QStringLiteral("还没有可以打印的图案。"), QStringLiteral("蓝禾提示"),
+        services_.messages->inform(&window_, QStringLiteral("还没有可以打印的图案。"), forms::kNoticeTitle,
                                    MessageIcon::Information);
         return;
     }

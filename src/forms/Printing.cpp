@@ -1,4 +1,5 @@
 #include "forms/Printing.h"
+#include "forms/Notices.h"
 
 #include "platform/Services.h"
 #include "platform/TaskProgress.h"
@@ -11,7 +12,7 @@ namespace lh::forms {
 bool printShowingProgress(QWidget* window, const PlatformServices& services, const QImage& picture,
                           const QString& notPrinted, int delayMs)
 {
-    const QString title = QStringLiteral("蓝禾提示");
+    const QString title = kNoticeTitle;
     QString why;
     bool printed = false;
     bool cancelled = false;

@@ -1,4 +1,5 @@
 #include "forms/SaveName.h"
+#include "forms/Notices.h"
 
 #include "pictures/PictureFiles.h"
 #include "platform/Services.h"
@@ -34,7 +35,7 @@ SaveOutcome savePictureAsBitmap(QWidget* window, const PlatformServices& service
         *chosen = *name;
     QString why;
     if (!writeBmp24(picture(), *name, &why)) {
-        services.messages->inform(window, how.notSaved + u'\n' + why, QStringLiteral("蓝禾提示"),
+        services.messages->inform(window, how.notSaved + u'\n' + why, kNoticeTitle,
                                   MessageIcon::Exclamation);
         return SaveOutcome::Failed;
     }

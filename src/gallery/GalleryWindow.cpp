@@ -1,4 +1,5 @@
 #include "gallery/GalleryWindow.h"
+#include "forms/Notices.h"
 
 #include "gallery/DesignViewer.h"
 #include "gallery/GalleryModel.h"
@@ -150,7 +151,7 @@ std::vector<std::int64_t> GalleryWindow::selectedIds() const
 
 void GalleryWindow::tell(const QString& text, MessageIcon icon)
 {
-    services_.messages->inform(this, text, QStringLiteral("蓝禾提示"), icon);
+    services_.messages->inform(this, text, forms::kNoticeTitle, icon);
 }
 
 DesignViewer* GalleryWindow::openSelected()

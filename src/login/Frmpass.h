@@ -2,6 +2,8 @@
 // The login window "管理员登录": the password entry, and the fields to set a
 // new password for a user who knows the current one.
 
+#include "forms/Notices.h"
+
 #include <QDialog>
 #include <QLabel>
 #include <QString>
@@ -62,7 +64,7 @@ private:
 
 // Messages of the login window and the gate.
 namespace text {
-inline const QString kNotice = QStringLiteral("蓝禾提示");
+inline const QString& kNotice = lh::forms::kNoticeTitle;
 inline const QString kBanned = QStringLiteral("蓝禾禁告！");
 inline const QString kMissingFile = QStringLiteral("保存密码的文件你藏哪去了?它叫zrvcom.cct,在同一目录里.");
 inline const QString kWrongPassword = QStringLiteral("密码错误，请输入正确密码   ");

@@ -1,4 +1,5 @@
 #include "printing/PrintLayoutDialog.h"
+#include "forms/Notices.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -214,7 +215,7 @@ void PrintLayoutDialog::accept()
     if (why == QStringLiteral("已取消。"))
         return;
     if (!why.isEmpty()) {
-        services_.messages->inform(this, QStringLiteral("没有打印。\n%1").arg(why), QStringLiteral("蓝禾提示"),
+        services_.messages->inform(this, QStringLiteral("没有打印。\n%1").arg(why), forms::kNoticeTitle,
                                    MessageIcon::Exclamation);
         return;
     }

@@ -1,4 +1,5 @@
 #include "tools/Form20.h"
+#include "forms/Notices.h"
 
 #include "forms/SaveName.h"
 
@@ -27,7 +28,7 @@ namespace lh::tools {
 
 namespace {
 
-const QString kTitleNotice = QStringLiteral("蓝禾提示");
+const QString& kTitleNotice = forms::kNoticeTitle;
 
 QRect virtualLogicalRect()
 {

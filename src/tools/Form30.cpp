@@ -1,4 +1,5 @@
 #include "tools/Form30.h"
+#include "forms/Notices.h"
 
 #include "printing/PrintLayoutDialog.h"
 
@@ -35,7 +36,7 @@ namespace {
 
 using forms::Kind;
 constexpr forms::FontSpec kPlain{"宋体", 9, false};
-const QString kNoticeTitle = QStringLiteral("蓝禾提示");
+const QString& kNoticeTitle = forms::kNoticeTitle;
 
 const forms::WindowLook kLook{"Form30", "蓝禾壁纸排版", nullptr, kPlain};
 

@@ -1,4 +1,5 @@
 #include "tools/Form40.h"
+#include "forms/Notices.h"
 
 #include "forms/FormToolkit.h"
 #include "forms/Navigator.h"
@@ -79,7 +80,7 @@ void Form40::Command2_Click()
     size_ = reduce(size_);
     applySize();
     if (tooSmall(size_))
-        services_.messages->inform(this, QStringLiteral("不能再缩小了"), QStringLiteral("蓝禾提示"),
+        services_.messages->inform(this, QStringLiteral("不能再缩小了"), forms::kNoticeTitle,
                                    MessageIcon::Information);
 }
 

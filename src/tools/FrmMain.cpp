@@ -1,4 +1,5 @@
 #include "tools/FrmMain.h"
+#include "forms/Notices.h"
 
 #include "tools/GrabMarks.h"
 
@@ -34,7 +35,7 @@ namespace {
 
 using forms::Kind;
 constexpr forms::FontSpec kPlain{"宋体", 9, false};
-const QString kNoticeTitle = QStringLiteral("蓝禾提示");
+const QString& kNoticeTitle = forms::kNoticeTitle;
 // Time the other windows get to repaint what a hidden frame uncovered before
 // the screen is read.
 constexpr int kSettleMs = 60;

@@ -1,4 +1,5 @@
 #include "tools/Lhtdy.h"
+#include "forms/Notices.h"
 
 #include "printing/PrintLayoutDialog.h"
 
@@ -48,7 +49,7 @@ Lhtdy::Lhtdy(const PlatformServices& services, Navigator& navigator, QWidget* ow
     layoutKey->setObjectName(QStringLiteral("PrintLayoutShortcut"));
     connect(layoutKey, &QShortcut::activated, this, [this] {
         if (picture1_->picture().isNull()) {
-            services_.messages->inform(this, QStringLiteral("还没有取图。"), QStringLiteral("蓝禾提示"),
+            services_.messages->inform(this, QStringLiteral("还没有取图。"), forms::kNoticeTitle,
                                        MessageIcon::Information);
             return;
         }
@@ -78,7 +79,7 @@ void Lhtdy::Command4_Click()
 
 void Lhtdy::Command2_Click()
 {
-    const QString title = QStringLiteral("蓝禾提示");
+    const QString title = forms::kNoticeTitle;
     if (picture1_->picture().isNull()) {
         services_.messages->inform(this, QStringLiteral("没有可打印的图像，请先取图。"), title,
                                    MessageIcon::Exclamation);
