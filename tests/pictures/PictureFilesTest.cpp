@@ -516,7 +516,11 @@ TEST(PictureLoading, WhatDecodingTakesIsCountedBeforeDecoding)
         ASSERT_TRUE(writeBytes(path, c.bytes));
         const ProbeLoad load = loadInProbe(path, c.bound);
         EXPECT_EQ(load.status, int(c.outcome));
+#if !defined(__SANITIZE_ADDRESS__)
+        // (Under AddressSanitizer freed memory waits in its quarantine: the
+        // peak says nothing there; the release build measures it.)
         EXPECT_LT(load.peakKb - baseline, kAllowedKb) << "peak " << load.peakKb << " KB, " << baseline << " KB at rest";
+#endif
     }
 }
 
