@@ -2,6 +2,7 @@
 
 #include "platform/Services.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPrinter>
 
@@ -46,7 +47,11 @@ QString printPages(QPrinter& printer, PrintSource& source, const PrintRequest& r
     labelFont.setPixelSize(std::max(8, int(std::lround(3 * dotsPerMm))));
     for (std::size_t i = 0; i < layout.pages.size(); ++i) {
         if (progress && progress->cancelled()) {
+            // Nothing may reach the paper; a PDF that was begun goes away.
             printer.abort();
+            painter.end();
+            if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+                QFile::remove(printer.outputFileName());
             return QStringLiteral("已取消。");
         }
         const PagePart& part = layout.pages[i];

@@ -271,3 +271,36 @@ TEST(PrintLayoutDialog, KeysFocusWidthTabToPagesEnterPrintsEscapePrintsNothing)
         EXPECT_FALSE(QFileInfo::exists(pdf));
     }
 }
+
+TEST(PrintLayout, ACancelledPosterSendsNothingAndARefusedJobIsSaid)
+{
+    QTemporaryDir dir;
+    const QImage picture = gradient(1600, 500);
+    const PrintRequest request{kA4, 10, std::nullopt, true, 2, 5};
+    const PrintLayout layout = layoutPrint(picture.size(), request);
+    ASSERT_EQ(layout.pages.size(), 2u);
+    PicturePrintSource source(picture);
+    auto printer = [&](const QString& file) {
+        auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        p->setOutputFormat(QPrinter::PdfFormat);
+        p->setOutputFileName(file);
+        p->setPageSize(QPageSize(request.paperMm, QPageSize::Millimeter));
+        return p;
+    };
+
+    // Cancelled after the first page: nothing is handed over.
+    test::FakeExportDialogs dialogs;
+    dialogs.cancelAt = 1;
+    auto progress = dialogs.startProgress(nullptr, {}, 2);
+    const QString cancelled = dir.filePath(QStringLiteral("cancelled.pdf"));
+    auto first = printer(cancelled);
+    EXPECT_EQ(printPages(*first, source, request, layout, progress.get()), QStringLiteral("已取消。"));
+    first.reset();
+    EXPECT_FALSE(QFileInfo::exists(cancelled));
+
+    // A printer that does not take the job (its file cannot be made) is said.
+    auto refusing = printer(dir.filePath(QStringLiteral("no/such/folder/x.pdf")));
+    const QString why = printPages(*refusing, source, request, layout);
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_TRUE(why.contains(QStringLiteral("打印机"))) << why.toStdString();
+}
