@@ -13,7 +13,7 @@
 #include "BenchPlatform.h"
 
 #include "pictures/PictureFiles.h"
-#include "platform/MachineMemory.h"
+#include "pictures/ImageMemory.h"
 #include "tools/Form30.h"
 #include "tools/Wallpaper.h"
 
@@ -89,7 +89,7 @@ int main(int argc, char** argv)
 
     const QSize big(bigSide, bigSide);
     const double canvasMb = lh::tools::canvasBytes(big) / (1024.0 * 1024.0);
-    const std::int64_t free = lh::freeMemoryBytes();
+    const std::int64_t free = lh::availableMemoryBytes();
     if (std::int64_t(big.width()) * big.height() > lh::tools::largestCanvasPixels(free)) {
         std::printf("wallpaper_bench big canvas=%dx%d skipped: needs %.0f MB, this machine has %.0f MB free\n",
                     big.width(), big.height(), lh::tools::canvasNeedBytes(big) / 1048576.0, free / 1048576.0);

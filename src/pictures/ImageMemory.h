@@ -9,12 +9,19 @@
 
 namespace lh {
 
+// How much memory a picture may take, the one rule for the picture loader,
+// the wallpaper maker and large images: half the memory available.
+// The memory available: what the system says is available, lowered to what
+// the process's control group and its address-space or data limits allow.
+qint64 availableMemoryBytes();
+qint64 pictureBytesAllowed(qint64 availableBytes);
+
 // Images below this many bytes are ordinary QImages.
 inline constexpr qint64 kLargeImageBytes = qint64(4) << 20;
 
 // A new image of the size and format, its pixels not yet set (like QImage's
-// own constructor). Null when the size is empty, larger than the machine's
-// memory, or the memory cannot be had.
+// own constructor). Null when the size is empty, more than a picture may take
+// (pictureBytesAllowed), or the memory cannot be had.
 // It behaves as any QImage: copies share it until one is written, and its
 // memory goes back to the system when the last copy is gone.
 QImage newImage(QSize size, QImage::Format format);

@@ -37,54 +37,7 @@ qint64 fullPictureLimitBytes(qint64 availableBytes)
     const qint64 fixed = qint64(kPictureAllocationLimitMb) * 1024 * 1024;
     if (availableBytes <= 0)
         return fixed;
-    return std::min(fixed, availableBytes / 2);
-}
-
-namespace {
-
-QByteArray readSmallFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.read(64 * 1024) : QByteArray();
-}
-
-// What the memory limit of the process's control group (cgroup v2) leaves,
-// or 0 when there is none.
-qint64 controlGroupRoom()
-{
-    for (const QByteArray& line : readSmallFile(QStringLiteral("/proc/self/cgroup")).split('\n')) {
-        if (!line.startsWith("0::"))
-            continue;
-        const QString group = QStringLiteral("/sys/fs/cgroup") + QString::fromLocal8Bit(line.mid(3).trimmed());
-        bool maxOk = false, currentOk = false;
-        const qint64 max = readSmallFile(group + QStringLiteral("/memory.max")).trimmed().toLongLong(&maxOk);
-        const qint64 current =
-            readSmallFile(group + QStringLiteral("/memory.current")).trimmed().toLongLong(&currentOk);
-        if (maxOk && currentOk)
-            return std::max<qint64>(1, max - current);
-    }
-    return 0;
-}
-
-}   // namespace
-
-qint64 availableMemoryBytes()
-{
-    qint64 available = 0;
-    // "MemAvailable:   12345678 kB"
-    for (const QByteArray& line : readSmallFile(QStringLiteral("/proc/meminfo")).split('\n')) {
-        if (!line.startsWith("MemAvailable:"))
-            continue;
-        const QList<QByteArray> parts = line.simplified().split(' ');
-        bool ok = false;
-        const qint64 kb = parts.size() >= 2 ? parts.at(1).toLongLong(&ok) : 0;
-        if (ok)
-            available = kb * 1024;
-    }
-    const qint64 room = controlGroupRoom();
-    if (room > 0)
-        available = available > 0 ? std::min(available, room) : room;
-    return available;
+    return std::min(fixed, pictureBytesAllowed(availableBytes));
 }
 
 QString implausibleSizeClaim(const QByteArray& head, qint64 fileSize)

@@ -3,6 +3,8 @@
 // and writing a picture as a 24-bit BMP or a PNG file in one atomic step.
 
 #include <QByteArray>
+#include "pictures/ImageMemory.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -24,11 +26,6 @@ inline constexpr int kBoundedDecodeLimitMb = 64;
 // available (bytes; 0 or less: unknown): kPictureAllocationLimitMb, or half of
 // what is available when that is less, so the window can still show it.
 qint64 fullPictureLimitBytes(qint64 availableBytes);
-
-// The memory the machine has available in bytes (MemAvailable, or what the
-// memory limit of the process's control group leaves when that is less; 0
-// when unknown).
-qint64 availableMemoryBytes();
 
 // A reason when the first bytes of a file (at least 64 where the file has
 // them) claim more pixels than a file of `fileSize` bytes can hold: an

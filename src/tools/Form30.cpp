@@ -12,7 +12,7 @@
 #include "forms/Navigator.h"
 #include "forms/Printing.h"
 #include "forms/SaveName.h"
-#include "platform/MachineMemory.h"
+#include "pictures/ImageMemory.h"
 #include "platform/TaskProgress.h"
 #include "platform/WindowPlacement.h"
 #include "tools/Wallpaper.h"
@@ -67,7 +67,7 @@ QImage Form30::storedPicture(int index)
 }
 
 Form30::Form30(const PlatformServices& services, Navigator& navigator, QWidget* owner)
-    : QMainWindow(owner, Qt::Window), services_(services), navigator_(navigator), freeMemory_(&freeMemoryBytes)
+    : QMainWindow(owner, Qt::Window), services_(services), navigator_(navigator), freeMemory_(&availableMemoryBytes)
 {
     forms::applyWindowLook(this, kLook);
 

@@ -93,9 +93,9 @@ std::int64_t canvasNeedBytes(QSize size)
 
 std::int64_t largestCanvasPixels(std::int64_t freeBytes)
 {
-    if (freeBytes <= 0)
-        return 0;
-    return freeBytes / 5 * 4 / 8;
+    // A canvas is a picture: four bytes a pixel, within what a picture may
+    // take (the canvas it replaces is memory in use already).
+    return pictureBytesAllowed(freeBytes) / 4;
 }
 
 std::optional<double> twipsOfText(const QString& text)

@@ -47,8 +47,8 @@ std::int64_t canvasBytes(QSize size);
 // replaces, which stays until the new one is whole.
 std::int64_t canvasNeedBytes(QSize size);
 
-// The largest number of canvas pixels that the given free memory holds,
-// keeping a fifth of it for everything else.
+// The largest number of canvas pixels the memory available allows a picture
+// (pictureBytesAllowed: half of it, four bytes a pixel).
 std::int64_t largestCanvasPixels(std::int64_t freeBytes);
 
 // The largest canvas pixels that can be both held in the free memory and

@@ -2,6 +2,7 @@
 // window driven as a user would with scripted dialogs and printer.
 
 #include "tools/Wallpaper.h"
+#include "pictures/ImageMemory.h"
 #include "pictures/PictureFiles.h"
 #include "forms/Controls.h"
 #include "forms/FormToolkit.h"
@@ -25,6 +26,7 @@
 
 #include <QTest>
 
+#include <cmath>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -616,4 +618,21 @@ TEST_F(WallpaperRig, TheToolbarStaysAboveTheCanvasWhateverTheDrag)
                 << (top ? top->objectName().toStdString() : "nothing");
         }
     }
+}
+
+TEST(CanvasSize, TheWallpaperMakerThePictureLoaderAndLargeImagesGoByOneRule)
+{
+    for (const std::int64_t available : {std::int64_t(1) << 30, std::int64_t(4) << 30, std::int64_t(24) << 30}) {
+        const std::int64_t allowed = pictureBytesAllowed(available);
+        EXPECT_EQ(allowed, available / 2);
+        // A canvas of four bytes a pixel, a fully decoded picture: within it.
+        EXPECT_LE(largestCanvasPixels(available) * 4, allowed);
+        EXPECT_GT((largestCanvasPixels(available) + 1) * 4, allowed);
+        EXPECT_LE(fullPictureLimitBytes(available), allowed);
+    }
+    // A large image beyond what a picture may take now is not made.
+    const std::int64_t over = pictureBytesAllowed(availableMemoryBytes()) + (std::int64_t(64) << 20);
+    const int side = int(std::ceil(std::sqrt(double(over) / 4)));
+    EXPECT_TRUE(newImage(QSize(side, side), QImage::Format_RGB32).isNull()) << side;
+    EXPECT_FALSE(newImage(QSize(2000, 2000), QImage::Format_RGB32).isNull());
 }
