@@ -14,8 +14,12 @@
 #include <gtest/gtest.h>
 
 #include "CloseRequest.h"
+#include "Xdotool.h"
 
 #include <X11/Xlib.h>
+
+using lh::test::xdotool;
+using lh::test::xdotoolOutput;
 
 namespace {
 
@@ -36,13 +40,6 @@ QByteArray readBytes(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-QString xdo(const QStringList& args, int seconds = 10)
-{
-    QString out;
-    run("timeout", QStringList{QString::number(seconds), "xdotool"} + args, &out, seconds + 5);
-    return out.trimmed();
 }
 
 class Installed : public ::testing::Test {
@@ -119,16 +116,16 @@ TEST_F(Installed, LauncherStartsTheProgramAndTheEmptyPasswordLetsANewUserIn)
     });
 
     const QString login =
-        xdo({"search", "--sync", "--onlyvisible", "--pid", pid, "--name", QStringLiteral("^管理员登录$")}, 15)
+        xdotoolOutput({"search", "--sync", "--onlyvisible", "--pid", pid, "--name", QStringLiteral("^管理员登录$")}, 15)
             .section('\n', 0, 0);
     ASSERT_FALSE(login.isEmpty()) << "no login window";
-    xdo({"mousemove", "--window", login, "190", "24", "click", "1"});   // Text1
-    xdo({"key", "Return"});
+    xdotool({"mousemove", "--window", login, "190", "24", "click", "1"});   // Text1
+    xdotool({"key", "Return"});
 
     QString main;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            const QStringList shown = xdo({"search", "--onlyvisible", "--pid", pid}, 2).split('\n', Qt::SkipEmptyParts);
+            const QStringList shown = xdotoolOutput({"search", "--onlyvisible", "--pid", pid}, 2).split('\n', Qt::SkipEmptyParts);
             if (shown.size() == 1 && shown.first() != login)
                 main = shown.first();
             return !main.isEmpty();
@@ -136,7 +133,7 @@ TEST_F(Installed, LauncherStartsTheProgramAndTheEmptyPasswordLetsANewUserIn)
         15000))
         << "no main window after the empty password";
     lh::test::sendCloseRequest(main);
-    ASSERT_TRUE(program.waitForFinished(15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 15000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
 }

@@ -10,21 +10,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "FontFaces.h"
 
-QStringList familiesUsedFor(const QString& text, const QFont& font)
-{
-    QTextLayout layout(text, font);
-    layout.beginLayout();
-    layout.createLine();
-    layout.endLayout();
-    QStringList out;
-    for (const QGlyphRun& run : layout.glyphRuns())
-        out << run.rawFont().familyName();
-    return out;
-}
-
-}   // namespace
+using lh::test::familiesUsedFor;
 
 TEST(ProgramLook, IconChineseDialogTextsAndSimplifiedChineseGlyphs)
 {

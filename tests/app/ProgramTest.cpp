@@ -10,33 +10,28 @@
 #include <gtest/gtest.h>
 
 #include "CloseRequest.h"
+#include "Xdotool.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+
+using lh::test::xdotool;
+using lh::test::xdotoolOutput;
 
 namespace {
 
 QString programPath() { return QDir(QString::fromLocal8Bit(qgetenv("LH_RUNTIME_DIR"))).filePath("lanhe-designer"); }
 
-// Runs xdotool; its output, trimmed. `search --sync` calls are bounded by `timeout`.
-QString xdo(const QStringList& args, int seconds = 10)
-{
-    QProcess p;
-    p.start("timeout", QStringList{QString::number(seconds), "xdotool"} + args);
-    p.waitForFinished((seconds + 5) * 1000);
-    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-}
-
 // The first visible window with this exact title, waiting for it to appear.
 QString waitForWindow(const QString& title)
 {
-    const QString found = xdo({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
+    const QString found = xdotoolOutput({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"});
     return found.section('\n', 0, 0);
 }
 
 void clickAt(const QString& window, int x, int y)
 {
-    xdo({"mousemove", "--window", window, QString::number(x), QString::number(y), "click", "1"});
+    xdotool({"mousemove", "--window", window, QString::number(x), QString::number(y), "click", "1"});
 }
 
 // The pixels of a part of a window as the X server holds them (0xffRRGGBB).
@@ -98,8 +93,8 @@ protected:
         ASSERT_FALSE(login.isEmpty()) << "login window did not appear";
         clickAt(login, 190, 24);   // Text1
         if (!password.isEmpty())
-            xdo({"type", "--delay", "20", password});
-        xdo({"key", "Return"});
+            xdotool({"type", "--delay", "20", password});
+        xdotool({"key", "Return"});
     }
 
     // Confirms the message box with this title.
@@ -107,11 +102,11 @@ protected:
     {
         const QString box = waitForWindow(title);
         ASSERT_FALSE(box.isEmpty()) << "no message box titled " << title.toStdString();
-        xdo({"windowfocus", "--sync", box});
-        xdo({"key", "Return"});
+        xdotool({"windowfocus", "--sync", box});
+        xdotool({"key", "Return"});
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
-                return xdo({"search", "--onlyvisible", "--name", "^" + title + "$"}, 2) != box;
+                return xdotoolOutput({"search", "--onlyvisible", "--name", "^" + title + "$"}, 2) != box;
             },
             10000))
             << "the message box titled " << title.toStdString() << " stayed open";
@@ -119,7 +114,8 @@ protected:
 
     bool ends(int* exitCode)
     {
-        if (!process.waitForFinished(15000))
+        // The program may have ended already, while xdotool ran.
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 15000))
             return false;
         *exitCode = process.exitCode();
         return process.exitStatus() == QProcess::NormalExit;
@@ -163,21 +159,21 @@ TEST_F(Program, EmptyEntryOpensTheMainWindowAndClosingItEndsTheProgramWithItsSon
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 const QStringList shown =
-                    xdo({"search", "--onlyvisible", "--pid", pid}, 2).split('\n', Qt::SkipEmptyParts);
+                    xdotoolOutput({"search", "--onlyvisible", "--pid", pid}, 2).split('\n', Qt::SkipEmptyParts);
                 if (shown.size() == 1 && shown.first() != login)
                     main = shown.first();
                 return !main.isEmpty();
             },
             15000))
             << "no main window";
-        const QString geometry = xdo({"getwindowgeometry", main});
+        const QString geometry = xdotoolOutput({"getwindowgeometry", main});
         EXPECT_TRUE(geometry.contains("1122x837")) << geometry.toStdString();
 
         // "播放音乐" on, off and on again, then the main window's close box:
         // the program ends, song and all. Each click is seen through in the
         // check box: ticked after the first and third, as at first after the second.
         const QRect box(876, 356, 71, 19);
-        xdo({"mousemove", "--window", main, "5", "5"});
+        xdotool({"mousemove", "--window", main, "5", "5"});
         // Painted once its green face panel shows.
         QImage unticked;
         ASSERT_TRUE(QTest::qWaitFor(
@@ -190,12 +186,12 @@ TEST_F(Program, EmptyEntryOpensTheMainWindowAndClosingItEndsTheProgramWithItsSon
         for (int click = 1; click <= 3; ++click) {
             SCOPED_TRACE(click);
             clickAt(main, 885, 365);
-            xdo({"mousemove", "--window", main, "5", "5"});
+            xdotool({"mousemove", "--window", main, "5", "5"});
             const bool ticked = click % 2 == 1;
             ASSERT_TRUE(QTest::qWaitFor([&] { return (windowPixels(main, box) != unticked) == ticked; }, 10000));
         }
         ASSERT_EQ(process.state(), QProcess::Running);
-        EXPECT_EQ(xdo({"search", "--onlyvisible", "--pid", pid}, 2), main) << "only the main window is to be seen";
+        EXPECT_EQ(xdotoolOutput({"search", "--onlyvisible", "--pid", pid}, 2), main) << "only the main window is to be seen";
         lh::test::sendCloseRequest(main);
         int code = -1;
         ASSERT_TRUE(ends(&code));

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "FontFaces.h"
 #include "TestImages.h"
 
 #include <cmath>
@@ -26,18 +27,6 @@ Rgb at(const RasterSurface& s, int x, int y) { return raster::fromPixel(s.image(
 
 // Bounding box of the pixels that differ from the background colour.
 QRect ink(const QImage& img, Rgb back) { return test::inkArea(img, raster::toPixel(back)); }
-
-QStringList familiesUsedFor(const QFont& font, const QString& text)
-{
-    QTextLayout layout(text, font);
-    layout.beginLayout();
-    layout.createLine();
-    layout.endLayout();
-    QStringList families;
-    for (const QGlyphRun& run : layout.glyphRuns())
-        families << run.rawFont().familyName();
-    return families;
-}
 
 LogFontRecord record(const QString& face, int height, int weight, int escapement)
 {
@@ -226,13 +215,13 @@ TEST(Fonts, ChineseCharactersComeFromSimplifiedChineseFaces)
         {"宋体", "Noto Serif CJK SC"},
     };
     for (const auto& c : cases) {
-        const QStringList used = familiesUsedFor(resolveFont(QString::fromUtf8(c.face), 20, true), greeting);
+        const QStringList used = test::familiesUsedFor(greeting, resolveFont(QString::fromUtf8(c.face), 20, true));
         ASSERT_FALSE(used.isEmpty()) << c.face;
         for (const QString& family : used)
             EXPECT_EQ(family, QString::fromLatin1(c.family)) << c.face;
     }
     // Latin text in the Arial face stays in Liberation Sans.
-    EXPECT_EQ(familiesUsedFor(resolveFont(QStringLiteral("arial"), 20, true), QStringLiteral("NO: ZRV")),
+    EXPECT_EQ(test::familiesUsedFor(QStringLiteral("NO: ZRV"), resolveFont(QStringLiteral("arial"), 20, true)),
               QStringList{QStringLiteral("Liberation Sans")});
 }
 

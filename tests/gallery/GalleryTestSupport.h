@@ -7,21 +7,13 @@
 
 #include "DesignTestSupport.h"
 #include "Fakes.h"
+#include "TestImages.h"
 #include "core/Random.h"
 #include "engine/RasterSurface.h"
 
 #include <QPainter>
 
 namespace lh::test {
-
-inline QImage patternedPhoto(int seed)
-{
-    QImage photo(120, 90, QImage::Format_RGB32);
-    for (int y = 0; y < photo.height(); ++y)
-        for (int x = 0; x < photo.width(); ++x)
-            photo.setPixel(x, y, qRgb((x * 7 + seed * 31) & 255, (y * 5 + seed * 17) & 255, (x * y + seed) & 255));
-    return photo;
-}
 
 // One design of `category` from `seed`; category 1 gets the photo, the ring,
 // the date label and two stamps when `dressed`.
@@ -43,7 +35,7 @@ inline scene::DesignScene sceneOf(int category, std::uint32_t seed, bool dressed
     s.category = category;
     s.record = recorder.finish();
     if (dressed) {
-        s.record.photo = patternedPhoto(photoSeed);
+        s.record.photo = patterned(120, 90, photoSeed);
         LogFontRecord font;
         font.height = -30;
         font.weight = 700;

@@ -17,13 +17,7 @@ using namespace lh;
 namespace {
 
 // A patterned picture of the given resolution.
-QImage patterned(int w, int h, int dotsPerMetre)
-{
-    QImage img = test::patterned(w, h);
-    img.setDotsPerMeterX(dotsPerMetre);
-    img.setDotsPerMeterY(dotsPerMetre);
-    return img;
-}
+QImage patterned(int w, int h, int dotsPerMetre) { return test::atResolution(test::patterned(w, h), dotsPerMetre); }
 
 // The first page of the PDF as pixels at 96 dpi (or another resolution).
 QImage renderPage(const QString& pdf, int dpi = 96)

@@ -8,6 +8,7 @@
 #include "printing/PrintLayoutDialog.h"
 
 #include "Fakes.h"
+#include "TestImages.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,15 +34,7 @@ const QSizeF kLetter(215.9, 279.4);
 
 QSizeF turned(QSizeF s) { return s.transposed(); }
 
-// A picture whose colour tells where in it a pixel lies.
-QImage gradient(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixel(x, y, qRgb(40 + 200 * x / w, 40 + 200 * y / h, 20));
-    return image;
-}
+using test::gradient;
 
 // The pages of a PDF file rendered at `dpi`.
 std::vector<QImage> pagesOf(const QString& pdf, int dpi)

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "TestImages.h"
+
 namespace lh::test {
 
 // An uncompressed 24-bit BMP header claiming w x h pixels (a negative height
@@ -60,10 +62,7 @@ inline QByteArray encodedProgressive(const QImage& image)
 // decoder set aside (and clear) every coefficient of the claimed size.
 inline QByteArray jpegClaiming(uint16_t w, uint16_t h, bool progressive = false)
 {
-    QImage img(64, 64, QImage::Format_RGB32);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x)
-            img.setPixel(x, y, qRgb(x * 4, y * 4, (x ^ y) * 4));
+    const QImage img = patterned(64, 64);
     QByteArray b = progressive ? encodedProgressive(img) : encoded(img, "jpg");
     const qsizetype sof = b.indexOf(QByteArray(progressive ? "\xFF\xC2" : "\xFF\xC0", 2));
     if (sof < 0)

@@ -21,6 +21,29 @@ inline QImage patterned(int width, int height, int seed = 0)
     return img;
 }
 
+// The same picture marked with a resolution (dots per metre both ways), as a
+// picture saved from the screen (3780, 96 dpi) or a printer would be.
+inline QImage atResolution(QImage img, int dotsPerMetre)
+{
+    img.setDotsPerMeterX(dotsPerMetre);
+    img.setDotsPerMeterY(dotsPerMetre);
+    return img;
+}
+
+// A smooth picture whose colour tells where in it a pixel lies (red grows to
+// the right, green downwards): for comparisons after resampling, where a
+// patterned picture would turn to grey.
+inline QImage gradient(int width, int height)
+{
+    QImage img(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            row[x] = qRgb(40 + 200 * x / width, 40 + 200 * y / height, 20);
+    }
+    return img;
+}
+
 // The bounding box of the pixels that differ between two pictures of one size
 // (colour only: alpha is not compared); empty when they are alike.
 inline QRect changedArea(const QImage& before, const QImage& after)

@@ -19,7 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
-#include "XdotoolSupport.h"
+#include "Xdotool.h"
 
 using namespace lh;
 

@@ -24,7 +24,7 @@
 
 #include "Fakes.h"
 #include "TestImages.h"
-#include "XdotoolSupport.h"
+#include "Xdotool.h"
 
 using namespace lh;
 using namespace lh::tools;

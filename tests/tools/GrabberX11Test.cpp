@@ -21,7 +21,7 @@
 
 #include "Fakes.h"
 #include "TestImages.h"
-#include "XdotoolSupport.h"
+#include "Xdotool.h"
 
 using namespace lh;
 using namespace lh::tools;
@@ -31,26 +31,14 @@ namespace {
 
 using lh::test::patterned;
 
-// What a program prints, run while this one keeps handling events.
-QString outputOf(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForStarted(5000))
-        return {};
-    while (p.state() != QProcess::NotRunning)
-        QTest::qWait(10);
-    return QString::fromLocal8Bit(p.readAllStandardOutput());
-}
-
 // The place of a window named `title` on the screen, from xdotool; empty when not there.
 QRect windowNamed(const QString& title)
 {
-    const QString id = outputOf("xdotool", {"search", "--onlyvisible", "--name", title}).split('\n').value(0).trimmed();
+    const QString id = test::xdotoolOutput({"search", "--onlyvisible", "--name", title}).split('\n').value(0).trimmed();
     if (id.isEmpty())
         return {};
     QRect r;
-    for (const QString& line : outputOf("xdotool", {"getwindowgeometry", "--shell", id}).split('\n')) {
+    for (const QString& line : test::xdotoolOutput({"getwindowgeometry", "--shell", id}).split('\n')) {
         const QStringList kv = line.split('=');
         if (kv.size() != 2)
             continue;

@@ -33,10 +33,7 @@ namespace {
 // A patterned picture at the screen's resolution, as a saved cut would be.
 QImage patterned(int w, int h, int seed = 0)
 {
-    QImage img = test::patterned(w, h, seed);
-    img.setDotsPerMeterX(kScreenDotsPerMetre);
-    img.setDotsPerMeterY(kScreenDotsPerMetre);
-    return img;
+    return test::atResolution(test::patterned(w, h, seed), kScreenDotsPerMetre);
 }
 
 // The scripted services with a patterned desktop to grab.
