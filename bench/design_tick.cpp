@@ -2,7 +2,10 @@
 // prints, per line width and drawing mode, how many designs a second one
 // thread draws and where the time of a tick goes.
 //
-//   design_tick [ticks]        (default 300 per case)
+//   design_tick [ticks [width [mode]]]   (default 300 per case; all six cases)
+//
+// A width (1, 20 or 90 or any other) and a mode limit the run to those cases,
+// for profiling one case at a time.
 
 #include "BenchHost.h"
 
@@ -16,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -31,14 +35,22 @@ int main(int argc, char** argv)
     lh::bench::useOffscreenUnlessDisplayed();
     QGuiApplication app(argc, argv);
     const int ticks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
+    const int onlyWidth = argc > 2 ? std::atoi(argv[2]) : 0;
+    const int onlyMode = argc > 3 ? std::atoi(argv[3]) : 0;
+    std::vector<int> widths = {1, 20, 90};
+    std::vector<int> modes = {13, 8};
+    if (onlyWidth > 0)
+        widths = {onlyWidth};
+    if (onlyMode > 0)
+        modes = {onlyMode};
 
     // The seven-layer recipe of the hidden window, every step skipped on failure.
     lh::design::DesignRecipe recipe = lh::design::recipeForCategory(11);
     recipe.skipFlag = true;
 
     FixedClock clock;
-    for (int width : {1, 20, 90}) {
-        for (int mode : {13, 8}) {
+    for (int width : widths) {
+        for (int mode : modes) {
             lh::RasterSurface surface(857, 857);
             lh::SeededRandom random(20110101u);
             lh::bench::WindowTexts host(11);

@@ -7,9 +7,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
+#include <QSet>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 namespace lh::designer {
 
@@ -168,56 +174,219 @@ ExportOutcome askAndExportScene(QWidget* parent, const PlatformServices& service
     return outcome;
 }
 
-ExportOutcome exportBatch(const BatchChoice& choice, const BatchSources& sources, Progress& progress)
-{
-    if (const QString why = checkBatchChoice(choice); !why.isEmpty())
-        return failed(why);
-    const design::DesignRecipe recipe = design::recipeForCategory(choice.category);
-    RasterSurface surface(kDesignPixels, kDesignPixels, choice.scale);
-    if (!surface.isValid() || surface.scale() != choice.scale)
-        return failed(QStringLiteral("内存不足，无法画出 %1 倍大小的图案。").arg(choice.scale));
-    surface.setBackColor(rgb(0x00, 0x00, 0x40));
-    BatchHost host(sources.texts);
-    design::DesignTick tick(recipe, surface, *sources.random, host, *sources.clock);
-    const QDir folder(choice.folder);
-    const int dpm = dotsPerMetre(choice.dotsPerInch);
+namespace {
 
-    ExportOutcome outcome{ExportOutcome::Kind::Written, {}, 0};
-    progress.setValue(0);
-    for (int i = 0; i < choice.count; ++i) {
-        if (progress.cancelled()) {
-            outcome.kind = ExportOutcome::Kind::Cancelled;
-            return outcome;
-        }
+// One design of a batch, decided in order: what draws it and where it goes.
+struct BatchJob {
+    scene::DesignScene scene;
+    QString path;
+};
+
+// Takes the designs of a batch one after another on the random source, the
+// clock and the window texts it was given (at the screen's size, where a
+// design is cheap), and names each one's file. Only the calling thread
+// touches the sources, so the designs are the same however many threads
+// draw them afterwards.
+class BatchDecider {
+public:
+    BatchDecider(const BatchChoice& choice, const BatchSources& sources)
+        : choice_(choice), sources_(sources), recipe_(design::recipeForCategory(choice.category)),
+          surface_(kDesignPixels, kDesignPixels), host_(sources.texts),
+          recorder_(*sources.random, host_, *sources.clock),
+          tick_(recipe_, surface_, recorder_.random(), recorder_.host(), recorder_.clock()), folder_(choice.folder)
+    {
+        surface_.setBackColor(rgb(0x00, 0x00, 0x40));
+    }
+
+    BatchJob next()
+    {
+        recorder_.begin(surface_, tick_.designCount());
         try {
-            tick.run();
+            tick_.run();
         } catch (const std::exception&) {
             // Every step of a tick is skipped on failure, as on screen.
         }
-        QImage image = surface.image();
-        if (sources.overlay && choice.category == 1) {
-            PhotoOverlay overlay = *sources.overlay;
-            if (overlay.date)
-                host.captionTheDate(*overlay.date);
-            QPainter painter(&image);
-            scene::paintOverlay(painter, sources.photo, overlay, choice.scale);
+        BatchJob job;
+        job.scene.category = choice_.category;
+        job.scene.record = recorder_.finish();
+        if (sources_.overlay && choice_.category == 1) {
+            job.scene.record.photo = sources_.photo;
+            job.scene.overlay = *sources_.overlay;
+            if (job.scene.overlay->date)
+                host_.captionTheDate(*job.scene.overlay->date);
         }
-        image.setDotsPerMeterX(dpm);
-        image.setDotsPerMeterY(dpm);
         // Serial lines of two designs may agree: the later file gets a number.
-        const QString base = fileNameFromSerialLine(tick.serialLine(), recipe.serial.prefix);
-        QString path = folder.filePath(base + QStringLiteral(".png"));
-        for (int n = 2; QFileInfo::exists(path); ++n)
-            path = folder.filePath(QStringLiteral("%1-%2.png").arg(base).arg(n));
-        QString error;
-        if (!writePng(image, path, &error))
-            return {ExportOutcome::Kind::Failed,
-                    QStringLiteral("%1\n之前的 %2 个图案已经写好，留在文件夹里。").arg(error).arg(outcome.written),
-                    outcome.written};
-        ++outcome.written;
-        progress.setValue(i + 1);
+        const QString base = fileNameFromSerialLine(tick_.serialLine(), recipe_.serial.prefix);
+        QString path = folder_.filePath(base + QStringLiteral(".png"));
+        for (int n = 2; named_.contains(path) || QFileInfo::exists(path); ++n)
+            path = folder_.filePath(QStringLiteral("%1-%2.png").arg(base).arg(n));
+        named_.insert(path);
+        job.path = path;
+        return job;
     }
-    return outcome;
+
+private:
+    const BatchChoice& choice_;
+    const BatchSources& sources_;
+    design::DesignRecipe recipe_;
+    RasterSurface surface_;
+    BatchHost host_;
+    design::DesignRecorder recorder_;
+    design::DesignTick tick_;
+    QDir folder_;
+    QSet<QString> named_;
+};
+
+// Draws one design of a batch at print size and writes it. The PNG file is
+// made on this thread alone: its bytes do not depend on the number of
+// threads drawing the batch.
+QString drawAndWrite(const BatchJob& job, int scale, int dotsPerMetre)
+{
+    QImage image = scene::renderScene(job.scene, scale);
+    if (image.isNull())
+        return QStringLiteral("内存不足，无法画出 %1 倍大小的图案。").arg(scale);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    QString error;
+    return writePng(image, job.path, &error, 1) ? QString() : error;
+}
+
+}   // namespace
+
+int batchWorkers(int requested)
+{
+    if (requested > 0)
+        return requested;
+    return std::max(1, QThread::idealThreadCount());
+}
+
+ExportOutcome exportBatch(const BatchChoice& choice, const BatchSources& sources, Progress& progress, int workers)
+{
+    if (const QString why = checkBatchChoice(choice); !why.isEmpty())
+        return failed(why);
+    {
+        // The largest surface the batch needs, tried before anything is drawn.
+        const RasterSurface probe(kDesignPixels, kDesignPixels, choice.scale);
+        if (!probe.isValid() || probe.scale() != choice.scale)
+            return failed(QStringLiteral("内存不足，无法画出 %1 倍大小的图案。").arg(choice.scale));
+    }
+    workers = std::min(batchWorkers(workers), choice.count);
+    const int dpm = dotsPerMetre(choice.dotsPerInch);
+    BatchDecider decider(choice, sources);
+
+    // What the drawing threads share with this one.
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<BatchJob> queue;
+    bool closed = false;
+    bool stop = false;   // cancelled or failed: no new design is started
+    int finished = 0;    // designs drawn and written, or failed
+    int written = 0;
+    QString failure;
+
+    auto work = [&] {
+        for (;;) {
+            BatchJob job;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stop || closed || !queue.empty(); });
+                if (stop || queue.empty())
+                    return;
+                job = std::move(queue.front());
+                queue.pop_front();
+            }
+            changed.notify_all();   // room for the next design
+            const QString error = drawAndWrite(job, choice.scale, dpm);
+            {
+                const std::lock_guard lock(mutex);
+                ++finished;
+                if (error.isEmpty()) {
+                    ++written;
+                } else if (failure.isEmpty()) {
+                    failure = error;
+                    stop = true;
+                }
+            }
+            changed.notify_all();
+        }
+    };
+
+    bool cancelled = false;
+    int shown = -1;
+    // Shows how far the batch is; false once the user cancelled.
+    auto report = [&](int done) {
+        if (done != shown) {
+            shown = done;
+            progress.setValue(done);
+        }
+        return !progress.cancelled();
+    };
+
+    if (workers <= 1) {
+        // One thread: each design drawn as soon as it is decided.
+        for (int i = 0; i < choice.count; ++i) {
+            if (!report(i)) {
+                cancelled = true;
+                break;
+            }
+            const QString error = drawAndWrite(decider.next(), choice.scale, dpm);
+            if (!error.isEmpty()) {
+                failure = error;
+                break;
+            }
+            ++written;
+        }
+        if (!cancelled && failure.isEmpty())
+            report(choice.count);
+    } else {
+        std::vector<std::thread> threads;
+        threads.reserve(static_cast<std::size_t>(workers));
+        for (int i = 0; i < workers; ++i)
+            threads.emplace_back(work);
+        // This thread decides the designs in order, a few ahead of the
+        // drawing threads, and keeps the progress up to date.
+        const std::size_t ahead = static_cast<std::size_t>(2 * workers);
+        int decided = 0;
+        std::unique_lock lock(mutex);
+        for (;;) {
+            const int done = finished;
+            lock.unlock();
+            const bool goOn = report(done);
+            lock.lock();
+            if (!goOn && !stop) {
+                cancelled = true;
+                stop = true;
+                changed.notify_all();
+            }
+            if (stop || finished == choice.count)
+                break;
+            if (decided < choice.count && queue.size() < ahead) {
+                lock.unlock();
+                BatchJob job = decider.next();
+                lock.lock();
+                queue.push_back(std::move(job));
+                if (++decided == choice.count)
+                    closed = true;
+                changed.notify_all();
+                continue;
+            }
+            changed.wait_for(lock, std::chrono::milliseconds(50));
+        }
+        stop = true;
+        changed.notify_all();
+        lock.unlock();
+        for (std::thread& t : threads)
+            t.join();
+        if (!cancelled && failure.isEmpty())
+            report(finished);
+    }
+
+    if (!failure.isEmpty())
+        return {ExportOutcome::Kind::Failed,
+                QStringLiteral("%1\n之前的 %2 个图案已经写好，留在文件夹里。").arg(failure).arg(written), written};
+    if (cancelled)
+        return {ExportOutcome::Kind::Cancelled, {}, written};
+    return {ExportOutcome::Kind::Written, {}, written};
 }
 
 }   // namespace lh::designer

@@ -79,7 +79,14 @@ struct BatchSources {
 
 // Draws `choice.count` new designs of the category and writes each into the
 // folder; progress one step a design, cancellable between designs (the
-// files written so far stay).
-ExportOutcome exportBatch(const BatchChoice& choice, const BatchSources& sources, Progress& progress);
+// files written so far stay). The designs are decided one after another on
+// the calling thread (the sources are used there only) and drawn and written
+// by `workers` threads (0: one per core); the files are the same, byte for
+// byte, whatever the number of workers.
+ExportOutcome exportBatch(const BatchChoice& choice, const BatchSources& sources, Progress& progress,
+                          int workers = 0);
+
+// The number of threads a batch draws with when `requested` is 0 or less: one per core.
+int batchWorkers(int requested);
 
 }   // namespace lh::designer

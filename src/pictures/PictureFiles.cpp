@@ -481,11 +481,11 @@ bool writeBmp24(const QImage& picture, const QString& path, QString* error, cons
     return failWrite(error, writeFailure(path, writer.reason()));
 }
 
-bool writePng(const QImage& picture, const QString& path, QString* error)
+bool writePng(const QImage& picture, const QString& path, QString* error, int threads)
 {
     if (const QString why = unwritableReason(picture, path); !why.isEmpty())
         return failWrite(error, why);
-    const QByteArray bytes = encodePng(picture);
+    const QByteArray bytes = encodePng(picture, threads);
     if (bytes.isEmpty())
         return failWrite(error, QStringLiteral("无法编码 PNG 图像（内存不足）。"));
     QString why;

@@ -72,7 +72,7 @@ bool writeBmp24(const QImage& picture, const QString& path, QString* error = nul
 
 // Writes the picture as a PNG file carrying its resolution (the image's dots
 // per metre). Encoded in memory first (encodePng), then written in one atomic
-// step like writeBmp24.
-bool writePng(const QImage& picture, const QString& path, QString* error = nullptr);
+// step like writeBmp24. `threads` as encodePng takes it (0: every core).
+bool writePng(const QImage& picture, const QString& path, QString* error = nullptr, int threads = 0);
 
 }   // namespace lh
