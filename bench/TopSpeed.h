@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -35,8 +36,11 @@ inline void measureTopSpeed(QWidget& window, designer::DesignerCore& core, const
                 ++designs;
             }
             const double engineRate = designs / (engine.elapsed() / 1000.0);
-            std::printf("%s top speed: window %.1f designs/s, engine %.1f designs/s, window/engine %.2f\n",
-                        qPrintable(label), windowRate, engineRate, windowRate / engineRate);
+            // The timer at "高速" promises a design a millisecond at most.
+            const double promised = std::min(engineRate, 1000.0);
+            std::printf("%s top speed: window %.1f designs/s, engine %.1f designs/s, "
+                        "window/min(engine,1000) %.2f\n",
+                        qPrintable(label), windowRate, engineRate, windowRate / promised);
             QCoreApplication::quit();
         });
     });

@@ -466,10 +466,21 @@ void DesignerCore::present()
         }
     }
     if (pending.previews) {
+        // The design is read once for all the previews on screen.
         const QImage picture = surface_->image();
-        for (forms::ImageBox* preview : previews_)
-            if (preview)
+        std::vector<forms::ImageBox*> shown;
+        std::vector<QSize> sizes;
+        for (forms::ImageBox* preview : previews_) {
+            if (preview && preview->isVisible()) {
+                shown.push_back(preview);
+                sizes.push_back(preview->size());
+            } else if (preview) {
                 preview->setPicture(picture);
+            }
+        }
+        const std::vector<QImage> stretched = forms::stretchForBoxes(picture, sizes);
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            shown[i]->setPicture(picture, stretched[i]);
     }
 }
 

@@ -22,6 +22,46 @@ void ImageBox::setPicture(const QImage& picture)
     update();
 }
 
+void ImageBox::setPicture(const QImage& picture, const QImage& stretched)
+{
+    if (!isVisible() || picture.isNull() || stretched.size() != size()) {
+        setPicture(picture);
+        return;
+    }
+    picture_ = picture;
+    stale_ = false;
+    shown_ = QPixmap::fromImage(stretched);
+    update();
+}
+
+std::vector<QImage> stretchForBoxes(const QImage& picture, const std::vector<QSize>& sizes)
+{
+    std::vector<QImage> out(sizes.size());
+    if (picture.isNull())
+        return out;
+    // The largest box first, by area.
+    std::size_t largest = sizes.size();
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        if (sizes[i].isEmpty())
+            continue;
+        if (largest == sizes.size()
+            || qint64(sizes[i].width()) * sizes[i].height() > qint64(sizes[largest].width()) * sizes[largest].height())
+            largest = i;
+    }
+    if (largest == sizes.size())
+        return out;
+    out[largest] = picture.scaled(sizes[largest], Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage& base = out[largest];
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        if (i == largest || sizes[i].isEmpty())
+            continue;
+        // A box as large as the largest one on a side is made from the picture itself.
+        const bool fromBase = sizes[i].width() <= base.width() && sizes[i].height() <= base.height();
+        out[i] = (fromBase ? base : picture).scaled(sizes[i], Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return out;
+}
+
 void ImageBox::showEvent(QShowEvent*)
 {
     if (stale_)

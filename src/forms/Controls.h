@@ -10,6 +10,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <vector>
+
 #include <optional>
 
 namespace lh::forms {
@@ -20,6 +22,10 @@ public:
     explicit ImageBox(QWidget* parent = nullptr);
     // Null image: the box shows nothing (what lies beneath shows through).
     void setPicture(const QImage& picture);
+    // The same, with the picture already stretched to the box's size (see
+    // stretchForBoxes); one of another size is ignored and the box scales
+    // the picture itself.
+    void setPicture(const QImage& picture, const QImage& stretched);
     const QImage& picture() const { return picture_; }
 
 signals:
@@ -41,6 +47,13 @@ private:
     bool stale_ = false;   // a picture arrived while hidden: scale it when shown
     bool pressed_ = false;
 };
+
+// One picture stretched smoothly to each of several box sizes, for boxes
+// that all show it. The largest is made from the picture and the others
+// from that one, so a large picture is read once, not once per box. The
+// results are in the order of `sizes`; a null picture or an empty size gives
+// a null image.
+std::vector<QImage> stretchForBoxes(const QImage& picture, const std::vector<QSize>& sizes);
 
 // A picture box with a persistent picture: the picture lies at the top-left
 // corner of the inner area (the box less its border) at its own size, on the

@@ -205,3 +205,65 @@ TEST(FormToolkit, TheWindowsKeysComeBeforeWhatATextBoxWouldDoWithThem)
 }
 
 }   // namespace
+
+// The previews of a design window: one picture stretched to five box sizes.
+// The largest is exactly Qt's smooth scaling of the picture; the others,
+// made from it, stay close to scaling the picture directly.
+TEST(ImageBoxes, OnePictureIsStretchedToEveryBoxReadingItOnce)
+{
+    QImage picture(857, 857, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x * 255 / 856, y * 255 / 856, ((x / 107) ^ (y / 107)) & 1 ? 230 : 20));
+    const std::vector<QSize> sizes = {{171, 171}, {385, 385}, {0, 0}, {69, 69}, {32, 32}, {500, 20}};
+    const std::vector<QImage> out = stretchForBoxes(picture, sizes);
+    ASSERT_EQ(out.size(), sizes.size());
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        SCOPED_TRACE(i);
+        if (sizes[i].isEmpty()) {
+            EXPECT_TRUE(out[i].isNull());
+            continue;
+        }
+        ASSERT_EQ(out[i].size(), sizes[i]);
+        const QImage direct = picture.scaled(sizes[i], Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (i == 1) {
+            EXPECT_EQ(out[i], direct);
+            continue;
+        }
+        double difference = 0;
+        for (int y = 0; y < direct.height(); ++y)
+            for (int x = 0; x < direct.width(); ++x) {
+                const QRgb a = out[i].pixel(x, y), b = direct.pixel(x, y);
+                difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+            }
+        EXPECT_LT(difference / (3.0 * direct.width() * direct.height()), 6.0);
+    }
+    EXPECT_TRUE(stretchForBoxes(QImage(), sizes)[1].isNull());
+}
+
+// A box given its stretched picture shows it; one of another size makes
+// the box scale the picture itself.
+TEST(ImageBoxes, AStretchedPictureOfAnotherSizeIsNotShown)
+{
+    QWidget window;
+    window.resize(300, 300);
+    auto* box = new ImageBox(&window);
+    box->setGeometry(10, 10, 100, 100);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QImage picture(400, 400, QImage::Format_RGB32);
+    picture.fill(qRgb(200, 10, 10));
+    QImage wrong(50, 50, QImage::Format_RGB32);
+    wrong.fill(qRgb(10, 200, 10));
+    QImage right(100, 100, QImage::Format_RGB32);
+    right.fill(qRgb(10, 10, 200));
+    const struct {
+        const QImage* stretched;
+        QRgb seen;
+    } cases[] = {{&wrong, qRgb(200, 10, 10)}, {&right, qRgb(10, 10, 200)}};
+    for (const auto& c : cases) {
+        box->setPicture(picture, *c.stretched);
+        EXPECT_EQ(box->picture(), picture);
+        EXPECT_EQ(box->grab().toImage().pixel(50, 50) & 0xFFFFFFu, c.seen & 0xFFFFFFu);
+    }
+}
