@@ -212,12 +212,14 @@ std::int32_t DesignerCore::designCount() const { return tick_->designCount(); }
 
 bool DesignerCore::running() const { return timer_->isActive(); }
 
-std::int64_t nanosUntilDue(std::int64_t lastStart, std::int64_t now, int intervalMs)
+std::int64_t nanosUntilDue(std::int64_t due, std::int64_t now) { return due < 0 || now >= due ? 0 : due - now; }
+
+std::int64_t nextDue(std::int64_t due, std::int64_t now, int intervalMs)
 {
-    if (lastStart < 0 || now < lastStart)
-        return 0;
-    const std::int64_t due = lastStart + static_cast<std::int64_t>(std::max(0, intervalMs)) * 1000000;
-    return due > now ? due - now : 0;
+    const std::int64_t interval = static_cast<std::int64_t>(std::max(0, intervalMs)) * 1000000;
+    if (due < 0 || now < due - interval || now - due > kMostBehindNs)
+        return now + interval;
+    return due + interval;
 }
 
 void DesignerCore::designTimerFired()
@@ -228,13 +230,13 @@ void DesignerCore::designTimerFired()
     }
     // Paced: the design timer's own ticks come only after the interval has
     // passed since the last one ended (and the event loop rounds waits up to
-    // whole milliseconds), so the window keeps its own start-to-start time.
+    // whole milliseconds), so the window keeps its own grid of due times.
     if (!timer_->isActive())
         return;   // paused meanwhile
     const std::int64_t now = steady_.nsecsElapsed();
-    const std::int64_t wait = nanosUntilDue(lastStart_, now, timer_->interval());
+    const std::int64_t wait = nanosUntilDue(due_, now);
     if (wait == 0) {
-        lastStart_ = now;
+        due_ = nextDue(due_, now, timer_->interval());
         Timer1_Timer();
     }
     // Whatever input and painting waits is handled before the next design.

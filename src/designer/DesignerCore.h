@@ -48,14 +48,25 @@ inline constexpr int kTopInterval = 1;
 inline constexpr int kSlowInterval = 6000;
 
 // Design timers faster than a screen frame are paced by the window itself,
-// start to start: a design that is due is drawn at once, so a window draws
-// at the interval or as fast as its designs take, whichever is slower.
+// on a grid of due times one interval apart: a design that is due is drawn
+// at once, and one that ran long is made up by the next ones running back
+// to back, so a window draws at the interval or as fast as its designs take,
+// whichever is slower, on average and not only design by design.
 inline constexpr int kPacedBelowInterval = 16;
 
-// Nanoseconds from `now` until the next design is due, when the last one
-// started at `lastStart` (negative: none yet) and one comes every
-// `intervalMs`; zero when it is due.
-std::int64_t nanosUntilDue(std::int64_t lastStart, std::int64_t now, int intervalMs);
+// How far a paced window may fall behind its grid and still catch up; a
+// window further behind (a stall, a long design) starts a new grid.
+inline constexpr std::int64_t kMostBehindNs = 16'000'000;
+
+// Nanoseconds from `now` until the design due at `due` (negative: none
+// planned yet); zero when it is due.
+std::int64_t nanosUntilDue(std::int64_t due, std::int64_t now);
+
+// When the design after the one due at `due` is due, that one starting at
+// `now`: an interval later on the grid, or an interval from now for the
+// first design and for a window more than kMostBehindNs behind (or a clock
+// that went back).
+std::int64_t nextDue(std::int64_t due, std::int64_t now, int intervalMs);
 
 // How long the caption says that a design was kept.
 inline constexpr int kKeptCaptionMs = 3000;
@@ -197,7 +208,7 @@ private:
     QTimer* frame_ = nullptr;
     QTimer* pacer_ = nullptr;        // the next design of a paced timer
     QElapsedTimer steady_;           // start times of paced designs
-    std::int64_t lastStart_ = -1;
+    std::int64_t due_ = -1;   // when the next paced design is due
     QTimer* keptCaptionTimer_ = nullptr;   // takes the keep's note off the caption
     QString keptCaption_;   // at top speed the screen is refreshed once a frame
     QCheckBox* check2_ = nullptr;

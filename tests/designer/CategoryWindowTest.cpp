@@ -413,24 +413,40 @@ TEST_F(SaveDesignTest, SavingDoesNotPauseTheWindow)
 
 }   // namespace
 
-TEST(DesignPacing, ADesignIsDueAnIntervalAfterTheLastOneStarted)
+TEST(DesignPacing, DesignsAreDueOnAGridOneIntervalApart)
 {
+    using lh::designer::kMostBehindNs;
+    using lh::designer::nanosUntilDue;
+    using lh::designer::nextDue;
     const struct Case {
-        std::int64_t lastStart, now;
-        int intervalMs;
-        std::int64_t wait;
+        const char* what;
+        std::int64_t due, now;
+        std::int64_t wait;   // until the design due at `due`
+        std::int64_t next;   // when the one after it is due, started at `now`
     } cases[] = {
-        {-1, 5, 1, 0},                      // none yet: at once
-        {0, 0, 1, 1000000},                 // just started: a whole interval
-        {0, 400000, 1, 600000},             // part of it gone
-        {0, 1000000, 1, 0},                 // due
-        {0, 1800000, 1, 0},                 // a design that took longer: the next at once
-        {5000000, 1000000, 1, 0},           // a clock that went back: at once
-        {0, 3000000, 16, 13000000},
+        {"none planned yet: at once", -1, 5, 0, 1000005},
+        {"early: the rest of the wait", 1000000, 400000, 600000, 2000000},
+        {"on time", 1000000, 1000000, 0, 2000000},
+        {"late after a long design: at once, the next on the grid", 1000000, 1800000, 0, 2000000},
+        {"behind by a few designs: they catch up", 1000000, 4000000, 0, 2000000},
+        {"too far behind: a new grid from now", 1000000, 1000000 + kMostBehindNs + 1, 0,
+         1000000 + kMostBehindNs + 1 + 1000000},
+        {"a clock that went back: a new grid", 9000000, 1000000, 8000000, 2000000},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(lh::designer::nanosUntilDue(c.lastStart, c.now, c.intervalMs), c.wait)
-            << c.lastStart << " " << c.now << " " << c.intervalMs;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(nanosUntilDue(c.due, c.now), c.wait);
+        EXPECT_EQ(nextDue(c.due, c.now, 1), c.next);
+    }
+    // Designs of 0.5 and 1.5 ms in turn at an interval of 1 ms: on the grid
+    // they average one a millisecond (starts measured from the first design).
+    std::int64_t due = -1, now = 0;
+    for (int i = 0; i < 1000; ++i) {
+        now += nanosUntilDue(due, now);
+        due = nextDue(due, now, 1);
+        now += i % 2 ? 1500000 : 500000;
+    }
+    EXPECT_LE(now, 1000 * 1000000 + 1500000);
 }
 
 TEST_F(CategoryWindowTest, PacedDesignsComeNoFasterThanTheInterval)
@@ -447,5 +463,27 @@ TEST_F(CategoryWindowTest, PacedDesignsComeNoFasterThanTheInterval)
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->designCount() >= first + 5; }, 20000));
     // Start to start, one design an interval at most (and the first at once).
     EXPECT_LE(w->designCount() - first, clock.elapsed() / 10 + 1);
+    pause->setChecked(false);
+}
+
+// At top speed the window goes on drawing while it handles input: a click
+// that waits is handled before the next design but one, not after a run of them.
+TEST_F(CategoryWindowTest, AtTopSpeedInputIsHandledBetweenDesigns)
+{
+    const auto w = make(6);
+    auto* timer = child<QTimer>(w.get(), "Timer1");
+    auto* pause = child<QCheckBox>(w.get(), "Check2");
+    timer->setInterval(lh::designer::kTopInterval);
+    const int first = w->designCount();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->designCount() >= first + 20; }, 20000));
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        SCOPED_TRACE(attempt);
+        ASSERT_TRUE(timer->isActive());
+        const int posted = w->designCount();
+        QMetaObject::invokeMethod(pause, "click", Qt::QueuedConnection);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !timer->isActive(); }, 5000));
+        EXPECT_LE(w->designCount() - posted, 2);
+        pause->click();   // on again
+    }
     pause->setChecked(false);
 }
