@@ -11,6 +11,7 @@
 #include "printing/PrintLayoutDialog.h"
 
 #include <QCheckBox>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHash>
@@ -123,7 +124,9 @@ DesignerCore::DesignerCore(QWidget& window, const PlatformServices& services, Na
 
     frame_ = new QTimer(this);
     frame_->setSingleShot(true);
-    connect(frame_, &QTimer::timeout, this, &DesignerCore::present);
+    connect(frame_, &QTimer::timeout, this, [this] { presentNow(true); });
+    previewWatcher_ = new QFutureWatcher<std::vector<QImage>>(this);
+    connect(previewWatcher_, &QFutureWatcherBase::finished, this, &DesignerCore::previewsMade);
 }
 
 DesignerCore::~DesignerCore() = default;
@@ -450,7 +453,9 @@ void DesignerCore::afterDesign()
         frame_->start(framePeriod());
 }
 
-void DesignerCore::present()
+void DesignerCore::present() { presentNow(false); }
+
+void DesignerCore::presentNow(bool previewsBeside)
 {
     frame_->stop();
     view_->refresh();
@@ -467,23 +472,60 @@ void DesignerCore::present()
             dateLabel_->setPalette(p);
         }
     }
-    if (pending.previews) {
-        // The design is read once for all the previews on screen.
-        const QImage picture = surface_->image();
-        std::vector<forms::ImageBox*> shown;
-        std::vector<QSize> sizes;
-        for (forms::ImageBox* preview : previews_) {
-            if (preview && preview->isVisible()) {
-                shown.push_back(preview);
-                sizes.push_back(preview->size());
-            } else if (preview) {
-                preview->setPicture(picture);
-            }
+    if (pending.previews)
+        showPreviews(previewsBeside);
+}
+
+void DesignerCore::showPreviews(bool beside)
+{
+    // The design is read once for all the previews on screen; hidden ones
+    // keep it for when they are shown.
+    const QImage picture = surface_->image();
+    std::vector<QPointer<forms::ImageBox>> boxes;
+    std::vector<QSize> sizes;
+    for (forms::ImageBox* preview : previews_) {
+        if (!preview)
+            continue;
+        if (preview->isVisible()) {
+            boxes.emplace_back(preview);
+            sizes.push_back(preview->size());
+        } else {
+            preview->setPicture(picture);
         }
-        const std::vector<QImage> stretched = forms::stretchForBoxes(picture, sizes);
-        for (std::size_t i = 0; i < shown.size(); ++i)
-            shown[i]->setPicture(picture, stretched[i]);
     }
+    if (!beside) {
+        // Shown now: previews still being made are out of date.
+        ++previewGeneration_;
+        previewsAgain_ = false;
+        const std::vector<QImage> stretched = forms::stretchForBoxes(picture, sizes);
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+            boxes[i]->setPicture(picture, stretched[i]);
+        return;
+    }
+    if (boxes.empty())
+        return;
+    if (previewWatcher_->isRunning()) {
+        previewsAgain_ = true;
+        return;
+    }
+    previewJob_ = {picture, std::move(boxes), previewGeneration_};
+    previewWatcher_->setFuture(
+        QtConcurrent::run([picture, sizes] { return forms::stretchForBoxes(picture, sizes); }));
+}
+
+void DesignerCore::previewsMade()
+{
+    const PreviewJob job = std::exchange(previewJob_, {});
+    if (job.generation == previewGeneration_ && previewWatcher_->future().isValid()
+        && previewWatcher_->future().resultCount() > 0) {
+        const std::vector<QImage> stretched = previewWatcher_->result();
+        for (std::size_t i = 0; i < job.boxes.size() && i < stretched.size(); ++i)
+            if (job.boxes[i])
+                job.boxes[i]->setPicture(job.picture, stretched[i]);
+    }
+    // The latest design, when designs came while these were made.
+    if (std::exchange(previewsAgain_, false))
+        showPreviews(true);
 }
 
 void DesignerCore::Check2_Click()

@@ -14,6 +14,8 @@
 #include "engine/Surface.h"
 
 #include <QElapsedTimer>
+#include <QFutureWatcher>
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -22,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -179,6 +182,11 @@ private:
 
     void Check2_Click();
     void designTimerFired();
+    // What the designs left for the screen goes on it; the previews are made
+    // on the window's thread, or beside it (shown when ready, a frame later).
+    void presentNow(bool previewsBeside);
+    void showPreviews(bool beside);
+    void previewsMade();
     void afterDesign();
     void showRecord(std::size_t index);
     void leaveHistory();
@@ -215,6 +223,17 @@ private:
     QLabel* count_ = nullptr;
     QLabel* dateLabel_ = nullptr;
     std::array<forms::ImageBox*, 5> previews_{};
+    // The previews being made beside the window's thread (at top speed), for
+    // the design `picture`; a presentation made since (`generation` behind)
+    // makes them out of date. `again`: a newer design waits for them.
+    struct PreviewJob {
+        QImage picture;
+        std::vector<QPointer<forms::ImageBox>> boxes;
+        std::uint64_t generation = 0;
+    } previewJob_;
+    QFutureWatcher<std::vector<QImage>>* previewWatcher_ = nullptr;
+    std::uint64_t previewGeneration_ = 0;
+    bool previewsAgain_ = false;
     // What the designs since the last presentation left for the screen.
     struct Pending {
         std::optional<QString> count, date;

@@ -17,6 +17,7 @@
 #include <QShortcut>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <QElapsedTimer>
@@ -486,4 +487,43 @@ TEST_F(CategoryWindowTest, AtTopSpeedInputIsHandledBetweenDesigns)
         pause->click();   // on again
     }
     pause->setChecked(false);
+}
+
+// At top speed the previews of a window on screen are made beside the
+// window's thread and shown when ready; a pause shows the design on show in
+// every preview at once.
+TEST_F(CategoryWindowTest, AtTopSpeedPreviewsFollowAndAPauseShowsTheDesignInThem)
+{
+    const auto w = make(6);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    auto* timer = child<QTimer>(w.get(), "Timer1");
+    auto* pause = child<QCheckBox>(w.get(), "Check2");
+    auto* large = child<lh::forms::ImageBox>(w.get(), "Image1");
+    auto* small = child<lh::forms::ImageBox>(w.get(), "Image5");
+    timer->setInterval(lh::designer::kTopInterval);
+    // Running: the previews take designs as they are drawn.
+    QImage seen;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            if (!large->picture().isNull() && seen.isNull())
+                seen = large->picture();
+            return !seen.isNull() && large->picture().cacheKey() != seen.cacheKey();
+        },
+        20000));
+    ASSERT_TRUE(timer->isActive());
+    pause->setChecked(false);
+    const QImage design = w->surface().image();
+    for (auto* preview : {large, small}) {
+        EXPECT_EQ(preview->picture(), design);
+        const QImage shown = preview->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage expected = lh::forms::stretchForBoxes(design, {large->size(), preview->size()})[1]
+                                    .convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(shown, expected) << preview->objectName().toStdString();
+    }
+    // Previews still being made when the pause came do not replace it.
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(10000));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(large->picture(), design);
 }
