@@ -220,6 +220,26 @@ int main(int argc, char** argv)
                 std::printf("design_png scale=4 encode_one_thread_ms=%.1f encode_all_threads_ms=%.1f file_kb=%lld\n", oneMs,
                             msSince(start), static_cast<long long>(all.size() / 1024));
             }
+            // Drawing alone at scale 8 (a fresh image each time), in one band and
+            // in one band a core, then the whole export.
+            {
+                const lh::scene::DesignScene scene{1, record, {}, overlay};
+                auto medianMs = [&](int bands) {
+                    const int runs = 5;
+                    std::vector<double> ms;
+                    for (int i = 0; i < runs; ++i) {
+                        start = Clock::now();
+                        const QImage drawn = lh::scene::renderScene(scene, 8, bands);
+                        ms.push_back(msSince(start));
+                    }
+                    std::sort(ms.begin(), ms.end());
+                    return ms[runs / 2];
+                };
+                const double one = medianMs(1);
+                const double all = medianMs(0);
+                std::printf("design_draw scale=8 pixels=%d one_band_ms=%.1f band_a_core_ms=%.1f of_one=%.2f\n", 857 * 8,
+                            one, all, all / one);
+            }
             start = Clock::now();
             const auto largest = lh::designer::exportScene(
                 {1, record, {}, overlay}, {8, 300, dir.filePath(QStringLiteral("scale8.png"))}, progress);

@@ -47,11 +47,21 @@ struct RasterSurface::RecordFont {
     double ascent = 0;
 };
 
+int RasterSurface::scaleFor(int widthPixels, int heightPixels, int scale)
+{
+    return fittingScale(widthPixels, heightPixels, scale);
+}
+
+QSize RasterSurface::imageSize(int widthPixels, int heightPixels, int scale)
+{
+    const int k = fittingScale(widthPixels, heightPixels, scale);
+    return QSize(std::clamp(widthPixels, 1, kMaxImageSide / k) * k, std::clamp(heightPixels, 1, kMaxImageSide / k) * k);
+}
+
 RasterSurface::RasterSurface(int widthPixels, int heightPixels, int scale)
     : scale_(fittingScale(widthPixels, heightPixels, scale)),
-      image_(newImage(QSize(std::clamp(widthPixels, 1, kMaxImageSide / scale_) * scale_,
-                            std::clamp(heightPixels, 1, kMaxImageSide / scale_) * scale_),
-                      QImage::Format_RGB32)),
+      image_(newImage(imageSize(widthPixels, heightPixels, scale), QImage::Format_RGB32)),
+      whole_(image_.size()),
       fontName_(QStringLiteral("宋体")),
       measure_(std::make_unique<Measure>()),
       recordFont_(std::make_unique<RecordFont>()),
@@ -60,6 +70,24 @@ RasterSurface::RasterSurface(int widthPixels, int heightPixels, int scale)
     repaintBackground();
     fontChanged();
     dirty_ = image_.rect();
+}
+
+RasterSurface::RasterSurface(int widthPixels, int heightPixels, int scale, const Band& band)
+    : scale_(fittingScale(widthPixels, heightPixels, scale)),
+      whole_(imageSize(widthPixels, heightPixels, scale)),
+      firstRow_(band.firstRow),
+      fontName_(QStringLiteral("宋体")),
+      measure_(std::make_unique<Measure>()),
+      recordFont_(std::make_unique<RecordFont>()),
+      masks_(std::make_unique<raster::TextMaskCache>())
+{
+    const bool fits = scale_ == scale && band.firstRowBits && band.firstRow >= 0 && band.rows > 0
+                      && band.firstRow + band.rows <= whole_.height() && band.bytesPerLine >= qsizetype(whole_.width()) * 4;
+    if (fits)
+        image_ = QImage(band.firstRowBits, whole_.width(), band.rows, band.bytesPerLine, QImage::Format_RGB32);
+    repaintBackground();
+    fontChanged();
+    dirty_ = QRect(QPoint(0, 0), whole_);
 }
 
 RasterSurface::~RasterSurface() = default;
@@ -94,7 +122,8 @@ raster::Target RasterSurface::target() const
 {
     // bits() detaches the image from copies handed out by image().
     auto* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
-    const raster::Target t{bits, image_.width(), image_.height(), image_.bytesPerLine() / 4};
+    const raster::Target t{bits,     image_.width(), whole_.height(), image_.bytesPerLine() / 4,
+                           firstRow_, firstRow_ + image_.height()};
     if (backgroundPending_)
         paintBackground(t);
     return t;
@@ -112,7 +141,7 @@ void RasterSurface::repaintBackground()
     // Painted when the pixels are next needed: a clear followed at once by a
     // new background colour (every design starts so) fills the image once.
     backgroundPending_ = true;
-    touch(image_.rect());
+    touch(QRect(0, firstRow_, whole_.width(), image_.height()));
 }
 
 void RasterSurface::paintBackground(const raster::Target& t) const
@@ -121,10 +150,10 @@ void RasterSurface::paintBackground(const raster::Target& t) const
     raster::fillAll(t, raster::toPixel(back_));
     if (!picture_.isNull()) {
         const int w = std::min(t.width, picture_.width());
-        const int h = std::min(t.height, picture_.height());
+        const int h = std::min(t.endRow(), picture_.height());
         const bool seeThrough = picture_.format() == QImage::Format_ARGB32_Premultiplied;
         const std::uint32_t back = raster::toPixel(back_);
-        for (int y = 0; y < h; ++y) {
+        for (int y = t.firstRow(); y < h; ++y) {
             const auto* src = reinterpret_cast<const std::uint32_t*>(picture_.constScanLine(y));
             std::uint32_t* dst = t.row(y);
             if (!seeThrough) {
@@ -213,9 +242,9 @@ void RasterSurface::fontChanged()
     measure_->widths.clear();
 }
 
-int RasterSurface::scaleWidth() const { return static_cast<int>(image_.width() / scale_ * kTwipsPerPixel); }
+int RasterSurface::scaleWidth() const { return static_cast<int>(whole_.width() / scale_ * kTwipsPerPixel); }
 
-int RasterSurface::scaleHeight() const { return static_cast<int>(image_.height() / scale_ * kTwipsPerPixel); }
+int RasterSurface::scaleHeight() const { return static_cast<int>(whole_.height() / scale_ * kTwipsPerPixel); }
 
 float RasterSurface::textWidth(const QString& text) const
 {
@@ -275,11 +304,13 @@ void RasterSurface::drawText(const QString& text, const QFont& font, double asce
     if (text.isEmpty() || !textOrigin(x, y))
         return;
     const QRect area = raster::textArea(font, text, ascent, escapement).translated(x, y);
-    if (!area.intersects(image_.rect()))
+    const QRect whole(QPoint(0, 0), whole_);
+    if (!area.intersects(whole))
         return;
     // Through a coverage mask like the characters of the rings, so every
-    // text of a design is blended the same way; only the visible part.
-    const QRect visible = image_.rect().translated(-x, -y);
+    // text of a design is blended the same way; only the part inside the
+    // whole image (a band blends its rows of that same mask).
+    const QRect visible = whole.translated(-x, -y);
     touch(raster::blendMask(target(), raster::renderTextMask(font, text, ascent, escapement, visible), x, y,
                             raster::toPixel(fore_)));
 }

@@ -35,6 +35,25 @@ public:
     // A scale whose image would exceed 16384 pixels a side or 256 MB is
     // lowered until it fits (scale() tells).
     RasterSurface(int widthPixels, int heightPixels, int scale = 1);
+
+    // Rows of an image of the whole surface that another owns, drawn by
+    // this surface alone: what a surface of that size and scale would draw
+    // on those rows, pixel for pixel. Bands of one image are drawn side by
+    // side on several threads. The image is (whole size) pixels wide
+    // (imageSize(widthPixels, heightPixels, scale)), 32 bits a pixel; the
+    // surface holds no copy of it. Not valid when the scale would be lowered.
+    struct Band {
+        uchar* firstRowBits = nullptr;   // the band's first row in the image
+        qsizetype bytesPerLine = 0;
+        int firstRow = 0;
+        int rows = 0;
+    };
+    RasterSurface(int widthPixels, int heightPixels, int scale, const Band& band);
+
+    // The size of a surface's image at a scale (after any lowering, which
+    // scaleFor tells).
+    static QSize imageSize(int widthPixels, int heightPixels, int scale);
+    static int scaleFor(int widthPixels, int heightPixels, int scale);
     ~RasterSurface() override;
 
     Rgb backColor() const override { return back_; }
@@ -93,13 +112,15 @@ private:
     bool textOrigin(int& x, int& y) const;
     int toImagePixels(double twips) const;
     std::span<const DevicePoint> toImage(std::span<const DevicePoint> points);
-    void touch(const QRect& r) { dirty_ |= r & image_.rect(); }
+    void touch(const QRect& r) { dirty_ |= r & QRect(QPoint(0, 0), whole_); }
     void fontChanged();
 
     // The image is filled with the background lazily (see repaintBackground),
     // so even reading it may paint.
     int scale_ = 1;
-    mutable QImage image_;
+    mutable QImage image_;   // the whole image, or the rows of a band
+    QSize whole_;            // the whole image's size
+    int firstRow_ = 0;       // the image's first row in the whole image
     std::vector<DevicePoint> scaled_;   // polygon points in image pixels (scale above 1)
     mutable bool backgroundPending_ = false;
     QImage picture_;

@@ -1,8 +1,14 @@
 #include "scene/DesignScene.h"
 
 #include "engine/RasterSurface.h"
+#include "pictures/ImageMemory.h"
 
 #include <QPainter>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace lh::scene {
 
@@ -57,27 +63,94 @@ void paintOverlay(QPainter& painter, const QImage& photo, const PhotoOverlay& ov
     }
 }
 
+namespace {
+
+// The recorded design and the stamps on it, drawn on a surface (the whole
+// image or a band of it).
+void drawDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record,
+                const std::vector<StampedText>& stamps, Surface& surface)
+{
+    design::redrawDesign(recipe, record, surface);
+    for (const StampedText& stamp : stamps) {
+        surface.setForeColor(stamp.colour);
+        surface.setCurrentX(stamp.xTwips);
+        surface.setCurrentY(stamp.yTwips);
+        try {
+            surface.textOut(stamp.text, stamp.font);
+        } catch (const StepFailure&) {
+            // A text the surface could not print on screen is not printed here either.
+        }
+    }
+}
+
+// Images of this many pixels and more are drawn in bands on every core.
+constexpr qint64 kBandedPixels = qint64(2048) * 2048;
+// A band has at least this many rows.
+constexpr int kMinBandRows = 64;
+
+// The number of bands for an image; 0: none, drawn on the calling thread.
+int bandsFor(QSize size, int requested)
+{
+    if (requested > 0)
+        return std::clamp(requested, 1, std::max(1, size.height()));
+    if (qint64(size.width()) * size.height() < kBandedPixels)
+        return 0;
+    return std::clamp(QThread::idealThreadCount(), 1, std::max(1, size.height() / kMinBandRows));
+}
+
+}   // namespace
+
 QImage renderDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record, int scale,
                     const std::optional<PhotoOverlay>& overlay, int surfacePixels,
-                    const std::vector<StampedText>& stamps)
+                    const std::vector<StampedText>& stamps, int bands)
 {
+    if (RasterSurface::scaleFor(surfacePixels, surfacePixels, scale) != scale)
+        return {};
+    const QSize size = RasterSurface::imageSize(surfacePixels, surfacePixels, scale);
+    bands = bandsFor(size, bands);
     QImage image;
-    {
+    if (bands == 0) {
         RasterSurface surface(surfacePixels, surfacePixels, scale);
-        if (!surface.isValid() || surface.scale() != scale)
+        if (!surface.isValid())
             return {};
-        design::redrawDesign(recipe, record, surface);
-        for (const StampedText& stamp : stamps) {
-            surface.setForeColor(stamp.colour);
-            surface.setCurrentX(stamp.xTwips);
-            surface.setCurrentY(stamp.yTwips);
-            try {
-                surface.textOut(stamp.text, stamp.font);
-            } catch (const StepFailure&) {
-                // A text the surface could not print on screen is not printed here either.
-            }
-        }
+        drawDesign(recipe, record, stamps, surface);
         image = surface.image();
+    } else {
+        // Every band draws the whole design on its own rows of the one
+        // image; per pixel the layers come in their order, as on one surface.
+        // Each band has a thread of its own, new: Qt keeps its fonts' glyph
+        // caches a thread, and large glyphs drawn through them come out a
+        // little differently once a thread has drawn other texts. New
+        // threads draw every band, and every export, alike.
+        image = newImage(size, QImage::Format_RGB32);
+        if (image.isNull())
+            return {};
+        uchar* const bits = image.bits();
+        const qsizetype bytesPerLine = image.bytesPerLine();
+        std::atomic<bool> drawn{true};
+        auto drawBand = [&](int band) {
+            const int first = static_cast<int>(qint64(size.height()) * band / bands);
+            const int end = static_cast<int>(qint64(size.height()) * (band + 1) / bands);
+            try {
+                RasterSurface surface(surfacePixels, surfacePixels, scale,
+                                      {bits + first * bytesPerLine, bytesPerLine, first, end - first});
+                if (!surface.isValid()) {
+                    drawn = false;
+                    return;
+                }
+                drawDesign(recipe, record, stamps, surface);
+                surface.image();   // the background, where nothing else was drawn
+            } catch (...) {
+                drawn = false;
+            }
+        };
+        std::vector<std::thread> threads;
+        for (int band = 0; band < bands; ++band)
+            threads.emplace_back(drawBand, band);
+        for (std::thread& t : threads)
+            t.join();
+        if (!drawn)
+            return {};
     }
     // The surface is gone: the image is this one's alone and is painted in place.
     if (overlay && (!record.photo.isNull() || overlay->date)) {
@@ -87,10 +160,10 @@ QImage renderDesign(const design::DesignRecipe& recipe, const design::DesignReco
     return image;
 }
 
-QImage renderScene(const DesignScene& scene, int scale)
+QImage renderScene(const DesignScene& scene, int scale, int bands)
 {
     return renderDesign(design::recipeForCategory(scene.category), scene.record, scale, scene.overlay, kDesignPixels,
-                        scene.stamps);
+                        scene.stamps, bands);
 }
 
 }   // namespace lh::scene

@@ -70,12 +70,16 @@ void paintOverlay(QPainter& painter, const QImage& photo, const PhotoOverlay& ov
 
 // The recorded design drawn on a surface `scale` times larger, the stamps on
 // it in their order, and the overlay over it with the record's photo. Null
-// when an image of that size cannot be had.
+// when an image of that size cannot be had. The image is drawn in `bands`
+// bands of rows side by side, each on a new thread of its own; 0: as many
+// bands as there are cores for images of four million pixels and more,
+// smaller ones on the calling thread. The pixels are the same however the
+// image is cut.
 QImage renderDesign(const design::DesignRecipe& recipe, const design::DesignRecord& record, int scale,
                     const std::optional<PhotoOverlay>& overlay, int surfacePixels = kDesignPixels,
-                    const std::vector<StampedText>& stamps = {});
+                    const std::vector<StampedText>& stamps = {}, int bands = 0);
 
-// The whole scene at `scale`, with the recipe of its category.
-QImage renderScene(const DesignScene& scene, int scale);
+// The whole scene at `scale`, with the recipe of its category; `bands` as above.
+QImage renderScene(const DesignScene& scene, int scale, int bands = 0);
 
 }   // namespace lh::scene

@@ -191,7 +191,7 @@ PixelOp makePixelOp(int mode, Rgb pen)
 
 void fillAll(const Target& t, std::uint32_t pixel)
 {
-    for (int y = 0; y < t.height; ++y)
+    for (int y = t.firstRow(); y < t.endRow(); ++y)
         std::fill_n(t.row(y), t.width, pixel);
 }
 
@@ -293,7 +293,8 @@ void laneKeys(std::size_t n, const double* __restrict ax, const double* __restri
 }   // namespace
 
 template <class Emit>
-void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, Emit&& out)
+void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, int firstRow,
+                                        Emit&& out)
 {
     const std::size_t n = pts.size();
     // Interval ends are kept in 16 bits.
@@ -309,7 +310,7 @@ void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int wi
         const EdgePiece piece(a.x, a.y, b.x, b.y, radius);
         const double top = piece.band ? std::min(piece.ay - radius, piece.bandTop) : piece.ay - radius;
         const double bottom = piece.band ? std::max(piece.ay + radius, piece.bandBottom) : piece.ay + radius;
-        const double y0 = std::max(0.0, std::ceil(top - kSample));
+        const double y0 = std::max(static_cast<double>(firstRow), std::ceil(top - kSample));
         const double y1 = std::min(h - 1.0, std::floor(bottom - kSample));
         if (y0 <= y1)
             pieces_.push_back({piece, static_cast<int>(y0), static_cast<int>(y1)});
@@ -389,7 +390,7 @@ void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int wi
 const std::vector<Span>& SpanRasterizer::outlineSpans(std::span<const DevicePoint> pts, int width, int w, int h)
 {
     merged_.clear();
-    forEachOutlineSpan(pts, width, w, h, [this](int y, int x0, int x1) { merged_.push_back(Span{y, x0, x1}); });
+    forEachOutlineSpan(pts, width, w, h, 0, [this](int y, int x0, int x1) { merged_.push_back(Span{y, x0, x1}); });
     return merged_;
 }
 
@@ -400,7 +401,7 @@ QRect SpanRasterizer::strokePolygon(const Target& t, std::span<const DevicePoint
         return {};
     if (width > 1) {
         int minX = t.width, maxX = -1, minY = t.height, maxY = -1;
-        forEachOutlineSpan(pts, width, t.width, t.height, [&](int y, int x0, int x1) {
+        forEachOutlineSpan(pts, width, t.width, t.endRow(), t.firstRow(), [&](int y, int x0, int x1) {
             applySpan(t, y, x0, x1, op);
             minX = std::min(minX, x0);
             maxX = std::max(maxX, x1);
@@ -428,14 +429,14 @@ QRect SpanRasterizer::strokePolygon(const Target& t, std::span<const DevicePoint
         // The line's pixels lie in the box of its ends; when that box is
         // inside the image no pixel needs checking.
         const QRect box = QRect(QPoint(std::min(x0, x1), std::min(y0, y1)), QPoint(std::max(x0, x1), std::max(y0, y1)));
-        const QRect visible = box & QRect(0, 0, t.width, t.height);
+        const QRect visible = box & QRect(0, t.firstRow(), t.width, t.endRow() - t.firstRow());
         if (visible.isEmpty())
             continue;
         touched |= visible;
         const bool inside = visible == box;
         std::int64_t err = dx + dy;
         while (!(x0 == x1 && y0 == y1)) {
-            if (inside || (x0 >= 0 && y0 >= 0 && x0 < t.width && y0 < t.height)) {
+            if (inside || (x0 >= 0 && y0 >= t.firstRow() && x0 < t.width && y0 < t.endRow())) {
                 std::uint32_t& p = t.row(y0)[x0];
                 p = (p & op.keep) ^ op.flip;
             }
@@ -463,8 +464,8 @@ QRect SpanRasterizer::fillPolygon(const Target& t, std::span<const DevicePoint> 
         minY = std::min(minY, p.y);
         maxY = std::max(maxY, p.y);
     }
-    const int y0 = std::max(0, minY);
-    const int y1 = std::min(t.height - 1, maxY);
+    const int y0 = std::max(t.firstRow(), minY);
+    const int y1 = std::min(t.endRow() - 1, maxY);
     int bx0 = std::numeric_limits<int>::max(), bx1 = std::numeric_limits<int>::min(), by0 = bx0, by1 = bx1;
     for (int y = y0; y <= y1; ++y) {
         const double ys = y + kSample;

@@ -11,7 +11,9 @@
 
 #include <QRect>
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
 #include <vector>
@@ -43,13 +45,21 @@ inline std::uint32_t toPixel(Rgb c)
 }
 inline Rgb fromPixel(std::uint32_t p) { return rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
 
-// A 32-bit image in memory that the rasterizer writes to.
+// A 32-bit image in memory that the rasterizer writes to: the whole image
+// is width x height pixels, of which rows rowBegin..rowEnd-1 are held (a
+// band; by default all of them), bits pointing at the first one. Shapes are
+// placed in the whole image, so a band gets exactly its rows of what the
+// whole image would get.
 struct Target {
     std::uint32_t* bits = nullptr;
     int width = 0;
     int height = 0;
     std::ptrdiff_t stride = 0;   // in pixels
-    std::uint32_t* row(int y) const { return bits + y * stride; }
+    int rowBegin = 0;
+    int rowEnd = std::numeric_limits<int>::max();
+    int firstRow() const { return rowBegin; }
+    int endRow() const { return std::min(rowEnd, height); }
+    std::uint32_t* row(int y) const { return bits + (y - rowBegin) * stride; }
 };
 
 // Horizontal run of pixels x0..x1 (inclusive) on row y.
@@ -83,8 +93,9 @@ private:
     struct EdgePiece;
     struct PlacedPiece;
     struct Lanes;
+    // The spans of rows firstRow..h-1.
     template <class Emit>
-    void forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, Emit&& out);
+    void forEachOutlineSpan(std::span<const DevicePoint> pts, int width, int w, int h, int firstRow, Emit&& out);
 
     std::vector<PlacedPiece> pieces_;
     std::unique_ptr<Lanes> lanes_;

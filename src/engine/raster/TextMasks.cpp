@@ -76,7 +76,7 @@ QRect blendMask(const Target& t, const TextMask& mask, int x, int y, std::uint32
 {
     const int left = x + mask.left, top = y + mask.top;
     const int x0 = std::max(0, left), x1 = std::min(t.width, left + mask.width);
-    const int y0 = std::max(0, top), y1 = std::min(t.height, top + mask.height);
+    const int y0 = std::max(t.firstRow(), top), y1 = std::min(t.endRow(), top + mask.height);
     if (x0 >= x1 || y0 >= y1)
         return {};
     const std::uint32_t sr = (colour >> 16) & 0xFF, sg = (colour >> 8) & 0xFF, sb = colour & 0xFF;
