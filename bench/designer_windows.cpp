@@ -2,7 +2,9 @@
 //   1. every window at its load interval (3000 ms), one shown: the program's
 //      processor time per second of wall time over `idle` seconds;
 //   2. then one category window at "高速": resident memory sampled every
-//      `step` seconds for `soak` seconds (first, last, largest).
+//      `step` seconds for `soak` seconds (first, last, largest), and how long
+//      an event posted to the program every 20 ms waits to be handled (the
+//      way a key or click waits while designs are drawn).
 // Usage: designer_windows [idle_s=60] [soak_s=600] [step_s=30]
 // Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
 #include "BenchPlatform.h"
@@ -25,6 +27,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 #include <cstdlib>
 
 namespace {
@@ -86,6 +89,17 @@ int main(int argc, char** argv)
 
     auto* form2 = qobject_cast<lh::designer::CategoryWindow*>(windows.designer(2));
     form2->findChild<QPushButton*>(QStringLiteral("Command6"))->click();
+    // Waits of posted events, in microseconds.
+    std::vector<qint64> waits;
+    QElapsedTimer since;
+    since.start();
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, &app, [&] {
+        const qint64 posted = since.nsecsElapsed();
+        QMetaObject::invokeMethod(
+            &app, [&, posted] { waits.push_back((since.nsecsElapsed() - posted) / 1000); }, Qt::QueuedConnection);
+    });
+    probe.start(20);
     const int before = form2->designCount();
     long first = residentKiB(), largest = first, last = first;
     std::printf("designer_windows soak: Form2 at 高速, resident memory every %d s (KiB): %ld", step, first);
@@ -96,8 +110,14 @@ int main(int argc, char** argv)
         std::printf(" %ld", last);
         std::fflush(stdout);
     }
+    probe.stop();
     std::printf("\ndesigner_windows soak: %d designs on Form2 in %d s; resident first %ld KiB, last %ld KiB, "
                 "largest %ld KiB\n",
                 form2->designCount() - before, soak, first, last, largest);
+    std::sort(waits.begin(), waits.end());
+    if (!waits.empty())
+        std::printf("designer_windows soak: %zu posted events waited median %.2f ms, 99th %.2f ms, longest %.2f ms\n",
+                    waits.size(), waits[waits.size() / 2] / 1000.0, waits[waits.size() * 99 / 100] / 1000.0,
+                    waits.back() / 1000.0);
     return 0;
 }
