@@ -64,6 +64,7 @@ void installProgramWindows(WindowSet& windows, const PlatformServices& services,
         }
         return kept->total;
     });
+    windows.setPhotoPreparer([&gallery](const QImage& photo) { gallery.preparePhoto(photo); });
     QObject::connect(&windows, &WindowSet::designKept, &windows, [&windows] {
         if (auto* open = qobject_cast<gallery::GalleryWindow*>(windows.tool(WindowSet::Tool::Gallery)))
             open->refresh();

@@ -156,6 +156,12 @@ std::optional<std::int64_t> WindowSet::keepDesign(QWidget* from, const scene::De
 
 void WindowSet::openGallery() { openTool(Tool::Gallery, nullptr); }
 
+void WindowSet::photoShown(const QImage& photo)
+{
+    if (photoPreparer_ && !photo.isNull())
+        photoPreparer_(photo);
+}
+
 bool WindowSet::eventFilter(QObject* watched, QEvent* event)
 {
     // Decide once the window has handled the event: a close it refused

@@ -50,6 +50,8 @@ public:
     void setToolFactory(Tool tool, ToolFactory factory);
     void setMusicFactory(MusicFactory factory);
     void setKeeper(Keeper keeper);
+    // What gets a photo on show ready for keeping (see Navigator::photoShown).
+    void setPhotoPreparer(std::function<void(const QImage&)> preparer) { photoPreparer_ = std::move(preparer); }
     // Called when the user has closed the program's last window on screen
     // (the program then ends): hidden designer windows and the invisible
     // music window do not count; a long task still running (a save, a print,
@@ -75,6 +77,7 @@ public:
     QWidget* mainWindow() override;
     std::optional<std::int64_t> keepDesign(QWidget* from, const scene::DesignScene& scene,
                                            const QImage& shown) override;
+    void photoShown(const QImage& photo) override;
     void openGallery() override;
 
 signals:
@@ -95,6 +98,7 @@ private:
     std::array<QPointer<QWidget>, kTools> tools_;
     MusicFactory musicFactory_;
     Keeper keeper_;
+    std::function<void(const QImage&)> photoPreparer_;
     QPointer<QWidget> music_;
     std::function<void()> mainWindowClosed_;
 };

@@ -43,6 +43,10 @@ public:
                                                    const QImage& shown) = 0;
     // The gallery "蓝禾图案收藏": shown, or brought to the front.
     virtual void openGallery() = 0;
+    // A photo is now on show in a designer window: designs kept from now on
+    // carry it, so the gallery may get it ready beforehand (its content key
+    // and file), off the window's thread.
+    virtual void photoShown(const QImage& photo) { (void)photo; }
 };
 
 }   // namespace lh

@@ -5,6 +5,7 @@
 #include "scene/SceneCodec.h"
 
 #include <QBuffer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -383,9 +384,43 @@ bool GalleryStore::open()
 QByteArray GalleryStore::photoKey(const QImage& photo)
 {
     QByteArray& hash = photoHashes_[photo.cacheKey()];
-    if (hash.isEmpty())
-        hash = pictureHash(photo);
+    if (hash.isEmpty()) {
+        if (const std::optional<PreparedPhoto> ready = preparedPhoto(photo))
+            hash = ready->hash;
+        else
+            hash = pictureHash(photo);
+    }
     return hash;
+}
+
+void GalleryStore::preparePhoto(const QImage& photo)
+{
+    if (photo.isNull() || !connection_)
+        return;
+    const qint64 key = photo.cacheKey();
+    if (photoHashes_.contains(key))
+        return;   // kept already: its key is known and the gallery has it
+    for (const auto& [k, future] : prepared_)
+        if (k == key)
+            return;
+    // A few photos are kept ready: the one on show and those just before it.
+    constexpr std::size_t kMostPrepared = 3;
+    if (prepared_.size() >= kMostPrepared)
+        prepared_.erase(prepared_.begin());
+    prepared_.emplace_back(key, QtConcurrent::run([photo] { return PreparedPhoto{pictureHash(photo), encodePng(photo)}; }));
+}
+
+std::optional<GalleryStore::PreparedPhoto> GalleryStore::preparedPhoto(const QImage& photo)
+{
+    for (auto& [key, future] : prepared_) {
+        if (key != photo.cacheKey())
+            continue;
+        const PreparedPhoto ready = future.result();   // waits for the rest, if any
+        if (ready.hash.isEmpty() || ready.png.isEmpty())
+            return std::nullopt;
+        return ready;
+    }
+    return std::nullopt;
 }
 
 std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, const QImage& shown, QString* error)
@@ -417,8 +452,11 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
         QSqlQuery find(db);
         find.prepare(QStringLiteral("SELECT 1 FROM photos WHERE hash = ?"));
         find.addBindValue(row.photoHash);
-        if (find.exec() && !find.next())
-            row.photo = encodePng(scene.record.photo);
+        if (find.exec() && !find.next()) {
+            const std::optional<PreparedPhoto> ready = preparedPhoto(scene.record.photo);
+            row.photo = ready ? ready->png : encodePng(scene.record.photo);
+            preparedUsed_ += ready ? 1 : 0;
+        }
     }
     KeepOutcome outcome;
     const std::optional<bool> added = insertRow(db, row, &outcome.id, &why);

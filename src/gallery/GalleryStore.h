@@ -13,6 +13,7 @@
 
 #include "gallery/KeptDesigns.h"
 
+#include <QFuture>
 #include <QHash>
 #include <QString>
 
@@ -57,11 +58,25 @@ public:
 
     std::int64_t count();
 
+    // Gets a photo ready for keeping, off the calling thread: its content
+    // key and its PNG file. A keep with that photo then uses them (waiting
+    // for them if they are not ready yet) instead of making them itself.
+    // The last few photos are kept ready.
+    void preparePhoto(const QImage& photo);
+    // How many keeps stored a prepared photo's file (for tests and benchmarks).
+    int preparedPhotosUsed() const { return preparedUsed_; }
+
 private:
     bool open();
     QSqlDatabase db() const;
     // The content hash of a photo.
     QByteArray photoKey(const QImage& photo);
+    // The photo's prepared key and file, when it was prepared.
+    struct PreparedPhoto {
+        QByteArray hash;
+        QByteArray png;
+    };
+    std::optional<PreparedPhoto> preparedPhoto(const QImage& photo);
 
     QString file_;
     std::unique_ptr<GalleryConnection> connection_;
@@ -70,6 +85,9 @@ private:
     // Photos already stored, by the picture's cache key: a photo is encoded
     // and hashed once per run, not on every keep.
     QHash<qint64, QByteArray> photoHashes_;
+    // Photos being got ready, newest last, by the picture's cache key.
+    std::vector<std::pair<qint64, QFuture<PreparedPhoto>>> prepared_;
+    int preparedUsed_ = 0;
 };
 
 // The thumbnail of a design as the window showed it.

@@ -120,6 +120,7 @@ void Form1::Form_Load()
     image6_ = forms::control<ImageBox>(this, "Image6");
     shape9_ = forms::control<ShapeBox>(this, "Shape9");
     image6_->setPicture(QImage(QStringLiteral(":/photo/initial.jpg")));
+    navigator_.photoShown(image6_->picture());
     dateLabel_ = forms::control<QLabel>(this, "Label24");
     core_->setDateLabel(dateLabel_);
     // Each design is kept with the photo shown in its middle.
@@ -276,6 +277,7 @@ void Form1::showPhoto(const QImage& picture)
     // The frame is 25 twips larger than the photo box on every side.
     shape9_->setGeometry(forms::twipsRect(5220 - 25, 5220 - 25, 2475 + 50, 2475 + 50));
     image6_->setPicture(picture);
+    navigator_.photoShown(picture);
 }
 
 void Form1::Check5_Click()

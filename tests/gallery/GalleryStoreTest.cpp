@@ -151,6 +151,40 @@ TEST_F(GalleryStoreTest, ADesignIsKeptOnceAndASharedPhotoStoredOnce)
     EXPECT_EQ(sql(file(), {QStringLiteral("SELECT count(*) FROM photos")}), std::vector<qint64>{1});
 }
 
+// A photo on show is got ready beforehand: the keep then stores the
+// prepared file under the same content key as one it made itself, and the
+// design comes back with the photo's pixels.
+TEST_F(GalleryStoreTest, APreparedPhotoIsStoredAsAnyOther)
+{
+    GalleryStore store(file());
+    const QImage photo = test::patterned(640, 480, 9);
+    store.preparePhoto(photo);
+    store.preparePhoto(photo);   // once is enough
+    scene::DesignScene dressed = test::sceneOf(1, 5, true);
+    dressed.record.photo = photo;
+    QString why;
+    const auto kept = store.keep(dressed, {}, &why);
+    ASSERT_TRUE(kept.has_value()) << why.toStdString();
+    EXPECT_EQ(store.preparedPhotosUsed(), 1);
+
+    // The same pixels in another picture, not prepared: the same photo row.
+    scene::DesignScene other = test::sceneOf(1, 6, true);
+    other.record.photo = photo.copy();
+    ASSERT_TRUE(store.keep(other, {}, &why).has_value());
+    EXPECT_EQ(store.preparedPhotosUsed(), 1);
+    EXPECT_EQ(sql(file(), {QStringLiteral("SELECT count(*), count(DISTINCT photo_id) FROM designs")}),
+              (std::vector<qint64>{2, 1}));
+
+    const auto loaded = store.load(kept->id, &why);
+    ASSERT_TRUE(loaded.has_value()) << why.toStdString();
+    EXPECT_EQ(loaded->scene.record.photo.convertToFormat(QImage::Format_RGB32), photo);
+
+    // Photos prepared and never kept cost nothing but their preparation.
+    for (int seed = 20; seed < 26; ++seed)
+        store.preparePhoto(test::patterned(64, 48, seed));
+    ASSERT_TRUE(store.keep(test::sceneOf(3, 2), {}, &why).has_value());
+}
+
 TEST_F(GalleryStoreTest, DamagedFilesArePutAsideAndANewGalleryBegun)
 {
     // A gallery with one design, to cut short.

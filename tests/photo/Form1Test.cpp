@@ -65,6 +65,8 @@ TEST_F(Form1Test, InitialStateAfterLoad)
 {
     EXPECT_EQ(window->objectName(), QStringLiteral("Form1"));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("蓝禾艺术照片设计"));
+    // The photo in the ring at start is said to the gallery, to get it ready.
+    EXPECT_EQ(navigator.photosShown, std::vector<qint64>{window->findChild<ImageBox*>("Image6")->picture().cacheKey()});
     EXPECT_EQ(window->size(), QSize(1122, 837));
 
     struct Case {
@@ -309,6 +311,10 @@ TEST_F(Form1Test, ReplaceButtonsLoadIntoTheirSlots)
     EXPECT_EQ(child<ImageBox>("Image6")->picture(), sample1);
     click("Image8");
     EXPECT_EQ(child<ImageBox>("Image6")->picture().size(), QSize(400, 300));
+    // Every photo put in the ring is said to the gallery, to get it ready:
+    // the first one at start, the last one now.
+    ASSERT_GE(navigator.photosShown.size(), 2u);
+    EXPECT_EQ(navigator.photosShown.back(), child<ImageBox>("Image6")->picture().cacheKey());
 
     // Slot 4 cancelled now: the dialog still holds that file.
     click("Command34");

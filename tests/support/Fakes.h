@@ -300,6 +300,9 @@ public:
         return static_cast<std::int64_t>(keeps.size());
     }
     void openGallery() override { ++galleryOpens; }
+    // The cache keys of the photos windows said they show, in order.
+    std::vector<qint64> photosShown;
+    void photoShown(const QImage& photo) override { photosShown.push_back(photo.cacheKey()); }
 };
 
 // Every scripted service at once, wired into `services`: draws 0.5 from the
