@@ -325,7 +325,26 @@ GalleryStore::GalleryStore(QString file) : file_(std::move(file))
         unavailable_ = QStringLiteral("收藏夹打不开：%1").arg(file_);
 }
 
-GalleryStore::~GalleryStore() = default;
+GalleryStore::~GalleryStore()
+{
+    // Closing the last connection carries the rest of the log over.
+    checkpoint_.waitForFinished();
+}
+
+void GalleryStore::checkpointSoon(int keeps)
+{
+    keepsSinceCheckpoint_ += keeps;
+    if (keepsSinceCheckpoint_ < kKeepsPerCheckpoint || checkpoint_.isRunning())
+        return;
+    keepsSinceCheckpoint_ = 0;
+    // On a connection of its own, in the worker's thread; it waits for no
+    // keep and no keep waits for it.
+    checkpoint_ = QtConcurrent::run([file = file_] {
+        GalleryConnection c(file);
+        if (c.opened())
+            run(c.db(), QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+    });
+}
 
 QSqlDatabase GalleryStore::db() const { return connection_ ? connection_->db() : QSqlDatabase(); }
 
@@ -356,6 +375,9 @@ bool GalleryStore::open()
                 if (kind == Kind::Empty || kind == Kind::Ours) {
                     run(c->db(), QStringLiteral("PRAGMA journal_mode = WAL"));
                     run(c->db(), QStringLiteral("PRAGMA synchronous = NORMAL"));
+                    // The log is carried into the database beside the
+                    // window's thread (checkpointSoon), never in a keep.
+                    run(c->db(), QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
                     // The connection stays open for the store's life.
                     connection_ = std::move(c);
                     return true;
@@ -466,6 +488,7 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
     }
     outcome.added = *added;
     outcome.total = count();
+    checkpointSoon(1);
     return outcome;
 }
 
@@ -687,6 +710,7 @@ std::optional<ImportOutcome> GalleryStore::importFrom(const QString& file, QStri
         run(db, QStringLiteral("ROLLBACK"));
         return fail(why);
     }
+    checkpointSoon(outcome.added);
     return outcome;
 }
 

@@ -77,6 +77,10 @@ private:
         QByteArray png;
     };
     std::optional<PreparedPhoto> preparedPhoto(const QImage& photo);
+    // Counts `keeps` more designs written; after every kKeepsPerCheckpoint
+    // the log is carried into the database off the calling thread.
+    void checkpointSoon(int keeps);
+    static constexpr int kKeepsPerCheckpoint = 100;
 
     QString file_;
     std::unique_ptr<GalleryConnection> connection_;
@@ -88,6 +92,8 @@ private:
     // Photos being got ready, newest last, by the picture's cache key.
     std::vector<std::pair<qint64, QFuture<PreparedPhoto>>> prepared_;
     int preparedUsed_ = 0;
+    QFuture<void> checkpoint_;
+    int keepsSinceCheckpoint_ = 0;
 };
 
 // The thumbnail of a design as the window showed it.

@@ -16,7 +16,9 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -183,6 +185,30 @@ TEST_F(GalleryStoreTest, APreparedPhotoIsStoredAsAnyOther)
     for (int seed = 20; seed < 26; ++seed)
         store.preparePhoto(test::patterned(64, 48, seed));
     ASSERT_TRUE(store.keep(test::sceneOf(3, 2), {}, &why).has_value());
+}
+
+// Keeps only append to the write-ahead log; the log is carried into the
+// database file beside the window's thread after every hundred keeps, and
+// a gallery opened again sees every design either way.
+TEST_F(GalleryStoreTest, TheLogIsCarriedOverBesideTheKeeps)
+{
+    const auto mainFileSize = [&] { return QFileInfo(file()).size(); };
+    {
+        GalleryStore store(file());
+        QString why;
+        ASSERT_TRUE(store.keep(test::sceneOf(2, 1), {}, &why).has_value()) << why.toStdString();
+        ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(10000));
+        const qint64 before = mainFileSize();
+        for (std::uint32_t seed = 2; seed < 100; ++seed)
+            ASSERT_TRUE(store.keep(test::sceneOf(2 + seed % 9, seed), {}, &why).has_value()) << why.toStdString();
+        ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(10000));
+        EXPECT_EQ(mainFileSize(), before) << "99 keeps are in the log only";
+        ASSERT_TRUE(store.keep(test::sceneOf(5, 100), {}, &why).has_value());
+        ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(10000));
+        EXPECT_GT(mainFileSize(), before + 100 * 4096) << "the hundredth keep carried the log over";
+    }
+    GalleryStore again(file());
+    EXPECT_EQ(again.count(), 100);
 }
 
 TEST_F(GalleryStoreTest, DamagedFilesArePutAsideAndANewGalleryBegun)
