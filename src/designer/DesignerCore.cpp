@@ -504,20 +504,21 @@ void DesignerCore::showPreviews(bool beside)
     }
     if (boxes.empty())
         return;
-    if (previewWatcher_->isRunning()) {
+    if (previewJob_.busy) {
         previewsAgain_ = true;
         return;
     }
-    previewJob_ = {picture, std::move(boxes), previewGeneration_};
+    previewJob_ = {picture, std::move(boxes), previewGeneration_, true};
     previewWatcher_->setFuture(
         QtConcurrent::run([picture, sizes] { return forms::stretchForBoxes(picture, sizes); }));
 }
 
 void DesignerCore::previewsMade()
 {
+    if (!previewJob_.busy)
+        return;
     const PreviewJob job = std::exchange(previewJob_, {});
-    if (job.generation == previewGeneration_ && previewWatcher_->future().isValid()
-        && previewWatcher_->future().resultCount() > 0) {
+    if (job.generation == previewGeneration_ && previewWatcher_->future().resultCount() > 0) {
         const std::vector<QImage> stretched = previewWatcher_->result();
         for (std::size_t i = 0; i < job.boxes.size() && i < stretched.size(); ++i)
             if (job.boxes[i])

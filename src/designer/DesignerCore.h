@@ -230,6 +230,7 @@ private:
         QImage picture;
         std::vector<QPointer<forms::ImageBox>> boxes;
         std::uint64_t generation = 0;
+        bool busy = false;   // being made; the watcher says when it is done
     } previewJob_;
     QFutureWatcher<std::vector<QImage>>* previewWatcher_ = nullptr;
     std::uint64_t previewGeneration_ = 0;
