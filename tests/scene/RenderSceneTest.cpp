@@ -33,6 +33,15 @@ std::string differences(const QImage& a, const QImage& b)
 
 TEST(RenderScene, BandsOfAnyCutDrawTheSamePictureEveryTime)
 {
+    // A design over a background picture (a transparent one shows the
+    // background colour through it), smaller than the surface.
+    scene::DesignScene pictured = test::sceneOf(6, 12);
+    QImage see = test::patterned(500, 300, 4).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < see.height(); ++y)
+        for (int x = 0; x < see.width(); x += 3)
+            see.setPixel(x, y, qRgba(0, 0, 0, 0));
+    pictured.record.before.background = see;
+    ASSERT_NE(scene::renderScene(pictured, 1), scene::renderScene(test::sceneOf(6, 12), 1)) << "the picture shows";
     const struct {
         const char* what;
         scene::DesignScene scene;
@@ -41,6 +50,7 @@ TEST(RenderScene, BandsOfAnyCutDrawTheSamePictureEveryTime)
         {"photo design with stamps, photo and date", test::sceneOf(1, 3, true), 4},
         {"category 6", test::sceneOf(6, 11), 4},
         {"category 11, all seven layers", test::sceneOf(11, 5), 3},
+        {"over a background picture", pictured, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
