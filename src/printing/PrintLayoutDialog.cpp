@@ -20,6 +20,17 @@ namespace {
 
 const QString kPdf = QStringLiteral("PDF 文件");
 
+// A length from 0 to `most` in tenths, with its unit after the number.
+QDoubleSpinBox* lengthBox(QWidget* parent, const QString& name, double most, const QString& unit)
+{
+    auto* box = new QDoubleSpinBox(parent);
+    box->setObjectName(name);
+    box->setRange(0, most);
+    box->setDecimals(1);
+    box->setSuffix(unit);
+    return box;
+}
+
 QList<QPageSize> papersOf(const QString& printerName)
 {
     QList<QPageSize> sizes;
@@ -59,11 +70,7 @@ PrintLayoutDialog::PrintLayoutDialog(const PlatformServices& services, PrintSour
     orientation_->setObjectName(QStringLiteral("cboOrientation"));
     orientation_->addItem(QStringLiteral("纵向"), int(QPageLayout::Portrait));
     orientation_->addItem(QStringLiteral("横向"), int(QPageLayout::Landscape));
-    width_ = new QDoubleSpinBox(this);
-    width_->setObjectName(QStringLiteral("spnWidth"));
-    width_->setRange(0, 10000);
-    width_->setDecimals(1);
-    width_->setSuffix(QStringLiteral(" 厘米"));
+    width_ = lengthBox(this, QStringLiteral("spnWidth"), 10000, QStringLiteral(" 厘米"));
     width_->setSpecialValueText(QStringLiteral("适合纸张"));
     width_->setValue(0);
     pages_ = new QSpinBox(this);
@@ -73,11 +80,7 @@ PrintLayoutDialog::PrintLayoutDialog(const PlatformServices& services, PrintSour
     position_->setObjectName(QStringLiteral("cboPosition"));
     position_->addItem(QStringLiteral("居中"));
     position_->addItem(QStringLiteral("左上边距"));
-    margin_ = new QDoubleSpinBox(this);
-    margin_->setObjectName(QStringLiteral("spnMargin"));
-    margin_->setRange(0, 100);
-    margin_->setDecimals(1);
-    margin_->setSuffix(QStringLiteral(" 毫米"));
+    margin_ = lengthBox(this, QStringLiteral("spnMargin"), 100, QStringLiteral(" 毫米"));
     margin_->setValue(10);
     copies_ = new QSpinBox(this);
     copies_->setObjectName(QStringLiteral("spnCopies"));
