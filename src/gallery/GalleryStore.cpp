@@ -418,7 +418,7 @@ QByteArray GalleryStore::photoKey(const QImage& photo)
 void GalleryStore::preparePhoto(const QImage& photo)
 {
     if (photo.isNull() || !connection_)
-        return;
+        return;   // nothing can be kept: nothing to get ready
     const qint64 key = photo.cacheKey();
     if (photoHashes_.contains(key))
         return;   // kept already: its key is known and the gallery has it
@@ -489,6 +489,9 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
     outcome.added = *added;
     outcome.total = count();
     checkpointSoon(1);
+    // A photo kept is in the gallery and its key known: its prepared file can go.
+    if (!scene.record.photo.isNull())
+        std::erase_if(prepared_, [key = scene.record.photo.cacheKey()](const auto& p) { return p.first == key; });
     return outcome;
 }
 
