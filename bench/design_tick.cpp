@@ -6,6 +6,11 @@
 //
 // A width (1, 20 or 90 or any other) and a mode limit the run to those cases,
 // for profiling one case at a time.
+//
+//   design_tick --digest [ticks]   (default 200)
+//
+// prints instead, for many widths and modes, a digest of every design's
+// pixels, so two builds of the engine can be compared picture for picture.
 
 #include "BenchHost.h"
 
@@ -19,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -28,12 +34,51 @@ public:
     QDateTime now() const override { return QDateTime(QDate(2011, 1, 1), QTime(12, 0, 0)); }
 };
 
+// FNV-1a over the image's pixels.
+std::uint64_t digestOf(const QImage& image, std::uint64_t h)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* row = image.constScanLine(y);
+        for (qsizetype i = 0; i < qsizetype(image.width()) * 4; ++i)
+            h = (h ^ row[i]) * 1099511628211ull;
+    }
+    return h;
+}
+
+int printDigests(int ticks, const lh::design::DesignRecipe& recipe, lh::Clock& clock)
+{
+    for (int width : {2, 3, 4, 5, 7, 8, 12, 13, 20, 33, 50, 64, 90, 91, 150, 400}) {
+        for (int mode : {13, 8, 7, 6, 10}) {
+            lh::RasterSurface surface(857, 857);
+            lh::SeededRandom random(static_cast<std::uint32_t>(20110101u + width * 31 + mode));
+            lh::bench::WindowTexts host(11);
+            host.set(QStringLiteral("Combo1"), QString::number(width));
+            host.set(QStringLiteral("Combo2"), QString::number(mode));
+            lh::design::DesignTick tick(recipe, surface, random, host, clock);
+            std::uint64_t h = 1469598103934665603ull;
+            for (int i = 0; i < ticks; ++i) {
+                tick.run();
+                h = digestOf(surface.image(), h);
+            }
+            std::printf("digest width=%d mode=%d ticks=%d %016llx\n", width, mode, ticks,
+                        static_cast<unsigned long long>(h));
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
+
 }   // namespace
 
 int main(int argc, char** argv)
 {
     lh::bench::useOffscreenUnlessDisplayed();
     QGuiApplication app(argc, argv);
+    const bool digest = argc > 1 && std::strcmp(argv[1], "--digest") == 0;
+    if (digest) {
+        --argc;
+        ++argv;
+    }
     const int ticks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
     const int onlyWidth = argc > 2 ? std::atoi(argv[2]) : 0;
     const int onlyMode = argc > 3 ? std::atoi(argv[3]) : 0;
@@ -49,6 +94,8 @@ int main(int argc, char** argv)
     recipe.skipFlag = true;
 
     FixedClock clock;
+    if (digest)
+        return printDigests(argc > 1 ? std::max(1, std::atoi(argv[1])) : 200, recipe, clock);
     for (int width : widths) {
         for (int mode : modes) {
             lh::RasterSurface surface(857, 857);

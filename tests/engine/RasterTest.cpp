@@ -2,6 +2,7 @@
 // against Qt's own aliased strokes with its raster-operation modes.
 #include "engine/RasterSurface.h"
 #include "engine/raster/PenRaster.h"
+#include "engine/raster/TextMasks.h"
 
 #include <QPainter>
 
@@ -358,4 +359,50 @@ TEST(PenRasterOps, WideOutlinesAgreeSpanForSpanWithThePlainReckoning)
         compared += static_cast<int>(got.size());
     }
     EXPECT_GT(compared, 100000);   // the shapes really cover the image
+}
+
+// A kept text mask blends only its rows' inked columns, eight at a time where
+// they are empty or solid. Turned texts, placed whole, cut at every side of
+// the image and partly outside it, blend exactly as the whole mask does.
+TEST(TextMaskBlend, InkedColumnsBlendAsTheWholeMask)
+{
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    font.setPixelSize(40);
+    font.setBold(true);
+    const QImage base = test::patterned(160, 120).convertToFormat(QImage::Format_RGB32);
+    struct Place {
+        int x, y;
+    };
+    const Place places[] = {{60, 40}, {-20, 30}, {140, 50}, {70, -15}, {70, 110}, {-60, -50}};
+    for (const int escapement : {0, 300, 900, 1350, 2700, 3330}) {
+        raster::TextMask whole = raster::renderTextMask(font, QStringLiteral("生日快乐W"), 34, escapement);
+        raster::TextMask kept = whole;
+        raster::findInkedColumns(kept);
+        ASSERT_EQ(kept.inked.size(), 2 * static_cast<std::size_t>(kept.height));
+        int inked = 0;
+        for (int y = 0; y < kept.height; ++y)
+            for (int x = 0; x < kept.width; ++x) {
+                const bool in = x >= kept.inked[2 * y] && x < kept.inked[2 * y + 1];
+                const std::uint8_t a = kept.alpha[static_cast<std::size_t>(y * kept.width + x)];
+                ASSERT_TRUE(in || a == 0) << "ink outside the row's columns at " << x << "," << y;
+                inked += a != 0;
+            }
+        ASSERT_GT(inked, 200) << escapement;
+        for (const Place& at : places) {
+            QImage a = base.copy(), b = base.copy();
+            auto target = [](QImage& img) {
+                return raster::Target{reinterpret_cast<std::uint32_t*>(img.bits()), img.width(), img.height(),
+                                      img.bytesPerLine() / 4};
+            };
+            const QRect ra = raster::blendMask(target(a), whole, at.x, at.y, 0xFF2060A0u);
+            const QRect rb = raster::blendMask(target(b), kept, at.x, at.y, 0xFF2060A0u);
+            EXPECT_EQ(ra, rb);
+            EXPECT_EQ(a, b) << "turned " << escapement << " at " << at.x << "," << at.y;
+        }
+        QImage drawn = base.copy();
+        raster::blendMask(raster::Target{reinterpret_cast<std::uint32_t*>(drawn.bits()), drawn.width(),
+                                         drawn.height(), drawn.bytesPerLine() / 4},
+                          kept, 60, 40, 0xFF2060A0u);
+        EXPECT_NE(drawn, base) << "the text shows, turned " << escapement;
+    }
 }

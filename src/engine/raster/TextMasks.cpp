@@ -9,6 +9,7 @@
 #include <QTransform>
 
 #include <algorithm>
+#include <cstring>
 
 namespace lh::raster {
 
@@ -80,25 +81,47 @@ QRect blendMask(const Target& t, const TextMask& mask, int x, int y, std::uint32
     if (x0 >= x1 || y0 >= y1)
         return {};
     const std::uint32_t sr = (colour >> 16) & 0xFF, sg = (colour >> 8) & 0xFF, sb = colour & 0xFF;
+    const std::uint32_t solid = colour | 0xFF000000u;
+    auto blend = [&](std::uint32_t& d, std::uint32_t k) {
+        if (k == 0)
+            return;
+        if (k == 255) {
+            d = solid;
+            return;
+        }
+        const std::uint32_t inv = 255 - k;
+        auto mix = [&](std::uint32_t dc, std::uint32_t sc) {
+            const std::uint32_t v = dc * inv + sc * k + 128;
+            return (v + (v >> 8)) >> 8;
+        };
+        const std::uint32_t p = d;
+        d = 0xFF000000u | (mix((p >> 16) & 0xFF, sr) << 16) | (mix((p >> 8) & 0xFF, sg) << 8) | mix(p & 0xFF, sb);
+    };
+    constexpr std::uint64_t kAllSolid = ~std::uint64_t{0};
     for (int yy = y0; yy < y1; ++yy) {
-        const std::uint8_t* a = mask.alpha.data() + static_cast<std::ptrdiff_t>(yy - top) * mask.width + (x0 - left);
-        std::uint32_t* d = t.row(yy) + x0;
-        for (int xx = x0; xx < x1; ++xx, ++a, ++d) {
-            const std::uint32_t k = *a;
-            if (k == 0)
+        const auto row = static_cast<std::size_t>(yy - top);
+        // Only the row's inked columns, eight at a time where they are all
+        // empty or all solid.
+        const bool bounded = !mask.inked.empty();
+        const int from = bounded ? std::max(x0, left + mask.inked[2 * row]) : x0;
+        const int to = bounded ? std::min(x1, left + mask.inked[2 * row + 1]) : x1;
+        const std::uint8_t* a = mask.alpha.data() + row * static_cast<std::size_t>(mask.width);
+        std::uint32_t* d = t.row(yy);
+        int xx = from;
+        for (; xx + 8 <= to; xx += 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, a + (xx - left), sizeof eight);
+            if (eight == 0)
                 continue;
-            if (k == 255) {
-                *d = colour | 0xFF000000u;
+            if (eight == kAllSolid) {
+                std::fill_n(d + xx, 8, solid);
                 continue;
             }
-            const std::uint32_t inv = 255 - k;
-            auto mix = [&](std::uint32_t dc, std::uint32_t sc) {
-                const std::uint32_t v = dc * inv + sc * k + 128;
-                return (v + (v >> 8)) >> 8;
-            };
-            const std::uint32_t p = *d;
-            *d = 0xFF000000u | (mix((p >> 16) & 0xFF, sr) << 16) | (mix((p >> 8) & 0xFF, sg) << 8) | mix(p & 0xFF, sb);
+            for (int i = 0; i < 8; ++i)
+                blend(d[xx + i], a[xx - left + i]);
         }
+        for (; xx < to; ++xx)
+            blend(d[xx], a[xx - left]);
     }
     return QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1));
 }
@@ -116,8 +139,26 @@ const TextMask* TextMaskCache::find(const LogFontRecord& font, const QString& te
     return it == masks_.end() ? nullptr : &it->second;
 }
 
+void findInkedColumns(TextMask& mask)
+{
+    mask.inked.assign(2 * static_cast<std::size_t>(mask.height), 0);
+    for (int y = 0; y < mask.height; ++y) {
+        const std::uint8_t* row = mask.alpha.data() + static_cast<std::ptrdiff_t>(y) * mask.width;
+        const std::uint8_t* end = row + mask.width;
+        const std::uint8_t* first = std::find_if(row, end, [](std::uint8_t a) { return a != 0; });
+        if (first == end)
+            continue;
+        const std::uint8_t* last = end - 1;
+        while (*last == 0)
+            --last;
+        mask.inked[2 * static_cast<std::size_t>(y)] = static_cast<int>(first - row);
+        mask.inked[2 * static_cast<std::size_t>(y) + 1] = static_cast<int>(last - row) + 1;
+    }
+}
+
 const TextMask& TextMaskCache::insert(const LogFontRecord& font, const QString& text, TextMask mask)
 {
+    findInkedColumns(mask);
     if (masks_.size() >= kMaxEntries || bytes_ + mask.alpha.size() > kMaxBytes) {
         masks_.clear();
         bytes_ = 0;

@@ -19,13 +19,17 @@
 namespace lh::raster {
 
 // Coverage 0..255 of a text whose reference point is at (0, 0); the mask's
-// top-left pixel lies at (left, top) relative to it.
+// top-left pixel lies at (left, top) relative to it. A turned text covers
+// little of its box, so each row also keeps where its covered pixels begin
+// and end (columns inked[2y] up to, not including, inked[2y + 1]; when
+// inked is empty, every row is taken whole).
 struct TextMask {
     int left = 0;
     int top = 0;
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> alpha;
+    std::vector<int> inked;
 };
 
 // Pixel area that text drawn with its reference point (top-left corner of the
@@ -39,6 +43,9 @@ QRect textArea(const QFont& font, const QString& text, double ascent, int escape
 // is rasterized, so huge fonts cost no more than the visible pixels.
 TextMask renderTextMask(const QFont& font, const QString& text, double ascent, int escapement,
                         const QRect& clip = QRect());
+
+// Fills in the mask's inked columns.
+void findInkedColumns(TextMask& mask);
 
 // Blends the mask in the given colour (0xffRRGGBB) with its reference point
 // at (x, y); returns the pixels touched.
@@ -56,6 +63,7 @@ public:
     static constexpr int kMaxMaskPixels = 256 * 256;
 
     const TextMask* find(const LogFontRecord& font, const QString& text) const;
+    // Keeps the mask with its inked columns found.
     const TextMask& insert(const LogFontRecord& font, const QString& text, TextMask mask);
     std::size_t size() const { return masks_.size(); }
 
