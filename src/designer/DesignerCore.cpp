@@ -125,6 +125,9 @@ DesignerCore::DesignerCore(QWidget& window, const PlatformServices& services, Na
     frame_ = new QTimer(this);
     frame_->setSingleShot(true);
     connect(frame_, &QTimer::timeout, this, [this] { presentNow(true); });
+    previewPace_ = new QTimer(this);
+    previewPace_->setSingleShot(true);
+    connect(previewPace_, &QTimer::timeout, this, [this] { showPreviews(true); });
     previewWatcher_ = new QFutureWatcher<std::vector<QImage>>(this);
     connect(previewWatcher_, &QFutureWatcherBase::finished, this, &DesignerCore::previewsMade);
 }
@@ -494,7 +497,9 @@ void DesignerCore::showPreviews(bool beside)
         }
     }
     if (!beside) {
-        // Shown now: previews still being made are out of date.
+        // Shown now: previews still being made, or waiting their turn, are
+        // out of date.
+        previewPace_->stop();
         ++previewGeneration_;
         previewsAgain_ = false;
         const std::vector<QImage> stretched = forms::stretchForBoxes(picture, sizes);
@@ -508,6 +513,14 @@ void DesignerCore::showPreviews(bool beside)
         previewsAgain_ = true;
         return;
     }
+    if (previewPace_->isActive())
+        return;   // the latest design is taken when it is their turn
+    const std::int64_t now = steady_.elapsed();
+    if (lastPreviewsMs_ >= 0 && now - lastPreviewsMs_ < kBesidePreviewMs) {
+        previewPace_->start(static_cast<int>(kBesidePreviewMs - (now - lastPreviewsMs_)));
+        return;
+    }
+    lastPreviewsMs_ = now;
     previewJob_ = {picture, std::move(boxes), previewGeneration_, true};
     previewWatcher_->setFuture(
         QtConcurrent::run([picture, sizes] { return forms::stretchForBoxes(picture, sizes); }));

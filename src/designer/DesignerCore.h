@@ -71,6 +71,11 @@ std::int64_t nanosUntilDue(std::int64_t due, std::int64_t now);
 // that went back).
 std::int64_t nextDue(std::int64_t due, std::int64_t now, int intervalMs);
 
+// Previews made beside the window's thread (designs faster than the screen
+// refreshes) are made at most once in this many milliseconds: at that pace
+// thumbnails look as lively, and the window's thread keeps the processor.
+inline constexpr int kBesidePreviewMs = 100;
+
 // How long the caption says that a design was kept.
 inline constexpr int kKeptCaptionMs = 3000;
 
@@ -235,6 +240,8 @@ private:
     QFutureWatcher<std::vector<QImage>>* previewWatcher_ = nullptr;
     std::uint64_t previewGeneration_ = 0;
     bool previewsAgain_ = false;
+    QTimer* previewPace_ = nullptr;        // the next previews made beside
+    std::int64_t lastPreviewsMs_ = -1;     // when the last ones were begun
     // What the designs since the last presentation left for the screen.
     struct Pending {
         std::optional<QString> count, date;

@@ -489,6 +489,47 @@ TEST_F(CategoryWindowTest, AtTopSpeedInputIsHandledBetweenDesigns)
     pause->setChecked(false);
 }
 
+// Previews made beside the window come at most once in kBesidePreviewMs,
+// however fast the designs and the screen are; they keep following the
+// designs. (Changes are counted as seen, so a late look can only count fewer.)
+TEST_F(CategoryWindowTest, AtTopSpeedPreviewsComeAtAMeasuredPace)
+{
+    const auto w = make(6);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    auto* timer = child<QTimer>(w.get(), "Timer1");
+    auto* large = child<lh::forms::ImageBox>(w.get(), "Image1");
+    timer->setInterval(lh::designer::kTopInterval);
+    qint64 seen = 0;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            seen = large->picture().isNull() ? 0 : large->picture().cacheKey();
+            return seen != 0;
+        },
+        20000));
+    int changes = 0;
+    QElapsedTimer clock;
+    clock.start();
+    const int designsBefore = w->designCount();
+    constexpr int kWatchMs = 2000;
+    QTest::qWaitFor(
+        [&] {
+            const qint64 now = large->picture().cacheKey();
+            if (now != seen) {
+                ++changes;
+                seen = now;
+            }
+            return clock.elapsed() >= kWatchMs;
+        },
+        kWatchMs + 1000);
+    // Two seconds hold at most 20 paces, plus the wait to see the first.
+    EXPECT_LE(changes, kWatchMs / lh::designer::kBesidePreviewMs + 5)
+        << "designs drawn meanwhile: " << w->designCount() - designsBefore;
+    const qint64 last = seen;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return large->picture().cacheKey() != last; }, 20000));
+    EXPECT_TRUE(timer->isActive());
+}
+
 // At top speed the previews of a window on screen are made beside the
 // window's thread and shown when ready; a pause shows the design on show in
 // every preview at once.
