@@ -14,6 +14,9 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+
+#include <sys/mman.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace lh;
@@ -405,4 +408,41 @@ TEST(TextMaskBlend, InkedColumnsBlendAsTheWholeMask)
                           kept, 60, 40, 0xFF2060A0u);
         EXPECT_NE(drawn, base) << "the text shows, turned " << escapement;
     }
+}
+
+// The fastest span writer writes the pixels the plain loop writes, for every
+// length and operation, and touches nothing past a span's ends: a row that
+// ends where readable memory ends takes spans up to its last pixel.
+TEST(PenRasterOps, SpanWritersAgreeAndStayInsideTheSpan)
+{
+    const long page = sysconf(_SC_PAGESIZE);
+    auto* memory = static_cast<std::uint8_t*>(
+        mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(memory, MAP_FAILED);
+    ASSERT_EQ(mprotect(memory + page, page, PROT_NONE), 0);
+    constexpr int kWidth = 100;
+    auto* row = reinterpret_cast<std::uint32_t*>(memory + page) - kWidth;   // ends at the guard page
+    const raster::Target fast{row, kWidth, 1, kWidth};
+    std::vector<std::uint32_t> plainRow(kWidth);
+    const raster::Target plain{plainRow.data(), kWidth, 1, kWidth};
+    const raster::SpanWriter write = raster::fastestSpanWriter();
+    for (const int mode : {13, 8, 7, 6, 1, 16}) {
+        const raster::PixelOp op = raster::makePixelOp(mode, 0x3C9A51);
+        for (int x0 = 0; x0 < kWidth; x0 += 7) {
+            for (const int x1 : {x0, x0 + 1, x0 + 14, x0 + 15, x0 + 16, x0 + 17, x0 + 33, kWidth - 1}) {
+                if (x1 < x0 || x1 >= kWidth)
+                    continue;
+                for (int x = 0; x < kWidth; ++x)
+                    row[x] = plainRow[static_cast<std::size_t>(x)] = 0xFF000000u | (x * 0x010203u);
+                write(fast, 0, x0, x1, op);
+                raster::writeSpanPlain(plain, 0, x0, x1, op);
+                for (int x = 0; x < kWidth; ++x)
+                    ASSERT_EQ(row[x], plainRow[static_cast<std::size_t>(x)])
+                        << "mode " << mode << ", span " << x0 << ".." << x1 << ", pixel " << x;
+            }
+        }
+        // The span changed the pixels (no mode here leaves them alone).
+        EXPECT_NE(row[kWidth - 1], 0xFF000000u | ((kWidth - 1) * 0x010203u)) << mode;
+    }
+    munmap(memory, 2 * page);
 }

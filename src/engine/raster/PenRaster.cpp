@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 #include <limits>
 
 namespace lh::raster {
@@ -17,12 +21,33 @@ constexpr double kSample = 0.5 - 1.0 / 1024.0;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// Called once per merged span; built for the wider vector units too where
-// the processor has them.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
+// Spans are mostly a few dozen pixels long, so with 512-bit units the last
+// part of a span is written under a mask rather than pixel by pixel (the
+// masked pixels are not touched, not even read).
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx512f"))) void writeSpanWide(const Target& t, int y, int x0, int x1, PixelOp op)
+{
+    std::uint32_t* p = t.row(y) + x0;
+    int left = x1 - x0 + 1;
+    const __m512i keep = _mm512_set1_epi32(static_cast<int>(op.keep));
+    const __m512i flip = _mm512_set1_epi32(static_cast<int>(op.flip));
+    if (op.keep == 0) {
+        for (; left >= 16; left -= 16, p += 16)
+            _mm512_storeu_si512(p, flip);
+        _mm512_mask_storeu_epi32(p, static_cast<__mmask16>((1u << left) - 1), flip);
+        return;
+    }
+    for (; left >= 16; left -= 16, p += 16)
+        _mm512_storeu_si512(p, _mm512_xor_si512(_mm512_and_si512(_mm512_loadu_si512(p), keep), flip));
+    const auto m = static_cast<__mmask16>((1u << left) - 1);
+    const __m512i old = _mm512_maskz_loadu_epi32(m, p);
+    _mm512_mask_storeu_epi32(p, m, _mm512_xor_si512(_mm512_and_si512(old, keep), flip));
+}
 #endif
-void applySpan(const Target& t, int y, int x0, int x1, PixelOp op)
+
+}   // namespace
+
+void writeSpanPlain(const Target& t, int y, int x0, int x1, PixelOp op)
 {
     std::uint32_t* p = t.row(y);
     const std::uint32_t keep = op.keep;
@@ -35,6 +60,18 @@ void applySpan(const Target& t, int y, int x0, int x1, PixelOp op)
     for (int x = x0; x <= x1; ++x)
         p[x] = (p[x] & keep) ^ flip;
 }
+
+SpanWriter fastestSpanWriter()
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const SpanWriter writer = __builtin_cpu_supports("avx512f") ? writeSpanWide : writeSpanPlain;
+    return writer;
+#else
+    return writeSpanPlain;
+#endif
+}
+
+namespace {
 
 // Lines with an end far outside the image are cut down to the image's
 // neighbourhood first, so a wild coordinate costs no more than a normal line.
@@ -400,6 +437,7 @@ QRect SpanRasterizer::strokePolygon(const Target& t, std::span<const DevicePoint
     if (pts.size() < 2 || op.isNop())
         return {};
     if (width > 1) {
+        const SpanWriter applySpan = fastestSpanWriter();
         int minX = t.width, maxX = -1, minY = t.height, maxY = -1;
         forEachOutlineSpan(pts, width, t.width, t.endRow(), t.firstRow(), [&](int y, int x0, int x1) {
             applySpan(t, y, x0, x1, op);

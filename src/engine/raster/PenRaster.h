@@ -106,6 +106,12 @@ private:
     std::vector<std::pair<double, int>> crossings_;
 };
 
+// Applies the operation to pixels x0..x1 of row y: the plain loop, and the
+// fastest writer this processor has (the same pixels).
+void writeSpanPlain(const Target& t, int y, int x0, int x1, PixelOp op);
+using SpanWriter = void (*)(const Target& t, int y, int x0, int x1, PixelOp op);
+SpanWriter fastestSpanWriter();
+
 // Fills the whole target with one pixel value.
 void fillAll(const Target& t, std::uint32_t pixel);
 
