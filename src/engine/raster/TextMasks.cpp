@@ -11,6 +11,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 namespace lh::raster {
 
 namespace {
@@ -73,16 +77,18 @@ TextMask renderTextMask(const QFont& font, const QString& text, double ascent, i
     return mask;
 }
 
-QRect blendMask(const Target& t, const TextMask& mask, int x, int y, std::uint32_t colour)
-{
-    const int left = x + mask.left, top = y + mask.top;
-    const int x0 = std::max(0, left), x1 = std::min(t.width, left + mask.width);
-    const int y0 = std::max(t.firstRow(), top), y1 = std::min(t.endRow(), top + mask.height);
-    if (x0 >= x1 || y0 >= y1)
-        return {};
-    const std::uint32_t sr = (colour >> 16) & 0xFF, sg = (colour >> 8) & 0xFF, sb = colour & 0xFF;
-    const std::uint32_t solid = colour | 0xFF000000u;
-    auto blend = [&](std::uint32_t& d, std::uint32_t k) {
+namespace {
+
+// The blend of one pixel d with coverage k (0..255) of colour, channel by
+// channel d * (255 - k) + colour * k over 255, rounded; the same for k = 0
+// (d) and k = 255 (colour), which are taken apart here only to save work.
+struct PixelBlend {
+    std::uint32_t sr, sg, sb, solid;
+    explicit PixelBlend(std::uint32_t colour)
+        : sr((colour >> 16) & 0xFF), sg((colour >> 8) & 0xFF), sb(colour & 0xFF), solid(colour | 0xFF000000u)
+    {}
+    void operator()(std::uint32_t& d, std::uint32_t k) const
+    {
         if (k == 0)
             return;
         if (k == 255) {
@@ -96,32 +102,100 @@ QRect blendMask(const Target& t, const TextMask& mask, int x, int y, std::uint32
         };
         const std::uint32_t p = d;
         d = 0xFF000000u | (mix((p >> 16) & 0xFF, sr) << 16) | (mix((p >> 8) & 0xFF, sg) << 8) | mix(p & 0xFF, sb);
-    };
+    }
+};
+
+// Pixels from..to-1 of a row: d the row, a the coverage of its pixel 0.
+void blendRowPlain(std::uint32_t* d, const std::uint8_t* a, int from, int to, const PixelBlend& blend)
+{
     constexpr std::uint64_t kAllSolid = ~std::uint64_t{0};
+    int x = from;
+    // Eight at a time where they are all empty or all solid.
+    for (; x + 8 <= to; x += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, a + x, sizeof eight);
+        if (eight == 0)
+            continue;
+        if (eight == kAllSolid) {
+            std::fill_n(d + x, 8, blend.solid);
+            continue;
+        }
+        for (int i = 0; i < 8; ++i)
+            blend(d[x + i], a[x + i]);
+    }
+    for (; x < to; ++x)
+        blend(d[x], a[x]);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// PixelBlend's formula on 16-bit lanes: destination channels dc, coverage k.
+__attribute__((target("avx512f,avx512bw,avx512vl"))) inline __m512i mixWide(__m512i dc, __m512i k, __m512i source)
+{
+    const __m512i v = _mm512_add_epi16(_mm512_add_epi16(_mm512_mullo_epi16(dc, _mm512_sub_epi16(_mm512_set1_epi16(255), k)),
+                                                        _mm512_mullo_epi16(source, k)),
+                                       _mm512_set1_epi16(128));
+    return _mm512_srli_epi16(_mm512_add_epi16(v, _mm512_srli_epi16(v, 8)), 8);
+}
+
+// The same sixteen pixels at a time: every channel of every pixel with the
+// one formula in 16-bit lanes, written only where the coverage is not zero.
+__attribute__((target("avx512f,avx512bw,avx512vl"))) void blendRowWide(std::uint32_t* d, const std::uint8_t* a, int from,
+                                                             int to, const PixelBlend& blend)
+{
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i source = _mm512_unpacklo_epi8(_mm512_set1_epi32(static_cast<int>(blend.solid)), zero);
+    const __m512i opaque = _mm512_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m512i spread = _mm512_set1_epi32(0x01010101);
+    for (int x = from; x < to; x += 16) {
+        const int n = std::min(16, to - x);
+        const auto within = static_cast<__mmask16>((1u << n) - 1);
+        const __m128i cover8 = _mm_maskz_loadu_epi8(within, a + x);
+        const __m512i cover = _mm512_mullo_epi32(_mm512_cvtepu8_epi32(cover8), spread);   // k in every byte
+        const __mmask16 inked = _mm512_test_epi32_mask(cover, cover);
+        if (inked == 0)
+            continue;
+        const __m512i dest = _mm512_maskz_loadu_epi32(inked, d + x);
+        const __m512i lo = mixWide(_mm512_unpacklo_epi8(dest, zero), _mm512_unpacklo_epi8(cover, zero), source);
+        const __m512i hi = mixWide(_mm512_unpackhi_epi8(dest, zero), _mm512_unpackhi_epi8(cover, zero), source);
+        _mm512_mask_storeu_epi32(d + x, inked, _mm512_or_si512(_mm512_packus_epi16(lo, hi), opaque));
+    }
+}
+#endif
+
+using RowBlender = void (*)(std::uint32_t*, const std::uint8_t*, int, int, const PixelBlend&);
+
+RowBlender fastestRowBlender()
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const RowBlender blender =
+        __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")
+            ? blendRowWide : blendRowPlain;
+    return blender;
+#else
+    return blendRowPlain;
+#endif
+}
+
+}   // namespace
+
+QRect blendMask(const Target& t, const TextMask& mask, int x, int y, std::uint32_t colour, BlendWith with)
+{
+    const int left = x + mask.left, top = y + mask.top;
+    const int x0 = std::max(0, left), x1 = std::min(t.width, left + mask.width);
+    const int y0 = std::max(t.firstRow(), top), y1 = std::min(t.endRow(), top + mask.height);
+    if (x0 >= x1 || y0 >= y1)
+        return {};
+    const PixelBlend blend(colour);
+    const RowBlender blendRow = with == BlendWith::Plain ? blendRowPlain : fastestRowBlender();
     for (int yy = y0; yy < y1; ++yy) {
         const auto row = static_cast<std::size_t>(yy - top);
-        // Only the row's inked columns, eight at a time where they are all
-        // empty or all solid.
+        // Only the row's inked columns.
         const bool bounded = !mask.inked.empty();
         const int from = bounded ? std::max(x0, left + mask.inked[2 * row]) : x0;
         const int to = bounded ? std::min(x1, left + mask.inked[2 * row + 1]) : x1;
-        const std::uint8_t* a = mask.alpha.data() + row * static_cast<std::size_t>(mask.width);
-        std::uint32_t* d = t.row(yy);
-        int xx = from;
-        for (; xx + 8 <= to; xx += 8) {
-            std::uint64_t eight;
-            std::memcpy(&eight, a + (xx - left), sizeof eight);
-            if (eight == 0)
-                continue;
-            if (eight == kAllSolid) {
-                std::fill_n(d + xx, 8, solid);
-                continue;
-            }
-            for (int i = 0; i < 8; ++i)
-                blend(d[xx + i], a[xx - left + i]);
-        }
-        for (; xx < to; ++xx)
-            blend(d[xx], a[xx - left]);
+        // The row and its coverage, both addressed by image column.
+        const std::uint8_t* a = mask.alpha.data() + row * static_cast<std::size_t>(mask.width) - left;
+        blendRow(t.row(yy), a, from, to, blend);
     }
     return QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1));
 }

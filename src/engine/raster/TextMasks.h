@@ -48,8 +48,11 @@ TextMask renderTextMask(const QFont& font, const QString& text, double ascent, i
 void findInkedColumns(TextMask& mask);
 
 // Blends the mask in the given colour (0xffRRGGBB) with its reference point
-// at (x, y); returns the pixels touched.
-QRect blendMask(const Target& t, const TextMask& mask, int x, int y, std::uint32_t colour);
+// at (x, y); returns the pixels touched. The fastest blender this processor
+// has, or the plain one (the same pixels; for tests).
+enum class BlendWith { Fastest, Plain };
+QRect blendMask(const Target& t, const TextMask& mask, int x, int y, std::uint32_t colour,
+                BlendWith with = BlendWith::Fastest);
 
 // Masks keyed on everything that shapes them: the font record (face, height,
 // weight, styles, angle) and the text.
