@@ -40,11 +40,33 @@ struct RasterSurface::Measure {
     mutable QHash<QString, qreal> widths;
 };
 
+// The fonts of the last few text records (a design prints its rings in one
+// font and its serial line in another, turn after turn).
 struct RasterSurface::RecordFont {
-    bool valid = false;
-    LogFontRecord record;
-    QFont font;
-    double ascent = 0;
+    struct Entry {
+        LogFontRecord record;
+        QFont font;
+        double ascent = 0;
+    };
+    static constexpr std::size_t kKept = 4;
+    std::vector<Entry> recent;   // most recently used first
+
+    const Entry& forRecord(const LogFontRecord& key, const LogFontRecord& font)
+    {
+        const auto it = std::find_if(recent.begin(), recent.end(), [&](const Entry& e) { return e.record == key; });
+        if (it != recent.end()) {
+            std::rotate(recent.begin(), it, it + 1);
+            return recent.front();
+        }
+        Entry e;
+        e.record = key;
+        e.font = fontForRecord(font);
+        e.ascent = QFontMetricsF(e.font).ascent();
+        if (recent.size() == kKept)
+            recent.pop_back();
+        recent.insert(recent.begin(), std::move(e));
+        return recent.front();
+    }
 };
 
 int RasterSurface::scaleFor(int widthPixels, int heightPixels, int scale)
@@ -311,7 +333,8 @@ void RasterSurface::drawText(const QString& text, const QFont& font, double asce
     // text of a design is blended the same way; only the part inside the
     // whole image (a band blends its rows of that same mask).
     const QRect visible = whole.translated(-x, -y);
-    touch(raster::blendMask(target(), raster::renderTextMask(font, text, ascent, escapement, visible), x, y,
+    const QRect placed = area.translated(-x, -y);
+    touch(raster::blendMask(target(), raster::renderTextMask(font, text, ascent, escapement, visible, placed), x, y,
                             raster::toPixel(fore_)));
 }
 
@@ -323,18 +346,12 @@ void RasterSurface::textOut(const QString& text, const LogFontRecord& record)
     font.height =
         static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{font.height} * scale_, -65535, 65535));
     font.width = static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{font.width} * scale_, -65535, 65535));
-    RecordFont& rf = *recordFont_;
     // The turn is applied when drawing, so records that differ only in it
     // share one font.
     LogFontRecord key = font;
     key.escapement = 0;
     key.orientation = 0;
-    if (!rf.valid || !(rf.record == key)) {
-        rf.record = key;
-        rf.font = fontForRecord(font);
-        rf.ascent = QFontMetricsF(rf.font).ascent();
-        rf.valid = true;
-    }
+    const RecordFont::Entry& rf = recordFont_->forRecord(key, font);
     // Single characters (the rings) keep their coverage masks.
     int x, y;
     if (text.size() > raster::TextMaskCache::kMaxTextLength || !textOrigin(x, y)) {

@@ -38,10 +38,11 @@ QRect textArea(const QFont& font, const QString& text, double ascent, int escape
     return turn(escapement).mapRect(ink.united(cell)).toAlignedRect().adjusted(-2, -2, 2, 2);
 }
 
-TextMask renderTextMask(const QFont& font, const QString& text, double ascent, int escapement, const QRect& clip)
+TextMask renderTextMask(const QFont& font, const QString& text, double ascent, int escapement, const QRect& clip,
+                        const QRect& knownArea)
 {
     TextMask mask;
-    QRect area = textArea(font, text, ascent, escapement);
+    QRect area = knownArea.isNull() ? textArea(font, text, ascent, escapement) : knownArea;
     if (!clip.isNull())
         area &= clip;
     mask.left = area.left();

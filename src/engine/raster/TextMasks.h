@@ -41,8 +41,10 @@ QRect textArea(const QFont& font, const QString& text, double ascent, int escape
 // the surface's pixel format, blended linearly by blendMask. Only the part
 // inside clip (relative to the reference point; a null rectangle: all of it)
 // is rasterized, so huge fonts cost no more than the visible pixels.
+// The text's textArea may be given when it is known (it is worked out
+// otherwise).
 TextMask renderTextMask(const QFont& font, const QString& text, double ascent, int escapement,
-                        const QRect& clip = QRect());
+                        const QRect& clip = QRect(), const QRect& knownArea = QRect());
 
 // Fills in the mask's inked columns.
 void findInkedColumns(TextMask& mask);
