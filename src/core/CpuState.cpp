@@ -21,9 +21,18 @@ void clearUpperVectorState()
         zeroUpper();
 }
 
+bool hasWideVectorUnits()
+{
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")
+                            && __builtin_cpu_supports("avx512vl");
+    return has;
+}
+
 #else
 
 void clearUpperVectorState() {}
+
+bool hasWideVectorUnits() { return false; }
 
 #endif
 

@@ -14,4 +14,9 @@ namespace lh {
 // them (x86 with AVX); does nothing elsewhere.
 void clearUpperVectorState();
 
+// Whether the processor has the 512-bit vector units (x86 AVX-512 with byte,
+// word and shorter-vector instructions) that the engine's widest loops use;
+// where it has not, the engine uses plain loops that give the same pixels.
+bool hasWideVectorUnits();
+
 }   // namespace lh

@@ -1,12 +1,14 @@
 #include "engine/raster/PenRaster.h"
 
+#include "core/CpuState.h"
+
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #endif
-#include <limits>
 
 namespace lh::raster {
 
@@ -47,6 +49,11 @@ __attribute__((target("avx512f"))) void writeSpanWide(const Target& t, int y, in
 
 }   // namespace
 
+// Built for 256-bit units too, for processors that have those but not the
+// 512-bit ones.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
 void writeSpanPlain(const Target& t, int y, int x0, int x1, PixelOp op)
 {
     std::uint32_t* p = t.row(y);
@@ -64,8 +71,7 @@ void writeSpanPlain(const Target& t, int y, int x0, int x1, PixelOp op)
 SpanWriter fastestSpanWriter()
 {
 #if defined(__x86_64__) && defined(__GNUC__)
-    static const SpanWriter writer = __builtin_cpu_supports("avx512f") ? writeSpanWide : writeSpanPlain;
-    return writer;
+    return hasWideVectorUnits() ? writeSpanWide : writeSpanPlain;
 #else
     return writeSpanPlain;
 #endif

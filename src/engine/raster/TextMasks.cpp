@@ -106,13 +106,13 @@ struct PixelBlend {
     }
 };
 
-// Pixels from..to-1 of a row: d the row, a the coverage of its pixel 0.
-void blendRowPlain(std::uint32_t* d, const std::uint8_t* a, int from, int to, const PixelBlend& blend)
+// n pixels of a row from d, their coverage from a.
+void blendRowPlain(std::uint32_t* d, const std::uint8_t* a, int n, const PixelBlend& blend)
 {
     constexpr std::uint64_t kAllSolid = ~std::uint64_t{0};
-    int x = from;
+    int x = 0;
     // Eight at a time where they are all empty or all solid.
-    for (; x + 8 <= to; x += 8) {
+    for (; x + 8 <= n; x += 8) {
         std::uint64_t eight;
         std::memcpy(&eight, a + x, sizeof eight);
         if (eight == 0)
@@ -124,7 +124,7 @@ void blendRowPlain(std::uint32_t* d, const std::uint8_t* a, int from, int to, co
         for (int i = 0; i < 8; ++i)
             blend(d[x + i], a[x + i]);
     }
-    for (; x < to; ++x)
+    for (; x < n; ++x)
         blend(d[x], a[x]);
 }
 
@@ -140,18 +140,17 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) inline __m512i mixWide(__m5
 
 // The same sixteen pixels at a time: every channel of every pixel with the
 // one formula in 16-bit lanes, written only where the coverage is not zero.
-__attribute__((target("avx512f,avx512bw,avx512vl"))) void blendRowWide(std::uint32_t* d, const std::uint8_t* a, int from,
-                                                             int to, const PixelBlend& blend)
+__attribute__((target("avx512f,avx512bw,avx512vl"))) void blendRowWide(std::uint32_t* d, const std::uint8_t* a, int n,
+                                                                       const PixelBlend& blend)
 {
     const __m512i zero = _mm512_setzero_si512();
     const __m512i source = _mm512_unpacklo_epi8(_mm512_set1_epi32(static_cast<int>(blend.solid)), zero);
     const __m512i opaque = _mm512_set1_epi32(static_cast<int>(0xFF000000u));
     const __m512i spread = _mm512_set1_epi32(0x01010101);
-    for (int x = from; x < to; x += 16) {
-        const int n = std::min(16, to - x);
-        const auto within = static_cast<__mmask16>((1u << n) - 1);
+    for (int x = 0; x < n; x += 16) {
+        const auto within = static_cast<__mmask16>((1u << std::min(16, n - x)) - 1);
         const __m128i cover8 = _mm_maskz_loadu_epi8(within, a + x);
-        const __m512i cover = _mm512_mullo_epi32(_mm512_cvtepu8_epi32(cover8), spread);   // k in every byte
+        const __m512i cover = _mm512_mullo_epi32(_mm512_maskz_cvtepu8_epi32(0xFFFF, cover8), spread);   // k in every byte
         const __mmask16 inked = _mm512_test_epi32_mask(cover, cover);
         if (inked == 0)
             continue;
@@ -163,15 +162,12 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) void blendRowWide(std::uint
 }
 #endif
 
-using RowBlender = void (*)(std::uint32_t*, const std::uint8_t*, int, int, const PixelBlend&);
+using RowBlender = void (*)(std::uint32_t*, const std::uint8_t*, int, const PixelBlend&);
 
 RowBlender fastestRowBlender()
 {
 #if defined(__x86_64__) && defined(__GNUC__)
-    static const RowBlender blender =
-        __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")
-            ? blendRowWide : blendRowPlain;
-    return blender;
+    return hasWideVectorUnits() ? blendRowWide : blendRowPlain;
 #else
     return blendRowPlain;
 #endif
@@ -194,9 +190,10 @@ QRect blendMask(const Target& t, const TextMask& mask, int x, int y, std::uint32
         const bool bounded = !mask.inked.empty();
         const int from = bounded ? std::max(x0, left + mask.inked[2 * row]) : x0;
         const int to = bounded ? std::min(x1, left + mask.inked[2 * row + 1]) : x1;
-        // The row and its coverage, both addressed by image column.
-        const std::uint8_t* a = mask.alpha.data() + row * static_cast<std::size_t>(mask.width) - left;
-        blendRow(t.row(yy), a, from, to, blend);
+        if (from >= to)
+            continue;
+        const std::uint8_t* a = mask.alpha.data() + row * static_cast<std::size_t>(mask.width) + (from - left);
+        blendRow(t.row(yy) + from, a, to - from, blend);
     }
     return QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1));
 }
