@@ -481,6 +481,28 @@ void DesignerCore::presentNow(bool previewsBeside)
 
 void DesignerCore::showPreviews(bool beside)
 {
+    if (beside) {
+        // Made beside the window at most once in kBesidePreviewMs, from the
+        // latest design; one set at a time.
+        if (previewJob_.busy) {
+            previewsAgain_ = true;
+            return;
+        }
+        if (previewPace_->isActive())
+            return;   // the latest design is taken when it is their turn
+        const std::int64_t now = steady_.elapsed();
+        if (lastPreviewsMs_ >= 0 && now - lastPreviewsMs_ < kBesidePreviewMs) {
+            previewPace_->start(static_cast<int>(kBesidePreviewMs - (now - lastPreviewsMs_)));
+            return;
+        }
+        lastPreviewsMs_ = now;
+    } else {
+        // Shown now: previews still being made, or waiting their turn, are
+        // out of date.
+        previewPace_->stop();
+        ++previewGeneration_;
+        previewsAgain_ = false;
+    }
     // The design is read once for all the previews on screen; hidden ones
     // keep it for when they are shown.
     const QImage picture = surface_->image();
@@ -497,11 +519,6 @@ void DesignerCore::showPreviews(bool beside)
         }
     }
     if (!beside) {
-        // Shown now: previews still being made, or waiting their turn, are
-        // out of date.
-        previewPace_->stop();
-        ++previewGeneration_;
-        previewsAgain_ = false;
         const std::vector<QImage> stretched = forms::stretchForBoxes(picture, sizes);
         for (std::size_t i = 0; i < boxes.size(); ++i)
             boxes[i]->setPicture(picture, stretched[i]);
@@ -509,18 +526,6 @@ void DesignerCore::showPreviews(bool beside)
     }
     if (boxes.empty())
         return;
-    if (previewJob_.busy) {
-        previewsAgain_ = true;
-        return;
-    }
-    if (previewPace_->isActive())
-        return;   // the latest design is taken when it is their turn
-    const std::int64_t now = steady_.elapsed();
-    if (lastPreviewsMs_ >= 0 && now - lastPreviewsMs_ < kBesidePreviewMs) {
-        previewPace_->start(static_cast<int>(kBesidePreviewMs - (now - lastPreviewsMs_)));
-        return;
-    }
-    lastPreviewsMs_ = now;
     previewJob_ = {picture, std::move(boxes), previewGeneration_, true};
     previewWatcher_->setFuture(
         QtConcurrent::run([picture, sizes] { return forms::stretchForBoxes(picture, sizes); }));
