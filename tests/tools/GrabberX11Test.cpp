@@ -96,10 +96,10 @@ protected:
         // Up, and showing the picture inside its border.
         const std::unique_ptr<WindowFinder> finder = makeWindowFinder(QGuiApplication::platformName());
         const QRect desk = virtualDesktopDeviceRect();
-        QRect where;
+        QRect where, outer;
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
-                const QRect outer = windowNamed(QStringLiteral("lh-grab-target"));
+                outer = windowNamed(QStringLiteral("lh-grab-target"));
                 if (outer.isEmpty())
                     return false;
                 const std::optional<FoundWindow> f = finder->windowAt(outer.intersected(desk).center(), {});
@@ -110,7 +110,10 @@ protected:
                               == picture.copy(visible.translated(-where.topLeft()));
             },
             15000))
-            << "viewer at " << where.x() << "," << where.y() << " " << where.width() << "x" << where.height();
+            << "viewer at " << where.x() << "," << where.y() << " " << where.width() << "x" << where.height()
+            << "; its window named at " << outer.x() << "," << outer.y() << " " << outer.width() << "x"
+            << outer.height() << "; viewer running: " << (viewer.state() == QProcess::Running)
+            << "; it said: " << viewer.readAllStandardError().toStdString();
         return where;
     }
 
