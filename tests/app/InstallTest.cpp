@@ -105,6 +105,7 @@ TEST_F(Installed, LauncherStartsTheProgramAndTheEmptyPasswordLetsANewUserIn)
     QProcess program;
     program.setProcessEnvironment(env);
     program.setWorkingDirectory(home.path());
+    program.setProcessChannelMode(QProcess::MergedChannels);
     program.start(at("bin/lanhe-designer"), {});
     ASSERT_TRUE(program.waitForStarted(10000));
     const QString pid = QString::number(program.processId());
@@ -135,5 +136,5 @@ TEST_F(Installed, LauncherStartsTheProgramAndTheEmptyPasswordLetsANewUserIn)
     lh::test::sendCloseRequest(main);
     ASSERT_TRUE(QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 15000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(program.exitCode(), 0) << "the program said: " << program.readAll().toStdString();
 }
