@@ -8,7 +8,8 @@ lh_start_xvfb() {
       LH_XVFB_PID=$!
       local i
       for i in $(seq 1 100); do
-        if [ -e "/tmp/.X11-unix/X${n}" ]; then
+        # The socket comes before the server answers on it.
+        if [ -e "/tmp/.X11-unix/X${n}" ] && xprop -display ":${n}" -root >/dev/null 2>&1; then
           export DISPLAY=":${n}"
           return 0
         fi

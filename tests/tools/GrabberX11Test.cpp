@@ -55,6 +55,26 @@ QRect windowNamed(const QString& title)
     return r;
 }
 
+// Whether the window manager lists a window named `title` among the windows it manages.
+bool managedWindowNamed(const QString& title)
+{
+    const QString id = test::xdotoolOutput({"search", "--name", title}).split('\n').value(0).trimmed();
+    if (id.isEmpty())
+        return false;
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
+    if (!xprop.waitForFinished(10000))
+        return false;
+    // "_NET_CLIENT_LIST(WINDOW): window id # 0x200001, 0x400007"
+    const QString listed = QString::fromLatin1(xprop.readAllStandardOutput()).section('#', 1);
+    for (const QString& w : listed.split(',')) {
+        bool ok = false;
+        if (w.trimmed().toULong(&ok, 0) == id.toULong() && ok)
+            return true;
+    }
+    return false;
+}
+
 class GrabberX11 : public ::testing::Test {
 protected:
     void SetUp() override
@@ -93,7 +113,12 @@ protected:
         viewer.start("display",
                      {"-geometry", QStringLiteral("+%1+%2").arg(at.x()).arg(at.y()), "-title", "lh-grab-target", file});
         EXPECT_TRUE(viewer.waitForStarted(5000));
-        // Up, and showing the picture inside its border.
+        return pictureOnScreen();
+    }
+
+    // Where the viewer shows the picture, once it is up and shows it inside its border.
+    QRect pictureOnScreen()
+    {
         const std::unique_ptr<WindowFinder> finder = makeWindowFinder(QGuiApplication::platformName());
         const QRect desk = virtualDesktopDeviceRect();
         QRect where, outer;
@@ -202,11 +227,17 @@ TEST_F(GrabberX11, AWindowPartlyOffTheScreenIsGrabbedWithinTheScreen)
 TEST_F(GrabberX11, UnderAWindowManagerTheGrabberHidesWhileHeldAndComesBack)
 {
     ASSERT_FALSE(windowManagerPresent()) << "another window manager runs on this display";
+    // The viewer is up before the manager: openbox can miss a window that
+    // asks to be shown while it is still starting (it then stays unmapped).
+    // Windows already there it takes over as it starts.
+    showPictureElsewhere(QPoint(700, 300));
     windowManager.start("openbox", {"--sm-disable"});
     ASSERT_TRUE(windowManager.waitForStarted(5000)) << "openbox is needed (scripts/setup.sh installs it)";
     ASSERT_TRUE(QTest::qWaitFor([] { return windowManagerPresent(); }, 10000));
-
-    const QRect where = showPictureElsewhere(QPoint(700, 300));
+    ASSERT_TRUE(QTest::qWaitFor([] { return managedWindowNamed(QStringLiteral("lh-grab-target")); }, 10000))
+        << "the window manager did not take the viewer's window";
+    // In the manager's frame the picture has moved.
+    const QRect where = pictureOnScreen();
     openGrabber(true);
     const QPoint handle = grabber->picSnap()->mapToGlobal(grabber->picSnap()->rect().center());
     ASSERT_TRUE(xdotool({"mousemove", QString::number(handle.x()), QString::number(handle.y()), "mousedown", "1"}));
