@@ -314,12 +314,15 @@ TEST(PenRasterOps, WindingFillAndWildCoordinates)
 // The rasterizer's wide outlines, span for span, against the plain edge by
 // edge reckoning, over many random stars as the designs draw them (odd and
 // even point counts, ellipses, partly outside the image, at the export
-// scales) and random polygons with repeated and far-away points.
+// scales) and random polygons with repeated and far-away points. The edges'
+// intervals on each row are worked out both ways: with the 512-bit units
+// (where the processor has them) and the plain way.
 TEST(PenRasterOps, WideOutlinesAgreeSpanForSpanWithThePlainReckoning)
 {
     std::mt19937 random(20110101u);
     auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
-    raster::SpanRasterizer rasterizer;
+    raster::SpanRasterizer wideUnits, plainWay;
+    plainWay.useWideUnits(false);
     int compared = 0;
     for (int shape = 0; shape < 600; ++shape) {
         const int scale = shape % 10 == 9 ? 2 : 1;
@@ -352,14 +355,17 @@ TEST(PenRasterOps, WideOutlinesAgreeSpanForSpanWithThePlainReckoning)
         const int width = widths[shape % 10] * scale;
         SCOPED_TRACE(testing::Message() << "shape " << shape << ", " << pts.size() << " points, width " << width);
         const std::vector<raster::Span> expected = test::referenceOutlineSpans(pts, width, side, side);
-        const std::vector<raster::Span>& got = rasterizer.outlineSpans(pts, width, side, side);
-        ASSERT_EQ(got.size(), expected.size());
-        for (std::size_t i = 0; i < got.size(); ++i) {
-            ASSERT_EQ(got[i].y, expected[i].y) << i;
-            ASSERT_EQ(got[i].x0, expected[i].x0) << "row " << got[i].y;
-            ASSERT_EQ(got[i].x1, expected[i].x1) << "row " << got[i].y;
+        for (raster::SpanRasterizer* rasterizer : {&wideUnits, &plainWay}) {
+            SCOPED_TRACE(rasterizer == &plainWay ? "plain way" : "wide units");
+            const std::vector<raster::Span>& got = rasterizer->outlineSpans(pts, width, side, side);
+            ASSERT_EQ(got.size(), expected.size());
+            for (std::size_t i = 0; i < got.size(); ++i) {
+                ASSERT_EQ(got[i].y, expected[i].y) << i;
+                ASSERT_EQ(got[i].x0, expected[i].x0) << "row " << got[i].y;
+                ASSERT_EQ(got[i].x1, expected[i].x1) << "row " << got[i].y;
+            }
         }
-        compared += static_cast<int>(got.size());
+        compared += static_cast<int>(expected.size());
     }
     EXPECT_GT(compared, 100000);   // the shapes really cover the image
 }

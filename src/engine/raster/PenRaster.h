@@ -86,6 +86,11 @@ public:
     // then x (exposed for tests and benchmarks).
     const std::vector<Span>& outlineSpans(std::span<const DevicePoint> pts, int width, int w, int h);
 
+    // Whether the lanes' intervals on a row are worked out with the 512-bit
+    // units where the processor has them (the default) or the plain way
+    // (the same spans).
+    void useWideUnits(bool wide);
+
     SpanRasterizer();
     ~SpanRasterizer();
 
@@ -104,6 +109,7 @@ private:
     std::vector<int> remap_;
     std::vector<Span> merged_;
     std::vector<std::pair<double, int>> crossings_;
+    bool wide_ = false;
 };
 
 // Applies the operation to pixels x0..x1 of row y: the plain loop, and the
