@@ -393,7 +393,10 @@ __attribute__((target("avx512f,avx512vl"))) void laneKeysWide(
             lastPixel);
         const __mmask8 some = _mm512_cmp_pd_mask(lo, hi, _CMP_LE_OQ) & _mm256_cmp_epi32_mask(first, last, _MM_CMPINT_LE);
         const __m256i key = _mm256_or_si256(_mm256_slli_epi32(first, 16), last);
-        _mm256_mask_storeu_epi32(keys + i, m, _mm256_mask_blend_epi32(some, none, key));
+        // A whole store, also past the last lane (keys has room): the sort
+        // reads the keys at once, and only a whole store hands them on before
+        // it reaches the cache.
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(keys + i), _mm256_mask_blend_epi32(some, none, key));
 #undef LH_CLAMP
 #undef LH_LOAD
     }
@@ -475,7 +478,7 @@ void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int wi
         if (lanes.size() == 0)
             continue;
 
-        keys_.resize(lanes.size());
+        keys_.resize((lanes.size() + 7) / 8 * 8);
         keysOfLanes(lanes.size(), lanes.ax.data(), lanes.ay.data(), lanes.loA0.data(), lanes.loA1.data(),
                     lanes.hiA0.data(), lanes.hiA1.data(), lanes.loB0.data(), lanes.loB1.data(), lanes.hiB0.data(),
                     lanes.hiB1.data(), lanes.bandTop.data(), lanes.bandBottom.data(), y + kSample, radius * radius, w,
