@@ -123,7 +123,7 @@ bool DesignTick::run()
             const float u1 = random_.next();
             const Rgb colour = randomColour(random_);
             const std::int16_t points = toInt16(99.0 * static_cast<double>(u1));
-            drawing::DrawStarPolygon(s, layer.left, layer.top, layer.width, layer.height, points, 0, colour);
+            drawing::DrawStarPolygon(s, layer.left, layer.top, layer.width, layer.height, points, 0, colour, &stars_);
         });
     }
     lap(profile.starsMs);

@@ -6,6 +6,7 @@
 
 #include "design/DesignRules.h"
 #include "core/Numeric.h"
+#include "drawing/StarPolygon.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -143,6 +144,7 @@ private:
     std::int32_t count_ = 0;
     TickProfile* profile_ = nullptr;
     QString serialLine_;
+    drawing::StarPolygonCache stars_;
 };
 
 }   // namespace lh::design

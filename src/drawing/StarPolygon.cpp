@@ -87,8 +87,32 @@ std::vector<std::vector<DevicePoint>> starPolygons(std::int32_t left, std::int32
     return all;
 }
 
+std::size_t StarPolygonCache::KeyHash::operator()(const Key& k) const
+{
+    std::uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (const std::int64_t v : {std::int64_t{k.shape.b}, std::int64_t{k.shape.s}, std::int64_t{k.shape.h},
+                                 std::int64_t{k.cx}, std::int64_t{k.cy}, std::int64_t{k.rx}, std::int64_t{k.ry},
+                                 std::int64_t{k.tx}, std::int64_t{k.ty}})
+        h = (h ^ static_cast<std::uint64_t>(v)) * 0x100000001B3ull;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+const std::vector<std::vector<DevicePoint>>& StarPolygonCache::polygons(const StarGeometry& g)
+{
+    const Key key{g.shape, g.cx, g.cy, g.rx, g.ry, g.tx, g.ty};
+    if (const auto found = kept_.find(key); found != kept_.end())
+        return found->second;
+    std::vector<std::vector<DevicePoint>> all(static_cast<std::size_t>(g.shape.polygonCount()));
+    for (int k = 0; k < g.shape.polygonCount(); ++k)
+        starPolygon(g, k, all[static_cast<std::size_t>(k)]);
+    if (kept_.size() >= kMaxEntries)
+        kept_.clear();
+    return kept_.emplace(key, std::move(all)).first->second;
+}
+
 std::int16_t DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t top, std::int32_t width,
-                             std::int32_t height, std::int16_t StarPoints, std::int16_t fill, Rgb colour)
+                             std::int32_t height, std::int16_t StarPoints, std::int16_t fill, Rgb colour,
+                             StarPolygonCache* cache)
 {
     if (StarPoints < 3)
         StarPoints = 3;
@@ -98,6 +122,15 @@ std::int16_t DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t t
     surface.setForeColor(colour);
     // From here on a failure leaves ForeColor at `colour`.
     const StarGeometry g = starGeometry(left, top, width, height, StarPoints, tx, ty);
+    if (cache) {
+        for (const std::vector<DevicePoint>& polygon : cache->polygons(g)) {
+            surface.polygon(polygon);
+            if (fill != 0)
+                surface.fillPolygon(polygon, surface.foreColor());
+        }
+        surface.setForeColor(saved);
+        return StarPoints;
+    }
     std::vector<DevicePoint> buffer;
     buffer.reserve(static_cast<std::size_t>(g.shape.b));
     for (int k = 0; k < g.shape.polygonCount(); ++k) {

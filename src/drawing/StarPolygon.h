@@ -11,6 +11,7 @@
 #include "engine/Surface.h"
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace lh::drawing {
@@ -59,12 +60,39 @@ std::vector<std::vector<DevicePoint>> starPolygons(std::int32_t left, std::int32
                                                    std::int32_t height, int points, double twipsPerPixelX = kTwipsPerPixel,
                                                    double twipsPerPixelY = kTwipsPerPixel);
 
+// The polygons of the boxes and counts drawn lately, each worked out once: a
+// designer draws the same few boxes with counts from a small range, design
+// after design. Holds at most kMaxEntries geometries, then starts afresh.
+class StarPolygonCache {
+public:
+    static constexpr std::size_t kMaxEntries = 4096;
+
+    // All polygons of the geometry, as starPolygon gives them in drawing
+    // order. Fails as starPolygon does, and then keeps nothing new.
+    const std::vector<std::vector<DevicePoint>>& polygons(const StarGeometry& g);
+    std::size_t size() const { return kept_.size(); }
+
+private:
+    struct Key {
+        StarShape shape;
+        std::int32_t cx, cy, rx, ry;
+        int tx, ty;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& k) const;
+    };
+    std::unordered_map<Key, std::vector<std::vector<DevicePoint>>, KeyHash> kept_;
+};
+
 // Draws the star of `StarPoints` points inscribed in the box (twips) with the
 // surface's pen (DrawWidth, DrawMode) in `colour`; with `fill` non-zero every
 // polygon is also filled. A count below 3 is raised to 3; the count drawn is
 // returned. ForeColor is given back its entry value; when the call fails it
-// is left at `colour` and the polygons already drawn stay.
+// is left at `colour` and the polygons already drawn stay. With a cache the
+// polygons are taken from it (the same points).
 std::int16_t DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t top, std::int32_t width,
-                             std::int32_t height, std::int16_t StarPoints, std::int16_t fill, Rgb colour);
+                             std::int32_t height, std::int16_t StarPoints, std::int16_t fill, Rgb colour,
+                             StarPolygonCache* cache = nullptr);
 
 }   // namespace lh::drawing

@@ -210,3 +210,64 @@ TEST(DrawStarPolygon, BoxBeyond32BitsFailsWithoutDrawing)
     EXPECT_THROW(DrawStarPolygon(s, 2147483600, 0, 2000, 2000, count, 0, rgb(1, 2, 3)), StepFailure);
     EXPECT_TRUE(s.callsOf(RecordingSurface::Kind::Polygon).empty());
 }
+
+// A designer keeps the polygons of its boxes and counts: drawn from the
+// cache, first time and again, a star makes the very calls it makes without
+// one, and a star that fails leaves nothing in the cache.
+TEST(DrawStarPolygon, FromTheCacheTheSameCallsAsWithout)
+{
+    struct Case {
+        std::int32_t left, top, width, height;
+        std::int16_t count, fill;
+    };
+    const Case cases[] = {
+        {1450, 1450, 10000, 10000, 5, 0}, {1450, 1450, 10000, 10000, 16, 0}, {0, 0, 12855, 9000, 99, 0},
+        {300, 700, 4000, 2500, 48, 1},    {1450, 1450, 10000, 10000, 2, 0},  {-9000, 200, 30000, 30000, 24, 0},
+    };
+    StarPolygonCache cache;
+    using K = RecordingSurface::Kind;
+    for (int round = 0; round < 2; ++round) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "count " << c.count << ", round " << round);
+            RecordingSurface plain, cached;
+            std::int16_t a = c.count, b = c.count;
+            a = DrawStarPolygon(plain, c.left, c.top, c.width, c.height, a, c.fill, rgb(10, 20, 30));
+            b = DrawStarPolygon(cached, c.left, c.top, c.width, c.height, b, c.fill, rgb(10, 20, 30), &cache);
+            EXPECT_EQ(a, b);
+            ASSERT_EQ(plain.calls.size(), cached.calls.size());
+            ASSERT_FALSE(plain.callsOf(K::Polygon).empty());
+            for (std::size_t i = 0; i < plain.calls.size(); ++i) {
+                EXPECT_EQ(plain.calls[i].kind, cached.calls[i].kind) << i;
+                EXPECT_EQ(plain.calls[i].points, cached.calls[i].points) << i;
+            }
+            EXPECT_EQ(plain.foreColor(), cached.foreColor());
+        }
+        EXPECT_EQ(cache.size(), std::size(cases));
+    }
+
+    // Failures: nothing drawn, nothing kept.
+    for (const Case& c : {Case{1450, 1450, 10000, 10000, 21847, 0}, Case{2147483600, 0, 2000, 2000, 5, 0}}) {
+        RecordingSurface s;
+        std::int16_t count = c.count;
+        EXPECT_THROW(DrawStarPolygon(s, c.left, c.top, c.width, c.height, count, 0, rgb(4, 5, 6), &cache), StepFailure);
+        EXPECT_TRUE(s.callsOf(K::Polygon).empty());
+        EXPECT_EQ(s.foreColor(), rgb(4, 5, 6));
+        EXPECT_EQ(cache.size(), std::size(cases));
+    }
+    // A surface that fails midway keeps what was drawn before, as without a cache.
+    RecordingSurface failing;
+    failing.failPolygonAt = 3;
+    std::int16_t count = 16;
+    EXPECT_THROW(DrawStarPolygon(failing, 1450, 1450, 10000, 10000, count, 0, rgb(50, 60, 70), &cache), StepFailure);
+    EXPECT_EQ(failing.callsOf(K::Polygon).size(), 2u);
+    EXPECT_EQ(failing.foreColor(), rgb(50, 60, 70));
+
+    // Past its size the cache starts afresh and still gives the right points.
+    for (std::int32_t i = 0; i < static_cast<std::int32_t>(StarPolygonCache::kMaxEntries) + 10; ++i) {
+        const StarGeometry g = starGeometry(15 * i, 0, 3000, 3000, 7, kTwipsPerPixel, kTwipsPerPixel);
+        const auto& kept = cache.polygons(g);
+        ASSERT_LE(cache.size(), StarPolygonCache::kMaxEntries);
+        if (i % 1000 == 7)
+            EXPECT_EQ(kept, starPolygons(15 * i, 0, 3000, 3000, 7)) << i;
+    }
+}
