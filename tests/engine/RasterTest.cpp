@@ -457,3 +457,28 @@ TEST(PenRasterOps, SpanWritersAgreeAndStayInsideTheSpan)
     }
     munmap(memory, 2 * page);
 }
+
+// The background fill covers exactly the target's rows and columns: a whole
+// image in one block, a band of an image, and a target narrower than its rows
+// (stride beyond width), whose other pixels stay as they were.
+TEST(PenRasterOps, FillCoversExactlyTheTargetsPixels)
+{
+    struct Case {
+        int width, height, stride, rowBegin, rowEnd;
+    };
+    const Case cases[] = {{37, 11, 37, 0, 11}, {37, 11, 37, 3, 8}, {37, 11, 50, 0, 11}, {37, 11, 50, 4, 5}, {1, 3, 1, 0, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " stride " << c.stride << " rows "
+                                        << c.rowBegin << ".." << c.rowEnd);
+        constexpr std::uint32_t kOld = 0xFF123456u, kNew = 0xFFABCDEFu;
+        std::vector<std::uint32_t> memory(static_cast<std::size_t>(c.stride) * (c.rowEnd - c.rowBegin) + 8, kOld);
+        const raster::Target t{memory.data(), c.width, c.height, c.stride, c.rowBegin, c.rowEnd};
+        raster::fillAll(t, kNew);
+        for (std::size_t i = 0; i < memory.size(); ++i) {
+            const int row = static_cast<int>(i / static_cast<std::size_t>(c.stride)) + c.rowBegin;
+            const int column = static_cast<int>(i % static_cast<std::size_t>(c.stride));
+            const bool inside = row < c.rowEnd && column < c.width;
+            ASSERT_EQ(memory[i], inside ? kNew : kOld) << "pixel " << column << " of row " << row;
+        }
+    }
+}
