@@ -142,7 +142,7 @@ bool DesignTick::run()
                 ring.radiusSource.isEmpty() ? ring.radiusFactor : parseNumber(host_.text(ring.radiusSource));
             const std::int32_t cx = toInt32(ring.centreXFactor * w);
             const std::int32_t cy = toInt32(ring.centreYFactor * h);
-            drawing::DrawTextRing(s, text, cx, cy, toInt32(factor * h), ring.start);
+            drawing::DrawTextRing(s, text, cx, cy, toInt32(factor * h), ring.start, &rings_);
         });
     }
     lap(profile.ringsMs);

@@ -6,6 +6,7 @@
 
 #include "design/DesignRules.h"
 #include "core/Numeric.h"
+#include "drawing/RotatedText.h"
 #include "drawing/StarPolygon.h"
 
 #include <QDateTime>
@@ -145,6 +146,7 @@ private:
     TickProfile* profile_ = nullptr;
     QString serialLine_;
     drawing::StarPolygonCache stars_;
+    drawing::RingLayoutCache rings_;
 };
 
 }   // namespace lh::design

@@ -84,11 +84,36 @@ RingLayout layoutTextRing(const TextMeasure& textWidth, const QString& text, std
     return out;
 }
 
-RingFit DrawTextRing(Surface& surface, const QString& text, std::int32_t cx, std::int32_t cy, std::int32_t radius,
-                     double start)
+const RingLayout& RingLayoutCache::layout(const Surface& surface, const QString& text, std::int32_t cx,
+                                          std::int32_t cy, std::int32_t radius, double start)
 {
-    const RingLayout layout =
-        layoutTextRing([&surface](const QString& s) { return surface.textWidth(s); }, text, cx, cy, radius, start);
+    const QString face = surface.fontName();
+    const float size = surface.fontSize();
+    const bool bold = surface.fontBold();
+    for (const Entry& e : entries_) {
+        if (e.cx == cx && e.cy == cy && e.radius == radius && e.start == start && e.size == size && e.bold == bold
+            && e.text == text && e.face == face)
+            return e.layout;
+    }
+    Entry e{text, cx, cy, radius, start, face, size, bold,
+            layoutTextRing([&surface](const QString& s) { return surface.textWidth(s); }, text, cx, cy, radius, start)};
+    if (entries_.size() < kMaxEntries) {
+        entries_.push_back(std::move(e));
+        return entries_.back().layout;
+    }
+    Entry& replaced = entries_[oldest_];
+    oldest_ = (oldest_ + 1) % kMaxEntries;
+    replaced = std::move(e);
+    return replaced.layout;
+}
+
+RingFit DrawTextRing(Surface& surface, const QString& text, std::int32_t cx, std::int32_t cy, std::int32_t radius,
+                     double start, RingLayoutCache* cache)
+{
+    RingLayout own;
+    if (!cache)
+        own = layoutTextRing([&surface](const QString& s) { return surface.textWidth(s); }, text, cx, cy, radius, start);
+    const RingLayout& layout = cache ? cache->layout(surface, text, cx, cy, radius, start) : own;
     for (const RingGlyph& g : layout.glyphs) {
         // The surface's font is read per character, as the ring is printed.
         DrawRotatedText(g.rotation, surface, surface.fontName(), surface.fontSize(), g.x, g.y, g.text);

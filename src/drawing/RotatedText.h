@@ -70,10 +70,38 @@ struct RingFit {
     double start = 0;
 };
 
+// The layouts of the rings one surface drew lately, each worked out once: a
+// designer draws the same texts around the same circles in the same font,
+// design after design. Keyed on the text, circle, start and the surface's
+// font name, size and bold; holds at most kMaxEntries rings, then replaces
+// the oldest.
+class RingLayoutCache {
+public:
+    static constexpr std::size_t kMaxEntries = 16;
+
+    // layoutTextRing of the ring, measured with the surface's textWidth.
+    const RingLayout& layout(const Surface& surface, const QString& text, std::int32_t cx, std::int32_t cy,
+                             std::int32_t radius, double start);
+
+private:
+    struct Entry {
+        QString text;
+        std::int32_t cx = 0, cy = 0, radius = 0;
+        double start = 0;
+        QString face;
+        float size = 0;
+        bool bold = false;
+        RingLayout layout;
+    };
+    std::vector<Entry> entries_;
+    std::size_t oldest_ = 0;
+};
+
 // Draws the ring with the surface's current font and ForeColor, one rotated
 // character at a time, and returns its radius and start. A failing character
 // ends the ring there (StepFailure); the characters before it stay drawn.
+// With a cache (kept for this surface) the layout is taken from it.
 RingFit DrawTextRing(Surface& surface, const QString& text, std::int32_t cx, std::int32_t cy, std::int32_t radius,
-                     double start);
+                     double start, RingLayoutCache* cache = nullptr);
 
 }   // namespace lh::drawing

@@ -286,3 +286,77 @@ TEST(DrawTextRing, FailuresDrawNothingOrStopAtTheFailingCharacter)
         EXPECT_TRUE(s.callsOf(K::TextOut).empty());
     }
 }
+
+// A designer keeps its rings' layouts: drawn from the cache, first time and
+// again, a ring makes the very calls and gives the fit it does without one,
+// failures included; a change of text, circle, start or the surface's font
+// is laid out afresh, and more rings than the cache holds still come right.
+TEST(DrawTextRing, FromTheCacheTheSameCallsAsWithout)
+{
+    struct Ring {
+        QString text;
+        std::int32_t cx, cy, radius;
+        double start;
+        float size;
+    };
+    const Ring rings[] = {
+        {QStringLiteral("生日快乐"), 6428, 12855, 5142, -1, 20}, {QString(30, u'a'), 6428, 6428, 7, -2, 20},
+        {QStringLiteral("abc"), 6428, 6428, 2571, 45, 20},     {QStringLiteral("abc"), 6428, 6428, 2571, 45, 30},
+        {QStringLiteral("abc"), 6428, 6428, 2571, 46, 30},     {QStringLiteral("abd"), 6428, 6428, 2571, 46, 30},
+        {QStringLiteral("abc"), 6428, 6428, 28, -1, 30},       {QString(10, u'a'), 32000, 6000, 2571, 0, 30},
+    };
+    RingLayoutCache cache;
+    auto surface = [](RecordingSurface& s, float size) {
+        s.setFontName(QStringLiteral("arial"));
+        s.setFontSize(size);
+        s.setFontBold(true);
+        s.setForeColor(rgb(10, 20, 30));
+        // Widths follow the font size, so a layout of another size differs.
+        s.measure = [&s](const QString& t) { return s.fontSize() * 22.5f * static_cast<float>(t.size()); };
+        s.reset();
+    };
+    auto draw = [](RecordingSurface& s, const Ring& r, RingLayoutCache* c) -> std::optional<RingFit> {
+        try {
+            return DrawTextRing(s, r.text, r.cx, r.cy, r.radius, r.start, c);
+        } catch (const StepFailure&) {
+            return std::nullopt;
+        }
+    };
+    int drawn = 0, failed = 0;
+    // Three rounds, the last after more rings than the cache holds.
+    for (int round = 0; round < 3; ++round) {
+        if (round == 2) {
+            for (std::int32_t i = 0; i < static_cast<std::int32_t>(RingLayoutCache::kMaxEntries) + 3; ++i) {
+                RecordingSurface s;
+                surface(s, 20);
+                draw(s, Ring{QStringLiteral("x"), 100 * i, 6428, 2571, 0, 20}, &cache);
+            }
+        }
+        for (const Ring& r : rings) {
+            SCOPED_TRACE(testing::Message() << r.text.toStdString() << " radius " << r.radius << " start " << r.start
+                                            << " size " << r.size << ", round " << round);
+            RecordingSurface plain, cached;
+            surface(plain, r.size);
+            surface(cached, r.size);
+            const std::optional<RingFit> a = draw(plain, r, nullptr);
+            const std::optional<RingFit> b = draw(cached, r, &cache);
+            ASSERT_EQ(a.has_value(), b.has_value());
+            if (a) {
+                EXPECT_EQ(a->radius, b->radius);
+                EXPECT_EQ(a->start, b->start);
+            }
+            const auto pa = plain.callsOf(K::TextOut), pb = cached.callsOf(K::TextOut);
+            ASSERT_EQ(pa.size(), pb.size());
+            for (std::size_t i = 0; i < pa.size(); ++i) {
+                EXPECT_EQ(pa[i]->text, pb[i]->text);
+                EXPECT_EQ(pa[i]->x, pb[i]->x);
+                EXPECT_EQ(pa[i]->y, pb[i]->y);
+                EXPECT_EQ(pa[i]->font, pb[i]->font);
+            }
+            drawn += !pa.empty();
+            failed += !a;
+        }
+    }
+    EXPECT_GT(drawn, 10);
+    EXPECT_GT(failed, 2);
+}
