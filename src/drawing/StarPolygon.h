@@ -65,7 +65,7 @@ std::vector<std::vector<DevicePoint>> starPolygons(std::int32_t left, std::int32
 // after design. Holds at most kMaxEntries geometries, then starts afresh.
 class StarPolygonCache {
 public:
-    static constexpr std::size_t kMaxEntries = 4096;
+    static constexpr std::size_t kMaxEntries = 1024;
 
     // All polygons of the geometry, as starPolygon gives them in drawing
     // order. Fails as starPolygon does, and then keeps nothing new.
