@@ -466,7 +466,8 @@ TEST(PenRasterOps, FillCoversExactlyTheTargetsPixels)
     struct Case {
         int width, height, stride, rowBegin, rowEnd;
     };
-    const Case cases[] = {{37, 11, 37, 0, 11}, {37, 11, 37, 3, 8}, {37, 11, 50, 0, 11}, {37, 11, 50, 4, 5}, {1, 3, 1, 0, 3}};
+    const Case cases[] = {
+        {37, 11, 37, 0, 11}, {37, 11, 37, 3, 8}, {37, 11, 50, 0, 11}, {37, 11, 50, 4, 5}, {1, 3, 1, 0, 3}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " stride " << c.stride << " rows "
                                         << c.rowBegin << ".." << c.rowEnd);

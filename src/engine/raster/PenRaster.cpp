@@ -235,7 +235,7 @@ PixelOp makePixelOp(int mode, Rgb pen)
 namespace {
 
 // Fills count pixels from p: on x86 with the string store, which for large
-// counts writes whole cache lines without first reading them in.
+// counts can write whole cache lines without reading them in first.
 inline void fillPixels(std::uint32_t* p, std::size_t count, std::uint32_t pixel)
 {
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -414,7 +414,8 @@ __attribute__((target("avx512f,avx512vl"))) void laneKeysWide(
         const __m256i last = _mm256_min_epi32(
             _mm256_sub_epi32(_mm512_cvttpd_epi32(_mm512_add_pd(LH_CLAMP(_mm512_sub_pd(hi, sample)), shift)), shiftInt),
             lastPixel);
-        const __mmask8 some = _mm512_cmp_pd_mask(lo, hi, _CMP_LE_OQ) & _mm256_cmp_epi32_mask(first, last, _MM_CMPINT_LE);
+        const __mmask8 some =
+            _mm512_cmp_pd_mask(lo, hi, _CMP_LE_OQ) & _mm256_cmp_epi32_mask(first, last, _MM_CMPINT_LE);
         const __m256i key = _mm256_or_si256(_mm256_slli_epi32(first, 16), last);
         // A whole store, also past the last lane (keys has room): the sort
         // reads the keys at once, and only a whole store hands them on before
