@@ -176,7 +176,7 @@ int main(int argc, char** argv)
             photo.fill(QColor(200, 120, 40));
             record.photo = photo;
             const lh::designer::PhotoOverlay overlay{QRect(348, 348, 165, 165), QRect(346, 346, 168, 168),
-                                                     QColor(0xD7, 0x15, 0x7B), 23};
+                                                     QColor(0xD7, 0x15, 0x7B), 23, std::nullopt};
             lh::designer::renderDesign(recipe, record, 4, overlay);   // warm the caches
             const int rounds = 10;
             auto start = Clock::now();

@@ -123,7 +123,8 @@ TEST(ExportDesign, PhotoIsDrawnFromItsPictureAtTheExportSize)
     QImage photo(200, 200, QImage::Format_RGB32);
     photo.fill(QColor(10, 200, 30));
     drawn.record.photo = photo;
-    const PhotoOverlay overlay{QRect(348, 348, 165, 165), QRect(346, 346, 168, 168), QColor(0xD7, 0x15, 0x7B), 23};
+    const PhotoOverlay overlay{QRect(348, 348, 165, 165), QRect(346, 346, 168, 168), QColor(0xD7, 0x15, 0x7B), 23,
+                               std::nullopt};
     const design::DesignRecipe recipe = design::recipeForCategory(1);
     for (int scale : {1, 2}) {
         const QImage image = renderDesign(recipe, drawn.record, scale, overlay);

@@ -152,8 +152,9 @@ struct GrabberRig : ::testing::Test {
         w->picSnap_MouseDown(Qt::LeftButton);
         ASSERT_TRUE(w->grabbing());
         w->tmr_Timer();
-        if (w->found())
+        if (w->found()) {
             ASSERT_TRUE(QTest::qWaitFor([&] { return frameShown(); }, 2000));
+        }
         w->picSnap_MouseUp(Qt::LeftButton);
         EXPECT_FALSE(frameShown());
         ASSERT_TRUE(QTest::qWaitFor([&] { return !w->finishing(); }, 2000));
