@@ -296,25 +296,16 @@ struct SpanRasterizer::Lanes {
         bandBottom.push_back(e.bandBottom);
         lastRow.push_back(y1);
     }
-    // Keeps the lanes for which keep(i) holds, in order; remap[i] is the
-    // lane's new index (or -1).
-    template <class Keep>
-    void compact(Keep&& keep, std::vector<int>& remap)
+    // Drops lane i: the last lane takes its place.
+    void removeAt(std::size_t i)
     {
-        remap.assign(size(), -1);
-        std::size_t k = 0;
-        for (std::size_t i = 0; i < size(); ++i) {
-            if (!keep(i))
-                continue;
-            remap[i] = static_cast<int>(k);
-            for (auto* v : {&ax, &ay, &loA0, &loA1, &hiA0, &hiA1, &loB0, &loB1, &hiB0, &hiB1, &bandTop, &bandBottom})
-                (*v)[k] = (*v)[i];
-            lastRow[k] = lastRow[i];
-            ++k;
+        const std::size_t last = size() - 1;
+        for (auto* v : {&ax, &ay, &loA0, &loA1, &hiA0, &hiA1, &loB0, &loB1, &hiB0, &hiB1, &bandTop, &bandBottom}) {
+            (*v)[i] = (*v)[last];
+            v->pop_back();
         }
-        for (auto* v : {&ax, &ay, &loA0, &loA1, &hiA0, &hiA1, &loB0, &loB1, &hiB0, &hiB1, &bandTop, &bandBottom})
-            v->resize(k);
-        lastRow.resize(k);
+        lastRow[i] = lastRow[last];
+        lastRow.pop_back();
     }
 };
 
@@ -484,19 +475,33 @@ void SpanRasterizer::forEachOutlineSpan(std::span<const DevicePoint> pts, int wi
     int lastRow = 0;
     for (const PlacedPiece& pp : pieces_)
         lastRow = std::max(lastRow, pp.y1);
+    // The first row on which a lane has ended.
+    int nextEnd = std::numeric_limits<int>::max();
     for (int y = pieces_.front().y0; y <= lastRow; ++y) {
-        // Now and then drop the lanes of edges that ended above this row.
-        if ((y & 31) == 0 && lanes.size() > 0) {
-            lanes.compact([&](std::size_t i) { return lanes.lastRow[i] >= y; }, remap_);
-            std::size_t k = 0;
-            for (std::uint32_t lane : order_)
-                if (remap_[lane] >= 0)
-                    order_[k++] = static_cast<std::uint32_t>(remap_[lane]);
-            order_.resize(k);
+        // Lanes of edges that ended above this row go: the last lane takes
+        // the place of each, and order_ follows.
+        if (y >= nextEnd) {
+            nextEnd = std::numeric_limits<int>::max();
+            for (std::size_t i = 0; i < lanes.size();) {
+                if (lanes.lastRow[i] >= y) {
+                    nextEnd = std::min(nextEnd, lanes.lastRow[i] + 1);
+                    ++i;
+                    continue;
+                }
+                const auto gone = static_cast<std::uint32_t>(i);
+                const auto moved = static_cast<std::uint32_t>(lanes.size() - 1);
+                lanes.removeAt(i);
+                std::size_t k = 0;
+                for (const std::uint32_t lane : order_)
+                    if (lane != gone)
+                        order_[k++] = lane == moved ? gone : lane;
+                order_.resize(k);
+            }
         }
         while (next < pieces_.size() && pieces_[next].y0 <= y) {
             order_.push_back(static_cast<std::uint32_t>(lanes.size()));
             lanes.add(pieces_[next].piece, pieces_[next].y1);
+            nextEnd = std::min(nextEnd, pieces_[next].y1 + 1);
             ++next;
         }
         if (lanes.size() == 0)

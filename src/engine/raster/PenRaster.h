@@ -106,7 +106,6 @@ private:
     std::unique_ptr<Lanes> lanes_;
     std::vector<std::uint32_t> order_;
     std::vector<std::uint32_t> keys_;
-    std::vector<int> remap_;
     std::vector<Span> merged_;
     std::vector<std::pair<double, int>> crossings_;
     bool wide_ = false;
