@@ -76,38 +76,35 @@ std::vector<std::vector<DevicePoint>> starPolygons(std::int32_t left, std::int32
                                                    std::int32_t height, int points, double twipsPerPixelX,
                                                    double twipsPerPixelY)
 {
-    const StarGeometry g = starGeometry(left, top, width, height, points, twipsPerPixelX, twipsPerPixelY);
-    std::vector<std::vector<DevicePoint>> all;
-    all.reserve(static_cast<std::size_t>(g.shape.polygonCount()));
-    for (int k = 0; k < g.shape.polygonCount(); ++k) {
-        std::vector<DevicePoint> one;
-        starPolygon(g, k, one);
-        all.push_back(std::move(one));
-    }
+    return starPolygons(starGeometry(left, top, width, height, points, twipsPerPixelX, twipsPerPixelY));
+}
+
+std::vector<std::vector<DevicePoint>> starPolygons(const StarGeometry& g)
+{
+    std::vector<std::vector<DevicePoint>> all(static_cast<std::size_t>(g.shape.polygonCount()));
+    for (int k = 0; k < g.shape.polygonCount(); ++k)
+        starPolygon(g, k, all[static_cast<std::size_t>(k)]);
     return all;
 }
 
-std::size_t StarPolygonCache::KeyHash::operator()(const Key& k) const
+std::size_t StarPolygonCache::Hash::operator()(const StarGeometry& g) const
 {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
-    for (const std::int64_t v : {std::int64_t{k.shape.b}, std::int64_t{k.shape.s}, std::int64_t{k.shape.h},
-                                 std::int64_t{k.cx}, std::int64_t{k.cy}, std::int64_t{k.rx}, std::int64_t{k.ry},
-                                 std::int64_t{k.tx}, std::int64_t{k.ty}})
+    for (const std::int64_t v : {std::int64_t{g.shape.b}, std::int64_t{g.shape.s}, std::int64_t{g.shape.h},
+                                 std::int64_t{g.cx}, std::int64_t{g.cy}, std::int64_t{g.rx}, std::int64_t{g.ry},
+                                 std::int64_t{g.tx}, std::int64_t{g.ty}})
         h = (h ^ static_cast<std::uint64_t>(v)) * 0x100000001B3ull;
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
 const std::vector<std::vector<DevicePoint>>& StarPolygonCache::polygons(const StarGeometry& g)
 {
-    const Key key{g.shape, g.cx, g.cy, g.rx, g.ry, g.tx, g.ty};
-    if (const auto found = kept_.find(key); found != kept_.end())
+    if (const auto found = kept_.find(g); found != kept_.end())
         return found->second;
-    std::vector<std::vector<DevicePoint>> all(static_cast<std::size_t>(g.shape.polygonCount()));
-    for (int k = 0; k < g.shape.polygonCount(); ++k)
-        starPolygon(g, k, all[static_cast<std::size_t>(k)]);
+    std::vector<std::vector<DevicePoint>> all = starPolygons(g);
     if (kept_.size() >= kMaxEntries)
         kept_.clear();
-    return kept_.emplace(key, std::move(all)).first->second;
+    return kept_.emplace(g, std::move(all)).first->second;
 }
 
 std::int16_t DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t top, std::int32_t width,
@@ -122,22 +119,21 @@ std::int16_t DrawStarPolygon(Surface& surface, std::int32_t left, std::int32_t t
     surface.setForeColor(colour);
     // From here on a failure leaves ForeColor at `colour`.
     const StarGeometry g = starGeometry(left, top, width, height, StarPoints, tx, ty);
-    if (cache) {
-        for (const std::vector<DevicePoint>& polygon : cache->polygons(g)) {
-            surface.polygon(polygon);
-            if (fill != 0)
-                surface.fillPolygon(polygon, surface.foreColor());
-        }
-        surface.setForeColor(saved);
-        return StarPoints;
-    }
-    std::vector<DevicePoint> buffer;
-    buffer.reserve(static_cast<std::size_t>(g.shape.b));
-    for (int k = 0; k < g.shape.polygonCount(); ++k) {
-        starPolygon(g, k, buffer);
-        surface.polygon(buffer);
+    auto draw = [&](const std::vector<DevicePoint>& polygon) {
+        surface.polygon(polygon);
         if (fill != 0)
-            surface.fillPolygon(buffer, surface.foreColor());
+            surface.fillPolygon(polygon, surface.foreColor());
+    };
+    if (cache) {
+        for (const std::vector<DevicePoint>& polygon : cache->polygons(g))
+            draw(polygon);
+    } else {
+        std::vector<DevicePoint> buffer;
+        buffer.reserve(static_cast<std::size_t>(g.shape.b));
+        for (int k = 0; k < g.shape.polygonCount(); ++k) {
+            starPolygon(g, k, buffer);
+            draw(buffer);
+        }
     }
     surface.setForeColor(saved);
     return StarPoints;

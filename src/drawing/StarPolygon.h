@@ -43,6 +43,7 @@ struct StarGeometry {
     StarShape shape;
     std::int32_t cx = 0, cy = 0, rx = 0, ry = 0;   // twips
     int tx = kTwipsPerPixel, ty = kTwipsPerPixel;  // whole twips per pixel
+    friend bool operator==(const StarGeometry&, const StarGeometry&) = default;
 };
 
 // Fails (StepFailure) when the box's centre or radii do not fit 32 bits or a
@@ -55,7 +56,8 @@ StarGeometry starGeometry(std::int32_t left, std::int32_t top, std::int32_t widt
 // overflows and the call fails before any point is produced.
 void starPolygon(const StarGeometry& g, int k, std::vector<DevicePoint>& out);
 
-// All 2^h polygons of a box and count, in drawing order.
+// All 2^h polygons of a geometry, or of a box and count, in drawing order.
+std::vector<std::vector<DevicePoint>> starPolygons(const StarGeometry& g);
 std::vector<std::vector<DevicePoint>> starPolygons(std::int32_t left, std::int32_t top, std::int32_t width,
                                                    std::int32_t height, int points, double twipsPerPixelX = kTwipsPerPixel,
                                                    double twipsPerPixelY = kTwipsPerPixel);
@@ -67,22 +69,16 @@ class StarPolygonCache {
 public:
     static constexpr std::size_t kMaxEntries = 1024;
 
-    // All polygons of the geometry, as starPolygon gives them in drawing
-    // order. Fails as starPolygon does, and then keeps nothing new.
+    // starPolygons of the geometry. Fails as it does, and then keeps
+    // nothing new.
     const std::vector<std::vector<DevicePoint>>& polygons(const StarGeometry& g);
     std::size_t size() const { return kept_.size(); }
 
 private:
-    struct Key {
-        StarShape shape;
-        std::int32_t cx, cy, rx, ry;
-        int tx, ty;
-        friend bool operator==(const Key&, const Key&) = default;
+    struct Hash {
+        std::size_t operator()(const StarGeometry& g) const;
     };
-    struct KeyHash {
-        std::size_t operator()(const Key& k) const;
-    };
-    std::unordered_map<Key, std::vector<std::vector<DevicePoint>>, KeyHash> kept_;
+    std::unordered_map<StarGeometry, std::vector<std::vector<DevicePoint>>, Hash> kept_;
 };
 
 // Draws the star of `StarPoints` points inscribed in the box (twips) with the

@@ -150,7 +150,9 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) void blendRowWide(std::uint
     for (int x = 0; x < n; x += 16) {
         const auto within = static_cast<__mmask16>((1u << std::min(16, n - x)) - 1);
         const __m128i cover8 = _mm_maskz_loadu_epi8(within, a + x);
-        const __m512i cover = _mm512_mullo_epi32(_mm512_maskz_cvtepu8_epi32(0xFFFF, cover8), spread);   // k in every byte
+        // k in every byte. The conversion under an all-lanes mask: GCC 12
+        // takes the unmasked one's undefined source for an uninitialized value.
+        const __m512i cover = _mm512_mullo_epi32(_mm512_maskz_cvtepu8_epi32(0xFFFF, cover8), spread);
         const __mmask16 inked = _mm512_test_epi32_mask(cover, cover);
         if (inked == 0)
             continue;
