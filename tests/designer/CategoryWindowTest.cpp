@@ -270,8 +270,9 @@ TEST_F(CategoryWindowTest, TestStripDrawsAStarFromItsCountAndOnlyClearsOnBadText
         for (int y = 70; y <= 90 && !drawn; ++y)
             drawn = image.pixel(200, y) != background;
         EXPECT_EQ(drawn, c.draws);
-        if (!c.draws)
+        if (!c.draws) {
             EXPECT_EQ(image.pixel(428, 428), background);
+        }
     }
 }
 
@@ -512,7 +513,7 @@ TEST_F(CategoryWindowTest, AtTopSpeedPreviewsComeAtAMeasuredPace)
     clock.start();
     const int designsBefore = w->designCount();
     constexpr int kWatchMs = 2000;
-    QTest::qWaitFor(
+    ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             const qint64 now = large->picture().cacheKey();
             if (now != seen) {
@@ -521,7 +522,8 @@ TEST_F(CategoryWindowTest, AtTopSpeedPreviewsComeAtAMeasuredPace)
             }
             return clock.elapsed() >= kWatchMs;
         },
-        kWatchMs + 1000);
+        kWatchMs + 1000))
+        << "the watch ended early";
     // Two seconds hold at most 20 paces, plus the wait to see the first.
     EXPECT_LE(changes, kWatchMs / lh::designer::kBesidePreviewMs + 5)
         << "designs drawn meanwhile: " << w->designCount() - designsBefore;

@@ -267,7 +267,8 @@ TEST(DrawStarPolygon, FromTheCacheTheSameCallsAsWithout)
         const StarGeometry g = starGeometry(15 * i, 0, 3000, 3000, 7, kTwipsPerPixel, kTwipsPerPixel);
         const auto& kept = cache.polygons(g);
         ASSERT_LE(cache.size(), StarPolygonCache::kMaxEntries);
-        if (i % 1000 == 7)
+        if (i % 1000 == 7) {
             EXPECT_EQ(kept, starPolygons(15 * i, 0, 3000, 3000, 7)) << i;
+        }
     }
 }

@@ -129,8 +129,9 @@ TEST(PrintLayout, SizesPlacesAndPostersInMillimetres)
         EXPECT_NEAR(covered - (l.columns - 1) * c.request.overlapMm * c.picture.width() / l.printedMm.width(),
                     c.picture.width(), 1e-6)
             << c.what;
-        if (c.pages > 1)
+        if (c.pages > 1) {
             EXPECT_EQ(l.pages[1].label, QStringLiteral("2/%1, 行 1 列 2").arg(c.pages)) << c.what;
+        }
     }
 }
 
