@@ -9,17 +9,20 @@ other's headers either.
 
 Given a build folder as well, the same rules are checked on the CMake target
 graph, as CMake's file API describes it (the build asks for the codemodel
-reply when it is configured): every library lh_NAME of a folder may link only
+reply when it is configured; a build configured before the query was there is
+configured once more with the CMake given, which writes it): every library lh_NAME of a folder may link only
 libraries of the folders before it, and none of its floor.
 
-Usage: check_layers.py SOURCE_DIR [BUILD_DIR]"""
+Usage: check_layers.py SOURCE_DIR [BUILD_DIR [CMAKE]]"""
 import json
 import pathlib
 import re
+import subprocess
 import sys
 
 root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ".").resolve()
 build = pathlib.Path(sys.argv[2]).resolve() if len(sys.argv) > 2 else None
+cmake = sys.argv[3] if len(sys.argv) > 3 else None
 src = root / "src"
 listing = (src / "CMakeLists.txt").read_text()
 order = re.findall(r"^add_subdirectory\((\w+)\)", listing, re.M)
@@ -55,6 +58,14 @@ links = 0
 if build is not None:
     reply = build / ".cmake" / "api" / "v1" / "reply"
     indexes = sorted(reply.glob("index-*.json"))
+    if not indexes and cmake is not None:
+        # CMake reads its queries before it configures: the first configure
+        # of a build wrote the query but answered none. Configuring again
+        # writes the reply.
+        run = subprocess.run([cmake, str(build)], capture_output=True, text=True)
+        if run.returncode != 0:
+            faults.append(f"{build}: configuring again for the file API reply failed:\n{run.stdout}{run.stderr}")
+        indexes = sorted(reply.glob("index-*.json"))
     if not indexes:
         faults.append(f"{reply}: no CMake file API reply (configure the build again)")
     else:
