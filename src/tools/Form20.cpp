@@ -66,7 +66,9 @@ public:
 
     SelectionOverlay(const QImage& screen, QRect source, PointerHandler pointer = {})
         : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                               | Qt::X11BypassWindowManagerHint | Qt::Tool),
+                               // A view that takes the pointer is an ordinary window the
+                               // compositor makes full screen (and gives the pointer to).
+                               | (pointer ? Qt::WindowFlags() : Qt::X11BypassWindowManagerHint | Qt::Tool)),
           screen_(screen), source_(source), pointer_(std::move(pointer))
     {
         setObjectName(QStringLiteral("SelectionOverlay"));
