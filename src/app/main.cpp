@@ -12,10 +12,6 @@
 
 int main(int argc, char** argv)
 {
-    // In a Wayland session the program is a Wayland client (X11 through
-    // XWayland only when Qt's Wayland platform is missing); elsewhere X11.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "wayland;xcb");
     QApplication app(argc, argv);
     // Names the user's data folder (~/.local/share/lanhe-designer).
     QCoreApplication::setApplicationName(QStringLiteral("lanhe-designer"));

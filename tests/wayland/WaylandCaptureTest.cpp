@@ -7,6 +7,7 @@
 // cases for each platform.
 
 #include "platform/QtClipboard.h"
+#include "platform/QtServices.h"
 #include "platform/ScreenGrabbers.h"
 #include "tools/Form20.h"
 #include "tools/FrmMain.h"
@@ -17,10 +18,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -80,13 +83,13 @@ void forEachNode(const QJsonObject& node, const std::function<void(const QJsonOb
             forEachNode(child.toObject(), visit);
 }
 
-// The shell sway names for the window of that title; empty when it has none.
-QString shellOfWindow(const QString& title)
+// The shell sway names for a window of that process; empty when it has none.
+QString shellOfProcess(qint64 pid)
 {
     const QJsonObject tree = QJsonDocument::fromJson(runToEnd(QStringLiteral("swaymsg"), {"-t", "get_tree"})).object();
     QString shell;
     forEachNode(tree, [&](const QJsonObject& n) {
-        if (n.value(QLatin1String("name")).toString() == title)
+        if (n.value(QLatin1String("pid")).toInteger() == pid && n.contains(QLatin1String("shell")))
             shell = n.value(QLatin1String("shell")).toString();
     });
     return shell;
@@ -125,16 +128,49 @@ void armAndWaitForViews(Form20& form)
 
 }   // namespace
 
-TEST(WaylandSession, TheProgramIsANativeWaylandClient)
+TEST(WaylandSession, TheProgramStartsAsANativeWaylandClient)
 {
-    ASSERT_TRUE(isWaylandPlatform(QGuiApplication::platformName()))
-        << "running on " << QGuiApplication::platformName().toStdString();
-    Rig rig;
-    Form20 form(rig.services, rig.navigator, nullptr);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shellOfWindow(form.windowTitle()) == QLatin1String("xdg_shell"); },
-                                15000))
-        << "sway does not list the capture window as a Wayland (xdg_shell) window";
+    // Started as a user starts it: no platform asked for, XWayland there too.
+    const QString program = qEnvironmentVariable("LH_PROGRAM");
+    ASSERT_FALSE(program.isEmpty());
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY"));
+    struct Case {
+        const char* name;
+        QString sessionType, desktop;   // empty: not set
+    };
+    const Case cases[] = {
+        {"only WAYLAND_DISPLAY tells", QString(), QString()},
+        {"a GNOME session", QStringLiteral("wayland"), QStringLiteral("GNOME")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("XDG_SESSION_TYPE"));
+        env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
+        if (!c.sessionType.isEmpty())
+            env.insert(QStringLiteral("XDG_SESSION_TYPE"), c.sessionType);
+        if (!c.desktop.isEmpty())
+            env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), c.desktop);
+        p.setProcessEnvironment(env);
+        p.start(program, QStringList());
+        ASSERT_TRUE(p.waitForStarted(10000));
+        QString shell;
+        const bool shown = QTest::qWaitFor(
+            [&] {
+                shell = shellOfProcess(p.processId());
+                return !shell.isEmpty();
+            },
+            20000);
+        p.terminate();
+        if (!p.waitForFinished(10000)) {
+            p.kill();
+            p.waitForFinished(10000);
+        }
+        ASSERT_TRUE(shown) << "sway shows no window of the program";
+        EXPECT_EQ(shell, QStringLiteral("xdg_shell")) << "the program is not a Wayland client";
+    }
 }
 
 // The same drag on Wayland and through XWayland: the bare background, never
@@ -191,20 +227,42 @@ TEST(WaylandCaptureWithoutPortal, SaysTheDesktopGaveNoScreenAndCapturesNothing)
     EXPECT_FALSE(form.mnuFileSave()->isEnabled());
 }
 
-TEST(WaylandGrabber, SaysWhatItCannotDoAndOffersTheRegionCapture)
+TEST(WaylandGrabber, SaysWhatItCannotDoAndEnterOpensTheRegionCapture)
 {
     Rig rig;
-    rig.messages.answers = {true};
+    QtMessageBoxes boxes;
+    rig.services.messages = &boxes;
+    // The question runs its own event loop: what the user does comes from a
+    // timer that finds the question on screen and presses Enter through the
+    // compositor, as the user would.
+    QString title, text;
+    QProcess enter;
+    QTimer watch;
+    watch.setInterval(50);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (enter.state() != QProcess::NotRunning || !title.isEmpty() || !box || !box->windowHandle()
+            || !box->windowHandle()->isExposed() || !box->isActiveWindow())
+            return;
+        title = box->windowTitle();
+        text = box->text();
+        enter.start(QStringLiteral("wtype"), {"-s", "1000", "-k", "Return"});
+    });
+    watch.start();
     FrmMain grabber(rig.services, rig.navigator);
     grabber.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.messages.messages.empty(); }, 10000))
-        << "the grabber said nothing";
-    ASSERT_EQ(rig.messages.messages.size(), 1u);
-    EXPECT_TRUE(rig.messages.messages[0].question);
-    EXPECT_TRUE(rig.messages.messages[0].text.contains(QStringLiteral("抓图器抓不到窗口")))
-        << rig.messages.messages[0].text.toStdString();
-    EXPECT_EQ(rig.navigator.captureOwners.size(), 1u) << "agreeing did not open the region capture";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.navigator.captureOwners.empty(); }, 20000))
+        << "Enter did not open the region capture (asked: " << text.toStdString() << ")";
+    watch.stop();
+    EXPECT_EQ(title, QStringLiteral("蓝禾提示"));
+    EXPECT_TRUE(text.contains(QStringLiteral("抓图器抓不到窗口"))) << text.toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return enter.state() == QProcess::NotRunning; }, 10000));
+    EXPECT_EQ(rig.navigator.captureOwners.size(), 1u);
     // A press on the handle starts no grab that would follow nothing.
+    QTimer::singleShot(0, [] {
+        if (auto* again = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            again->reject();
+    });
     grabber.picSnap_MouseDown(Qt::LeftButton);
     EXPECT_FALSE(grabber.grabbing());
 }

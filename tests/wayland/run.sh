@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Wayland cases, inside the session of session.sh:
-#   run.sh TEST_PROGRAM VPOINTER
+#   run.sh TEST_PROGRAM VPOINTER PROGRAM
 # natively on Wayland, then through XWayland, then with the portal stopped.
 set -uo pipefail
 test=$1
-export LH_VPOINTER=$2
+export LH_VPOINTER=$2 LH_PROGRAM=$3
 status=0
 run() {
   local platform=$1 filter=$2
