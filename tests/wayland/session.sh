@@ -120,6 +120,16 @@ work=$(mktemp -d /tmp/lh-wayland.XXXXXX)
 runtime=""
 session_user=$(id -un)
 cleanup() {
+  if [ "$(id -u)" -eq 0 ] && [ "$session_user" = "$user" ]; then
+    # Services the session's bus started end when it goes; those still
+    # running after ten seconds are stopped (the user runs nothing else).
+    local tries=100 left
+    while left=$(pgrep -u "$user") && [ "$tries" -gt 0 ]; do
+      tries=$((tries - 1))
+      sleep 0.1
+    done
+    for pid in $left; do kill "$pid" 2>/dev/null || true; done
+  fi
   [ -n "$runtime" ] && rm -rf "$runtime"
   rm -rf "$work"
   # The portal's wlroots backend leaves its last screenshot here.
