@@ -6,6 +6,7 @@
 // (LH_SESSION_BACKGROUND). Run by tests/wayland/run.sh, which picks the
 // cases for each platform.
 
+#include "forms/Controls.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtServices.h"
 #include "platform/ScreenGrabbers.h"
@@ -15,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -265,4 +267,43 @@ TEST(WaylandGrabber, SaysWhatItCannotDoAndEnterOpensTheRegionCapture)
     });
     grabber.picSnap_MouseDown(Qt::LeftButton);
     EXPECT_FALSE(grabber.grabbing());
+}
+
+// Through XWayland the grabber finds windows as on X11 and takes their
+// pixels from the portal's picture (the X server would hand out black).
+TEST(XWaylandGrabber, TakesTheFoundWindowsPixelsFromThePortalsPicture)
+{
+    Rig rig;
+    Form20 target(rig.services, rig.navigator, nullptr);
+    target.show();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return target.windowHandle() && target.windowHandle()->isExposed() && target.pos() != QPoint(0, 0); },
+        15000));
+    FrmMain grabber(rig.services, rig.navigator);
+    grabber.chk()->setChecked(false);
+    grabber.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grabber.windowHandle() && grabber.windowHandle()->isExposed(); }, 15000));
+    // The session floats both windows at one place: the grabber steps aside.
+    int code = -1;
+    runToEnd(QStringLiteral("swaymsg"), {QStringLiteral("[title=\"%1\"] move position 0 0").arg(grabber.windowTitle())},
+             &code);
+    ASSERT_EQ(code, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grabber.geometry().right() < target.geometry().left(); }, 15000))
+        << "the grabber did not step aside";
+    PictureBox* picture = target.picture1();
+    const QPoint over = picture->mapToGlobal(QPoint(picture->width() / 2, picture->height() / 2));
+    grabber.setPointerPosition([over] { return over; });
+
+    grabber.picSnap_MouseDown(Qt::LeftButton);
+    ASSERT_TRUE(grabber.grabbing());
+    grabber.tmr_Timer();
+    ASSERT_TRUE(grabber.found().has_value()) << "no window found under the pointer";
+    grabber.picSnap_MouseUp(Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grabber.grabs() == 1; }, 20000)) << "nothing was grabbed";
+    EXPECT_TRUE(rig.messages.messages.empty()) << rig.messages.texts().join(' ').toStdString();
+
+    const QImage grabbed = grabber.picBmp()->picture();
+    EXPECT_EQ(grabbed.size(), picture->size());
+    EXPECT_EQ(pixelsNot(grabbed, QColor(0xC0, 0xC0, 0xFF)), 0)
+        << "the grab is not the window's own colour";
 }

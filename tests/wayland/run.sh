@@ -12,7 +12,7 @@ run() {
   QT_QPA_PLATFORM=$platform "$test" --gtest_filter="$filter" || status=1
 }
 run wayland 'WaylandSession.*:WaylandCapture.*:WaylandGrabber.*'
-run xcb 'WaylandCapture.*'
+run xcb 'WaylandCapture.*:XWaylandGrabber.*'
 
 # The portal goes; the session's bus does not start it again.
 kill "$LH_PORTAL_PID"
