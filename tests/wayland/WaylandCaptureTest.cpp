@@ -283,11 +283,17 @@ TEST(XWaylandGrabber, TakesTheFoundWindowsPixelsFromThePortalsPicture)
     grabber.chk()->setChecked(false);
     grabber.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return grabber.windowHandle() && grabber.windowHandle()->isExposed(); }, 15000));
-    // The session floats both windows at one place: the grabber steps aside.
-    int code = -1;
-    runToEnd(QStringLiteral("swaymsg"), {QStringLiteral("[title=\"%1\"] move position 0 0").arg(grabber.windowTitle())},
-             &code);
-    ASSERT_EQ(code, 0);
+    // The session floats both windows at one place: the grabber steps aside
+    // (once sway knows its title).
+    const QString aside = QStringLiteral("[title=\"%1\"] move position 0 0").arg(grabber.windowTitle());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            int code = -1;
+            runToEnd(QStringLiteral("swaymsg"), {aside}, &code);
+            return code == 0;
+        },
+        15000))
+        << "sway does not know the grabber";
     ASSERT_TRUE(QTest::qWaitFor([&] { return grabber.geometry().right() < target.geometry().left(); }, 15000))
         << "the grabber did not step aside";
     PictureBox* picture = target.picture1();
