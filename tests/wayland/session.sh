@@ -150,6 +150,14 @@ if [ "$(id -u)" -eq 0 ]; then
   chown "$uid:$gid" "$work"
   chmod 0755 "$work"
   run_as=(setpriv --reuid="$uid" --regid="$gid" --clear-groups env -i)
+  # The session's user must reach the programs it runs.
+  for arg in "$@"; do
+    if [ -f "$arg" ] && ! "${run_as[@]}" test -r "$arg"; then
+      echo "session.sh: $user cannot read $arg (a folder above it is closed to other users);" \
+           "build in a folder other users can read" >&2
+      exit 1
+    fi
+  done
 else
   runtime=$(mktemp -d /tmp/lh-wayland-runtime.XXXXXX)
   chmod 0700 "$runtime"
