@@ -10,7 +10,8 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLH_BUILD_TESTS=
 cmake --build build -j2 --target lanhe-designer
 
 . scripts/xdisplay.sh
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+# A Wayland session is a usable display: the program starts on it natively.
+if [ -z "${WAYLAND_DISPLAY:-}" ] && { [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; }; then
   trap lh_stop_xvfb EXIT
   lh_start_xvfb
   cat <<MSG

@@ -2,7 +2,8 @@
 # Sets up a fresh Debian 12 machine, builds everything and runs every test.
 # Unit and widget tests run on Qt's offscreen platform; tests that need a real
 # screen (capture, clipboard, the whole program) run on an Xvfb display that
-# this script starts and stops.
+# this script starts and stops; the Wayland tests (label wayland) start their
+# own headless sway session (tests/wayland/session.sh).
 #
 # Two builds: build/ (release with debug info; every offscreen test also runs
 # under valgrind, label memcheck) and build-asan/ (AddressSanitizer,

@@ -73,7 +73,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://lanhe.invalid/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, gstreamer1.0-plugins-good, fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, libqt6sql6-sqlite, gstreamer1.0-plugins-good, fonts-noto-cjk")
 set(LH_DEBIAN_SCRIPTS ${CMAKE_BINARY_DIR}/debian)
 # The changelog and the manual page go compressed, as Debian keeps them.
 file(MAKE_DIRECTORY ${LH_DEBIAN_SCRIPTS})

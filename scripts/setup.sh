@@ -13,6 +13,7 @@ PACKAGES=(
   lame python3 valgrind openbox
   libxcb1-dev xclip
   desktop-file-utils lintian file
+  qt6-wayland xwayland sway xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire wtype grim wl-clipboard dbus-daemon dbus-bin libwayland-dev libwayland-bin
 )
 
 missing=()

@@ -11,7 +11,11 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <xcb/xcb.h>
+
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 namespace lh {
 
@@ -35,7 +39,41 @@ QRect virtualDesktopDeviceRect()
     return all;
 }
 
+bool grabIsUnusable(const QImage& shot)
+{
+    if (shot.isNull())
+        return true;
+    const QImage rgb = shot.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            if ((row[x] & 0xFFFFFFu) != 0)
+                return false;
+    }
+    return true;
+}
+
 QImage X11ScreenGrabber::grabDesktop()
+{
+    QImage shot = grabFromServer();
+    if (portal_ && grabIsUnusable(shot)) {
+        const PortalShot fromDesktop = portal_();
+        if (fromDesktop.outcome == PortalOutcome::Picture && !fromDesktop.picture.isNull())
+            return fromDesktop.picture;
+    }
+    return shot;
+}
+
+QImage PortalScreenGrabber::grabDesktop()
+{
+    const PortalShot shot = portal_();
+    last_ = shot.outcome;
+    if (shot.outcome != PortalOutcome::Picture)
+        return {};
+    return shot.picture;
+}
+
+QImage X11ScreenGrabber::grabFromServer()
 {
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screens.isEmpty())
@@ -99,6 +137,8 @@ QImage ScreenGrabber::grabDesktopOrOwnWindows(const QWidget* leaveOut, bool* fel
         QWidget* active = QApplication::activeWindow();
         if (active && tops.removeOne(active))
             tops.append(active);
+        if (!knowsWindowPositions())
+            tops.clear();
         for (QWidget* w : tops) {
             if (!w->isVisible() || w->isMinimized() || w == leaveOut)
                 continue;
@@ -116,10 +156,54 @@ QImage ScreenGrabber::grabDesktopOrOwnWindows(const QWidget* leaveOut, bool* fel
     return shot.convertToFormat(QImage::Format_RGB32);
 }
 
+bool isWaylandPlatform(const QString& platformName) { return platformName.startsWith(QLatin1String("wayland")); }
+
+GrabberKind chooseScreenGrabber(const DisplayServer& server)
+{
+    if (isWaylandPlatform(server.platform))
+        return GrabberKind::Portal;
+    if (server.platform != QLatin1String("xcb"))
+        return GrabberKind::None;
+    if (server.xwaylandExtension)
+        return GrabberKind::Portal;
+    for (const QString& name : server.outputNames)
+        if (name.startsWith(QLatin1String("XWAYLAND")))
+            return GrabberKind::Portal;
+    return GrabberKind::X11;
+}
+
+DisplayServer currentDisplayServer(const QString& platformName)
+{
+    DisplayServer server;
+    server.platform = platformName;
+    for (const QScreen* s : QGuiApplication::screens())
+        server.outputNames << s->name();
+    if (platformName == QLatin1String("xcb") && qGuiApp) {
+        if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+            if (xcb_connection_t* c = x11->connection()) {
+                const char name[] = "XWAYLAND";
+                xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
+                    c, xcb_query_extension(c, std::uint16_t(std::strlen(name)), name), nullptr);
+                server.xwaylandExtension = reply && reply->present;
+                std::free(reply);
+            }
+        }
+    }
+    return server;
+}
+
 std::unique_ptr<ScreenGrabber> makeScreenGrabber(const QString& platformName)
 {
-    if (platformName == QLatin1String("xcb"))
-        return std::make_unique<X11ScreenGrabber>();
+    const auto portal = [] { return PortalScreenshot().take(); };
+    switch (chooseScreenGrabber(currentDisplayServer(platformName))) {
+    case GrabberKind::X11:
+        return std::make_unique<X11ScreenGrabber>(portal);
+    case GrabberKind::Portal:
+        // Under XWayland the X server still knows where the windows stand.
+        return std::make_unique<PortalScreenGrabber>(portal, !isWaylandPlatform(platformName));
+    case GrabberKind::None:
+        break;
+    }
     return std::make_unique<NullScreenGrabber>();
 }
 

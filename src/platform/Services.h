@@ -77,19 +77,31 @@ public:
     virtual QImage image() const = 0;
 };
 
-// Grabs what the screen shows. The X11 backend reads the real screen; where
-// the platform refuses (Wayland, offscreen) the grabber falls back to what the
-// program's own windows show, and says once per run that it did.
+// Grabs what the screen shows. The X11 backend reads the real screen; on
+// Wayland and XWayland the desktop's Screenshot portal hands it out; where
+// neither can (offscreen, no portal) the grabber falls back to what the
+// program's own windows show, and says that it did.
 class ScreenGrabber {
 public:
     virtual ~ScreenGrabber() = default;
     virtual bool canGrabScreen() const = 0;
     // The whole virtual desktop in device pixels; null on failure.
     virtual QImage grabDesktop() = 0;
+    // True when every grab asks the desktop for a picture (a round trip that
+    // may take a while or show a dialog): callers grab once and work on that
+    // picture instead of reading the screen again and again.
+    virtual bool grabsThroughDesktop() const { return false; }
+    // True when the last grab came back null because the user cancelled it
+    // (in the desktop's own dialog): nothing is to be said.
+    virtual bool lastGrabCancelled() const { return false; }
+    // False where the program cannot know where its windows stand on the
+    // screen (Wayland): the own-windows picture then shows none of them.
+    virtual bool knowsWindowPositions() const { return true; }
 
     // The whole virtual desktop; where the platform refuses it, what the
     // program's visible windows (except leaveOut) show, each at its place
-    // on a white desktop. fellBack tells which of the two it is.
+    // on a white desktop (none where their places are not known).
+    // fellBack tells which of the two it is.
     QImage grabDesktopOrOwnWindows(const QWidget* leaveOut, bool* fellBack);
     // True the first time a window (by name) asks: each window tells the user
     // once per run that it can reach only the program's own windows.

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -23,6 +24,7 @@
 #include <QShowEvent>
 
 #include <cmath>
+#include <functional>
 
 namespace lh::tools {
 
@@ -52,33 +54,55 @@ void resetPointer()
 
 }   // namespace
 
-// Frameless full-screen view of the held screen, above every window, on
-// which the selection frame is drawn.
+// Frameless full-screen view of the held screen (or of the part of it one
+// screen shows), above every window, on which the selection frame is drawn.
+// Over a picture the desktop handed out it takes the pointer itself: on
+// Wayland a press outside the program's own windows never reaches the
+// program, so the view covers every screen from the moment the capture is armed.
 class SelectionOverlay : public QWidget {
 public:
-    explicit SelectionOverlay(const QImage& screen)
+    // The pointer's device position on the held screen and its button.
+    using PointerHandler = std::function<void(QEvent::Type, QPoint, Qt::MouseButton)>;
+
+    SelectionOverlay(const QImage& screen, QRect source, PointerHandler pointer = {})
         : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                               | Qt::X11BypassWindowManagerHint | Qt::Tool),
-          screen_(screen)
+                               // A view that takes the pointer is an ordinary window the
+                               // compositor makes full screen (and gives the pointer to).
+                               | (pointer ? Qt::WindowFlags() : Qt::X11BypassWindowManagerHint | Qt::Tool)),
+          screen_(screen), source_(source), pointer_(std::move(pointer))
     {
         setObjectName(QStringLiteral("SelectionOverlay"));
-        setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_OpaquePaintEvent);
-        setAttribute(Qt::WA_TransparentForMouseEvents);
+        if (!pointer_) {
+            setAttribute(Qt::WA_ShowWithoutActivating);
+            setAttribute(Qt::WA_TransparentForMouseEvents);
+        }
         setCursor(Qt::CrossCursor);
         setGeometry(virtualLogicalRect());
     }
     // A changed area of the held screen, in device pixels.
     void updateDevice(const QRegion& area)
     {
-        if (area.isEmpty() || screen_.width() <= 0)
+        if (area.isEmpty() || source_.width() <= 0 || source_.height() <= 0)
             return;
-        const double s = double(width()) / screen_.width();
+        const double sx = double(width()) / source_.width();
+        const double sy = double(height()) / source_.height();
         QRegion logical;
-        for (const QRect& r : area)
-            logical |=
-                QRectF(r.x() * s, r.y() * s, r.width() * s, r.height() * s).toAlignedRect().adjusted(-1, -1, 1, 1);
+        for (const QRect& r : area.intersected(source_)) {
+            const QRect at = r.translated(-source_.topLeft());
+            logical |= QRectF(at.x() * sx, at.y() * sy, at.width() * sx, at.height() * sy)
+                           .toAlignedRect()
+                           .adjusted(-1, -1, 1, 1);
+        }
         update(logical);
+    }
+    // A point of this view in device pixels of the held screen.
+    QPoint toDevice(QPointF local) const
+    {
+        const double sx = double(source_.width()) / qMax(1, width());
+        const double sy = double(source_.height()) / qMax(1, height());
+        return source_.topLeft()
+               + QPoint(int(roundHalfEven(local.x() * sx)), int(roundHalfEven(local.y() * sy)));
     }
 
 protected:
@@ -90,13 +114,36 @@ protected:
             return;
         }
         const QRect r = e->rect();
-        const double sx = double(screen_.width()) / qMax(1, width());
-        const double sy = double(screen_.height()) / qMax(1, height());
-        p.drawImage(QRectF(r), screen_, QRectF(r.x() * sx, r.y() * sy, r.width() * sx, r.height() * sy));
+        const double sx = double(source_.width()) / qMax(1, width());
+        const double sy = double(source_.height()) / qMax(1, height());
+        p.drawImage(QRectF(r), screen_,
+                    QRectF(source_.x() + r.x() * sx, source_.y() + r.y() * sy, r.width() * sx, r.height() * sy));
+    }
+    void mousePressEvent(QMouseEvent* e) override { pass(e); }
+    void mouseMoveEvent(QMouseEvent* e) override { pass(e); }
+    void mouseReleaseEvent(QMouseEvent* e) override { pass(e); }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if (pointer_ && e->key() == Qt::Key_Escape) {
+            e->accept();
+            pointer_(QEvent::KeyPress, QPoint(), Qt::NoButton);
+            return;
+        }
+        QWidget::keyPressEvent(e);
     }
 
 private:
+    void pass(QMouseEvent* e)
+    {
+        if (!pointer_)
+            return;
+        e->accept();
+        pointer_(e->type(), toDevice(e->position()), e->button());
+    }
+
     const QImage& screen_;
+    QRect source_;
+    PointerHandler pointer_;
 };
 
 Form20::Form20(const PlatformServices& services, Navigator& navigator, QWidget* owner)
@@ -136,13 +183,33 @@ Form20::~Form20()
 {
     if (overlay_)
         delete overlay_.data();
+    // The views show this window's held picture: they go with it.
+    for (const QPointer<SelectionOverlay>& v : views_)
+        delete v.data();
     if (snapArmed_ || state_ == State::Selecting) {
         releasePointer();
         resetPointer();
     }
 }
 
-QWidget* Form20::overlay() const { return overlay_.data(); }
+QWidget* Form20::overlay() const
+{
+    if (overlay_)
+        return overlay_.data();
+    for (const QPointer<SelectionOverlay>& v : views_)
+        if (v)
+            return v.data();
+    return nullptr;
+}
+
+QList<QWidget*> Form20::desktopViews() const
+{
+    QList<QWidget*> out;
+    for (const QPointer<SelectionOverlay>& v : views_)
+        if (v)
+            out << v.data();
+    return out;
+}
 
 void Form20::grabPointer()
 {
@@ -162,14 +229,124 @@ void Form20::releasePointer()
 
 void Form20::mnuFileSnap_Click()
 {
-    if (snapArmed_ || state_ == State::Selecting)
+    if (snapArmed_ || state_ == State::Selecting || fetching_)
         return;
     if (!services_.screen->canGrabScreen())
         tellOwnWindowsOnly();
+    if (services_.screen->grabsThroughDesktop()) {
+        armOverDesktop();
+        return;
+    }
     snapArmed_ = true;
     state_ = State::Armed;
     QGuiApplication::setOverrideCursor(Qt::CrossCursor);
     grabPointer();
+}
+
+void Form20::armOverDesktop()
+{
+    // The desktop hands out its picture now; the selection runs over it.
+    fetching_ = true;
+    const QPointer<Form20> self(this);
+    bool fellBack = false;
+    QImage shot = services_.screen->grabDesktopOrOwnWindows(nullptr, &fellBack);
+    if (!self)
+        return;
+    fetching_ = false;
+    if (services_.screen->lastGrabCancelled())
+        return;   // cancelled in the desktop's own dialog: nothing to say
+    if (fellBack) {
+        const bool ownWindowsShown = services_.screen->knowsWindowPositions();
+        services_.messages->inform(this,
+                                   ownWindowsShown ? QStringLiteral("桌面没有交出屏幕图像（没有截图服务，或截图被拒绝、"
+                                                                    "没有按时完成），这次剪裁抓图只能剪取本程序窗口中"
+                                                                    "显示的图像。")
+                                                   : QStringLiteral("桌面没有交出屏幕图像（没有截图服务，或截图被拒绝、"
+                                                                    "没有按时完成），这次没有剪裁抓图。"),
+                                   kTitleNotice, MessageIcon::Exclamation);
+        if (!self || !ownWindowsShown)
+            return;
+    }
+    held_ = std::move(shot);
+    snapArmed_ = true;
+    state_ = State::Armed;
+    QGuiApplication::setOverrideCursor(Qt::CrossCursor);
+    openDesktopViews();
+}
+
+void Form20::openDesktopViews()
+{
+    closeDesktopViews();
+    const QRect all = virtualDesktopDeviceRect();
+    // A picture of another size than the desktop (a portal that scaled it) is
+    // spread over the whole desktop.
+    const double sx = all.width() > 0 ? double(held_.width()) / all.width() : 1.0;
+    const double sy = all.height() > 0 ? double(held_.height()) / all.height() : 1.0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const qreal dpr = screen->devicePixelRatio();
+        const QRect g = screen->geometry();
+        const QRect device(int(std::lround(g.x() * dpr)) - all.x(), int(std::lround(g.y() * dpr)) - all.y(),
+                           int(std::lround(g.width() * dpr)), int(std::lround(g.height() * dpr)));
+        const QRect source = QRectF(device.x() * sx, device.y() * sy, device.width() * sx, device.height() * sy)
+                                 .toAlignedRect()
+                                 .intersected(held_.rect());
+        auto* view = new SelectionOverlay(held_, source, [this](QEvent::Type type, QPoint at, Qt::MouseButton b) {
+            onDesktopViewPointer(type, at, b);
+        });
+        view->setScreen(screen);
+        view->setGeometry(g);
+        view->showFullScreen();
+        view->raise();
+        view->activateWindow();
+        views_.push_back(view);
+    }
+}
+
+void Form20::closeDesktopViews()
+{
+    for (QPointer<SelectionOverlay>& v : views_) {
+        if (!v)
+            continue;
+        v->hide();
+        v->deleteLater();
+    }
+    views_.clear();
+}
+
+void Form20::updateDesktopViews(const QRegion& changed)
+{
+    for (const QPointer<SelectionOverlay>& v : views_)
+        if (v)
+            v->updateDevice(changed);
+}
+
+void Form20::onDesktopViewPointer(QEvent::Type type, QPoint at, Qt::MouseButton button)
+{
+    if (type == QEvent::KeyPress) {
+        // Escape: the capture is given up.
+        selection_.reset();
+        snapArmed_ = false;
+        state_ = picture1_->picture().isNull() ? State::Loaded : State::Captured;
+        held_ = QImage();
+        closeDesktopViews();
+        resetPointer();
+        return;
+    }
+    if (state_ == State::Selecting && selection_) {
+        if (type == QEvent::MouseButtonRelease && button == Qt::LeftButton) {
+            endSelection(at);
+            resetPointer();
+            return;
+        }
+        updateDesktopViews(selection_->moveTo(at));
+        return;
+    }
+    if (type != QEvent::MouseButtonPress || button != Qt::LeftButton || !snapArmed_)
+        return;
+    snapArmed_ = false;
+    state_ = State::Selecting;
+    grabFellBack_ = false;
+    selection_.emplace(held_, at);
 }
 
 void Form20::tellOwnWindowsOnly()
@@ -188,7 +365,7 @@ void Form20::beginSelection(QPoint anchor)
     // A screen that refused only now is mentioned once the capture is done.
     grabFellBack_ = grabFellBack_ && services_.screen->canGrabScreen();
     selection_.emplace(held_, anchor);
-    auto* view = new SelectionOverlay(held_);
+    auto* view = new SelectionOverlay(held_, held_.rect());
     overlay_ = view;
     view->show();
     view->raise();
@@ -204,6 +381,7 @@ void Form20::endSelection(QPoint position)
         overlay_->deleteLater();
         overlay_ = nullptr;
     }
+    closeDesktopViews();
     releasePointer();
 
     const QImage copy = CopyScreenToClipboard(held_, r.left, r.top, r.right, r.bottom, *services_.clipboard);
@@ -277,7 +455,10 @@ void Form20::showEvent(QShowEvent* e)
     if (snapArmed_) {
         if (!pointerIsCrosshair())
             QGuiApplication::setOverrideCursor(Qt::CrossCursor);
-        grabPointer();
+        if (!views_.empty())
+            openDesktopViews();
+        else
+            grabPointer();
     }
 }
 
@@ -289,6 +470,9 @@ void Form20::hideEvent(QHideEvent* e)
     if (snapArmed_) {
         releasePointer();
         resetPointer();
+        for (const QPointer<SelectionOverlay>& v : views_)
+            if (v)
+                v->hide();
     }
 }
 

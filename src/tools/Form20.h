@@ -6,10 +6,13 @@
 #include "platform/Services.h"
 #include "tools/Module2.h"
 
+#include <QEvent>
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 
 #include <optional>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -44,8 +47,12 @@ public:
     QAction* mnuFileExit() const { return mnuFileExit_; }
     // The last selection, in device pixels of the virtual desktop.
     const SelRect& lastRect() const { return lastRect_; }
-    // The frameless full-screen view that holds the screen while selecting.
+    // The frameless full-screen view that holds the screen while selecting
+    // (the first of them where the desktop handed out the screen).
     QWidget* overlay() const;
+    // Where the desktop hands out the screen: the views, one full screen on
+    // each screen, that show its picture from the moment the capture is armed.
+    QList<QWidget*> desktopViews() const;
 
     void mnuFileSnap_Click();
     void mnuFileSave_Click();
@@ -65,6 +72,13 @@ private:
     void endSelection(QPoint position);
     void grabPointer();
     void releasePointer();
+    // Arming where the desktop hands out the screen: its picture is asked for
+    // at once and shown full screen on every screen, which takes the pointer.
+    void armOverDesktop();
+    void openDesktopViews();
+    void closeDesktopViews();
+    void updateDesktopViews(const QRegion& changed);
+    void onDesktopViewPointer(QEvent::Type type, QPoint at, Qt::MouseButton button);
 
     const PlatformServices& services_;
     Navigator& navigator_;
@@ -79,10 +93,12 @@ private:
     bool grabFellBack_ = false;
     bool pointerGrabbed_ = false;
     bool placed_ = false;
+    bool fetching_ = false;   // waiting for the desktop's picture
     State state_ = State::Loaded;
     QImage held_;   // the screen as it was at the press
     std::optional<SelectScreenRegion> selection_;
     QPointer<SelectionOverlay> overlay_;
+    std::vector<QPointer<SelectionOverlay>> views_;
     SelRect lastRect_;
 };
 

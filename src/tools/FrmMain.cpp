@@ -197,10 +197,31 @@ std::optional<FrmMain::Target> FrmMain::targetAt(QPoint global)
     return std::nullopt;
 }
 
+bool FrmMain::cannotFindWindows() const
+{
+    return !services_.screen->knowsWindowPositions() && !finder_->seesForeignWindows();
+}
+
+void FrmMain::offerRegionCapture()
+{
+    if (!services_.messages->ask(
+            this,
+            QStringLiteral("在这个桌面（Wayland）上，程序找不到其他程序的窗口，也不能跟随本程序窗口以外的鼠标，"
+                           "抓图器抓不到窗口。要改用剪裁抓图，在屏幕上框出要抓的区域吗？"),
+            kNoticeTitle))
+        return;
+    navigator_.openCapture(this);
+}
+
 void FrmMain::picSnap_MouseDown(Qt::MouseButton button)
 {
     if (button != Qt::LeftButton || grabbing_ || finishing_)
         return;
+    if (cannotFindWindows()) {
+        // A grab would follow nothing: the region capture is offered instead.
+        offerRegionCapture();
+        return;
+    }
     // A platform that hides the screen is told of after the grab, not while
     // the button is held.
     if (chk_->isChecked())
@@ -243,7 +264,9 @@ void FrmMain::showFrame()
     const EdgeRect r = *pendingFrame_;
     pendingFrame_.reset();
     QImage screen;
-    if (services_.screen->canGrabScreen())
+    // A screen the desktop hands out is asked for once, at the end of the grab,
+    // not every tick: the frame then shows in black.
+    if (services_.screen->canGrabScreen() && !services_.screen->grabsThroughDesktop())
         screen = services_.screen->grabDesktop();
     if (screen.isNull() && foundOwn_) {
         // Only the control's own pixels are known: the frame shows them inverted.
@@ -292,14 +315,20 @@ QImage FrmMain::grabRect(const EdgeRect& r)
         const QImage desktop = services_.screen->grabDesktop();
         if (!desktop.isNull())
             return withScreenResolution(desktop.copy(area).convertToFormat(QImage::Format_RGB32));
+        if (services_.screen->lastGrabCancelled())
+            return {};   // cancelled in the desktop's own dialog
     }
     if (foundOwn_) {
         const QImage own = foundOwn_->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QPoint at = globalToDesktopDevice(foundOwn_->mapToGlobal(QPointF(0, 0)));
         return withScreenResolution(own.copy(area.translated(-at)));
     }
-    services_.messages->inform(this, QStringLiteral("本系统不让程序读取屏幕，没有抓到这个窗口的图像。"), kNoticeTitle,
-                               MessageIcon::Exclamation);
+    services_.messages->inform(this,
+                               services_.screen->grabsThroughDesktop()
+                                   ? QStringLiteral("桌面没有交出屏幕图像（没有截图服务，或截图被拒绝、没有按时完成），"
+                                                    "没有抓到这个窗口的图像。")
+                                   : QStringLiteral("本系统不让程序读取屏幕，没有抓到这个窗口的图像。"),
+                               kNoticeTitle, MessageIcon::Exclamation);
     return {};
 }
 
@@ -387,6 +416,10 @@ void FrmMain::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
     Form_Resize();
+    // Where no window can be found, the user hears so once, when the grabber
+    // first shows, with the region capture offered instead.
+    if (cannotFindWindows() && services_.screen->ownWindowsNoticeDue(objectName()))
+        QTimer::singleShot(0, this, &FrmMain::offerRegionCapture);
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event)

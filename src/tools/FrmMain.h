@@ -85,6 +85,12 @@ private:
     };
     std::optional<Target> targetAt(QPoint global);
     bool seesEverything() const;
+    // Native Wayland: neither other programs' windows nor where our own stand
+    // on screen can be known, so a grab could follow nothing.
+    bool cannotFindWindows() const;
+    // Says what the grabber cannot do here and opens the region capture when
+    // the user agrees (Enter agrees).
+    void offerRegionCapture();
     void tellOwnWindowsOnly();
     void showFrame();
     void finishGrab();

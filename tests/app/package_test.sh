@@ -25,8 +25,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 depends=$(field Depends)
 # Worked out from the program's libraries, and what it loads at run time.
-for dep in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 libqt6multimedia6 libc6 libstdc++6 \
-           qt6-qpa-plugins libqt6sql6-sqlite gstreamer1.0-plugins-good fonts-noto-cjk; do
+for dep in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 libqt6multimedia6 libqt6dbus6 libc6 libstdc++6 \
+           qt6-qpa-plugins qt6-wayland libqt6sql6-sqlite gstreamer1.0-plugins-good fonts-noto-cjk; do
   tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//' | grep -qxF "$dep" || fail "Depends lacks $dep: $depends"
 done
 
