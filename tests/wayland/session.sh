@@ -16,7 +16,7 @@
 # DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR, LH_SESSION_BACKGROUND (the
 # background colour), LH_SESSION_SIZE ("1024x768") and LH_PORTAL_PID (the
 # portal's process, for a test that stops it). A command given as a path
-# must be readable by the session's user.
+# is run from a copy where the session's user cannot read it.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -150,14 +150,27 @@ if [ "$(id -u)" -eq 0 ]; then
   chown "$uid:$gid" "$work"
   chmod 0755 "$work"
   run_as=(setpriv --reuid="$uid" --regid="$gid" --clear-groups env -i)
-  # The session's user must reach the programs it runs.
+  # The session's user must reach the scripts and programs it runs. In a
+  # tree it cannot read (a clone under /root, say) it runs copies, each
+  # program with the data files of its folder (the password file, the song).
+  if ! "${run_as[@]}" test -r "$here/session.sh"; then
+    cp "$here/session.sh" "$work/session.sh"
+    here=$work
+  fi
+  args=()
   for arg in "$@"; do
     if [ -f "$arg" ] && ! "${run_as[@]}" test -r "$arg"; then
-      echo "session.sh: $user cannot read $arg (a folder above it is closed to other users);" \
-           "build in a folder other users can read" >&2
-      exit 1
+      copy=$work/copies/${#args[@]}
+      mkdir -p "$copy"
+      cp "$arg" "$copy/"
+      find "$(dirname "$arg")" -maxdepth 1 -type f ! -perm -u+x -size -10M -exec cp {} "$copy/" \;
+      if [ "$(cd "$(dirname "$arg")" && pwd)" = "${LH_RUNTIME_DIR:-}" ]; then LH_RUNTIME_DIR=$copy; fi
+      args+=("$copy/$(basename "$arg")")
+    else
+      args+=("$arg")
     fi
   done
+  set -- "${args[@]}"
 else
   runtime=$(mktemp -d /tmp/lh-wayland-runtime.XXXXXX)
   chmod 0700 "$runtime"
