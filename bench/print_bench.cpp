@@ -114,5 +114,21 @@ int main(int argc, char** argv)
         std::printf("print poster wallpaper=2863x2196 paper=A4 across=4 pages=%d dpi=300 enter_to_handed_over_ms=%.0f\n",
                     pages, ms);
     }
+    // A long picture as a poster: refused from its page count, before any
+    // page is laid out; the largest poster laid out.
+    const struct {
+        const char* what;
+        QSize picture;
+        int across;
+    } posters[] = {{"refused", {2, 100000}, 20}, {"largest", {3705, 5440}, 20}};
+    for (const auto& p : posters) {
+        QElapsedTimer t;
+        t.start();
+        const lh::printing::PrintLayout layout =
+            lh::printing::layoutPrint(p.picture, {QSizeF(210, 297), 10, std::nullopt, true, p.across, 5});
+        std::printf("print layout %s picture=%dx%d across=%d pages=%zu refused=%d layout_ms=%.3f\n", p.what,
+                    p.picture.width(), p.picture.height(), p.across, layout.pages.size(), int(!layout.error.isEmpty()),
+                    t.nsecsElapsed() / 1e6);
+    }
     return 0;
 }

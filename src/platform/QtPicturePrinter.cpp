@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -36,6 +38,68 @@ std::vector<int> printBands(const QImage& picture, qint64 bandBytes)
         starts.push_back(y);
     starts.push_back(std::max(h, 0));
     return starts;
+}
+
+namespace {
+
+// What the print system says of a printer's queue: false only when it says
+// the queue does not accept jobs (a printer can be idle and still refuse).
+bool queueAcceptsJobs(const QString& printer)
+{
+    const QString lpstat = QStandardPaths::findExecutable(QStringLiteral("lpstat"));
+    if (lpstat.isEmpty())
+        return true;
+    QProcess ask;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    ask.setProcessEnvironment(env);
+    ask.start(lpstat, {QStringLiteral("-a"), printer});
+    if (!ask.waitForFinished(3000)) {
+        ask.kill();
+        ask.waitForFinished(1000);
+        return true;
+    }
+    return !ask.readAllStandardOutput().contains("not accepting");
+}
+
+}   // namespace
+
+QStringList QtPicturePrinter::printerNames() const
+{
+    const QString defaultName = QPrinterInfo::defaultPrinterName();
+    QStringList names;
+    if (!defaultName.isEmpty())
+        names << defaultName;
+    for (const QString& name : QPrinterInfo::availablePrinterNames())
+        if (name != defaultName)
+            names << name;
+    return names;
+}
+
+QList<QPageSize> QtPicturePrinter::paperSizes(const QString& printer) const
+{
+    return QPrinterInfo::printerInfo(printer).supportedPageSizes();
+}
+
+std::unique_ptr<QPrinter> QtPicturePrinter::openJob(const QString& printer, QString* why)
+{
+    auto refuse = [&](const QString& reason) -> std::unique_ptr<QPrinter> {
+        if (why)
+            *why = reason;
+        return nullptr;
+    };
+    const QPrinterInfo info = QPrinterInfo::printerInfo(printer);
+    if (info.isNull())
+        return refuse(QStringLiteral("找不到打印机“%1”。").arg(printer));
+    if (info.state() == QPrinter::Error)
+        return refuse(QStringLiteral("打印机“%1”出错了，没有接受这个打印任务。").arg(printer));
+    if (!queueAcceptsJobs(printer))
+        return refuse(QStringLiteral("打印机“%1”现在不接受打印任务。").arg(printer));
+    auto job = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    // A job for a printer never goes into a file.
+    if (job->outputFormat() != QPrinter::NativeFormat || !job->outputFileName().isEmpty())
+        return refuse(QStringLiteral("打印机“%1”不能使用。").arg(printer));
+    return job;
 }
 
 QtPicturePrinter::QtPicturePrinter(QString pdfPath) : pdfPath_(std::move(pdfPath)) {}

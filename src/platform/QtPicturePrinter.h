@@ -1,5 +1,6 @@
 #pragma once
-// Prints a picture on the default printer, or into a PDF file.
+// Prints a picture on the default printer, or into a PDF file; the system's
+// printers for the print layout.
 
 #include "platform/Services.h"
 
@@ -27,6 +28,12 @@ public:
     explicit QtPicturePrinter(QString pdfPath = {});
 
     bool printPicture(const QImage& picture, QString* error, const Progress& progress = {}) override;
+    // The system's printers as Qt's printer support lists them.
+    QStringList printerNames() const override;
+    QList<QPageSize> paperSizes(const QString& printer) const override;
+    // Refused when the printer is gone, in an error state, or (as the print
+    // system's `lpstat -a` tells) not accepting jobs.
+    std::unique_ptr<QPrinter> openJob(const QString& printer, QString* why) override;
 
 private:
     QString pdfPath_;

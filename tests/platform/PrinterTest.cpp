@@ -1,6 +1,7 @@
 #include "platform/QtPicturePrinter.h"
 
 #include <QFile>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -193,4 +194,36 @@ TEST(Printing, NothingToPrintOrNoPrinterFailsWithAReason)
     why.clear();
     EXPECT_FALSE(unwritable.printPicture(patterned(10, 10, 3780), &why));
     EXPECT_FALSE(why.isEmpty());
+}
+
+// The print layout's printers on this machine: the list is Qt's (the default
+// one first), and a printer that is not there gets no job; a job on a
+// printer never goes into a file.
+TEST(SystemPrinters, ListedAsQtSeesThemAndAJobNeverGoesIntoAFile)
+{
+    QtPicturePrinter printers;
+    const QStringList names = printers.printerNames();
+    EXPECT_EQ(names.size(), QPrinterInfo::availablePrinterNames().size());
+    if (!QPrinterInfo::defaultPrinterName().isEmpty()) {
+        EXPECT_EQ(names.value(0), QPrinterInfo::defaultPrinterName());
+    }
+    const struct {
+        const char* what;
+        QString printer;
+    } cases[] = {{"no such printer", QStringLiteral("蓝禾测试：没有这台打印机")}, {"an empty name", QString()}};
+    for (const auto& c : cases) {
+        QString why;
+        EXPECT_EQ(printers.openJob(c.printer, &why), nullptr) << c.what;
+        EXPECT_TRUE(why.contains(QStringLiteral("打印机"))) << c.what << ": " << why.toStdString();
+    }
+    for (const QString& name : names) {
+        QString why;
+        const std::unique_ptr<QPrinter> job = printers.openJob(name, &why);
+        if (job) {
+            EXPECT_EQ(job->outputFormat(), QPrinter::NativeFormat) << name.toStdString();
+            EXPECT_TRUE(job->outputFileName().isEmpty()) << name.toStdString();
+        } else {
+            EXPECT_FALSE(why.isEmpty()) << name.toStdString();
+        }
+    }
 }
