@@ -240,7 +240,7 @@ void PrintLayoutDialog::paintPreview(QPrinter* printer)
         // A blank page saying so: nothing will print.
         QPainter painter(printer);
         const QRect page = painter.viewport();
-        QFont font = painter.font();
+        QFont font(QStringLiteral("Noto Sans CJK SC"));
         font.setPixelSize(std::max(8, page.width() / 24));
         painter.setFont(font);
         painter.setPen(Qt::darkGray);

@@ -38,17 +38,8 @@ namespace {
 const QString kPdfChoice = QStringLiteral("PDF 文件");
 const QStringList kTwoPrinters{QStringLiteral("办公室"), QStringLiteral("家里")};
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+using test::readFileBytes;
+using test::writeFileBytes;
 
 QStringList filesIn(const QString& folder)
 {
@@ -335,7 +326,7 @@ TEST_F(PrintDialog, TheFinalPdfNameIsAskedAboutBeforeItIsReplaced)
         test::FakeServices services;
         const QString written = at(c.written);
         if (c.exists) {
-            ASSERT_TRUE(writeBytes(written, old));
+            ASSERT_TRUE(writeFileBytes(written, old));
         }
         services.files.saveAnswers.push_back(at(c.typed));
         services.messages.answers.push_back(c.answer);
@@ -358,7 +349,7 @@ TEST_F(PrintDialog, TheFinalPdfNameIsAskedAboutBeforeItIsReplaced)
             EXPECT_EQ(test::pdfPageCount(written), 1);
         } else {
             EXPECT_EQ(dialog.result(), QDialog::Rejected);
-            EXPECT_EQ(readAll(written), old);
+            EXPECT_EQ(readFileBytes(written), old);
         }
         if (!c.typed.trimmed().endsWith(QStringLiteral(".pdf"))) {
             EXPECT_FALSE(QFileInfo::exists(at(c.typed)));   // never the name without its suffix
@@ -397,10 +388,10 @@ TEST_F(PrintDialog, AFailedPdfSaysWhyKeepsTheOldFileAndAsksTheNameAgain)
             if (::geteuid() == 0) {
                 disk.emplace(folder, "1m");
                 ASSERT_TRUE(disk->mounted()) << disk->reason().toStdString();
-                ASSERT_TRUE(writeBytes(target, old));
+                ASSERT_TRUE(writeFileBytes(target, old));
                 ASSERT_TRUE(disk->makeReadOnly());
             } else {
-                ASSERT_TRUE(writeBytes(target, old));
+                ASSERT_TRUE(writeFileBytes(target, old));
                 QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
             }
             break;
@@ -408,11 +399,11 @@ TEST_F(PrintDialog, AFailedPdfSaysWhyKeepsTheOldFileAndAsksTheNameAgain)
         case Place::FullDisk:
             disk.emplace(folder, "200k");
             ASSERT_TRUE(disk->mounted()) << disk->reason().toStdString();
-            ASSERT_TRUE(writeBytes(target, old));
+            ASSERT_TRUE(writeFileBytes(target, old));
             ASSERT_TRUE(disk->fill());
             break;
         case Place::Cancelled:
-            ASSERT_TRUE(writeBytes(target, old));
+            ASSERT_TRUE(writeFileBytes(target, old));
             services.exports.cancelAt = 1;
             break;
         }
@@ -437,7 +428,7 @@ TEST_F(PrintDialog, AFailedPdfSaysWhyKeepsTheOldFileAndAsksTheNameAgain)
             EXPECT_TRUE(said.text.isEmpty()) << said.text.toStdString();
         }
         if (c.place != Place::Proc) {
-            EXPECT_EQ(readAll(target), old);
+            EXPECT_EQ(readFileBytes(target), old);
             EXPECT_EQ(filesIn(folder), before);
         }
         if (disk)
