@@ -40,20 +40,16 @@ std::vector<int> printBands(const QImage& picture, qint64 bandBytes)
     return starts;
 }
 
-namespace {
-
-// What the print system says of a printer's queue: false only when it says
-// the queue does not accept jobs (a printer can be idle and still refuse).
-bool queueAcceptsJobs(const QString& printer)
+bool printQueueAcceptsJobs(const QString& printer, const QString& lpstat)
 {
-    const QString lpstat = QStandardPaths::findExecutable(QStringLiteral("lpstat"));
-    if (lpstat.isEmpty())
+    const QString program = lpstat.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("lpstat")) : lpstat;
+    if (program.isEmpty())
         return true;
     QProcess ask;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     ask.setProcessEnvironment(env);
-    ask.start(lpstat, {QStringLiteral("-a"), printer});
+    ask.start(program, {QStringLiteral("-a"), printer});
     if (!ask.waitForFinished(3000)) {
         ask.kill();
         ask.waitForFinished(1000);
@@ -61,8 +57,6 @@ bool queueAcceptsJobs(const QString& printer)
     }
     return !ask.readAllStandardOutput().contains("not accepting");
 }
-
-}   // namespace
 
 QStringList QtPicturePrinter::printerNames() const
 {
@@ -93,7 +87,7 @@ std::unique_ptr<QPrinter> QtPicturePrinter::openJob(const QString& printer, QStr
         return refuse(QStringLiteral("找不到打印机“%1”。").arg(printer));
     if (info.state() == QPrinter::Error)
         return refuse(QStringLiteral("打印机“%1”出错了，没有接受这个打印任务。").arg(printer));
-    if (!queueAcceptsJobs(printer))
+    if (!printQueueAcceptsJobs(printer))
         return refuse(QStringLiteral("打印机“%1”现在不接受打印任务。").arg(printer));
     auto job = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     // A job for a printer never goes into a file.
@@ -119,6 +113,8 @@ bool QtPicturePrinter::printPicture(const QImage& picture, QString* error, const
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
         if (info.isNull())
             return fail(QStringLiteral("没有安装打印机。"));
+        if (!printQueueAcceptsJobs(info.printerName()))
+            return fail(QStringLiteral("打印机“%1”现在不接受打印任务。").arg(info.printerName()));
         printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     } else {
         printer = std::make_unique<QPrinter>(QPrinter::HighResolution);

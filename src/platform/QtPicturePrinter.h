@@ -21,6 +21,12 @@ QSize physicalTargetSize(const QImage& picture, int deviceDpiX, int deviceDpiY);
 // be cancelled between bands. One band for a small picture.
 std::vector<int> printBands(const QImage& picture, qint64 bandBytes);
 
+// False only when the print system's `lpstat -a` (or the program given)
+// says the printer's queue does not accept jobs: a printer can be idle and
+// still refuse every job. True where there is no such program or it does not
+// answer within three seconds (the job then tries).
+bool printQueueAcceptsJobs(const QString& printer, const QString& lpstat = {});
+
 class QtPicturePrinter : public PicturePrinter {
 public:
     // Empty pdfPath: the system's default printer. Otherwise every print

@@ -227,3 +227,34 @@ TEST(SystemPrinters, ListedAsQtSeesThemAndAJobNeverGoesIntoAFile)
         }
     }
 }
+
+// Whether a queue takes jobs is what the print system's lpstat says of it
+// (in the C locale); a printer that is idle may still refuse every job.
+TEST(SystemPrinters, AQueueThatDoesNotAcceptJobsIsToldFromLpstat)
+{
+    QTemporaryDir dir;
+    const struct {
+        const char* what;
+        const char* script;   // nullptr: no such program
+        bool accepts;
+    } cases[] = {
+        {"accepting", "echo \"$2 accepting requests since Fri 11 Dec 2026\"", true},
+        {"not accepting", "echo \"$2 not accepting requests since Fri 11 Dec 2026 -\"; echo '\tRejecting Jobs'", false},
+        {"says so only in the C locale", "[ \"$LC_ALL\" = C ] && echo \"$2 not accepting requests\" || echo \"$2 接受请求\"",
+         false},
+        {"an unknown printer", "echo 'lpstat: Invalid destination name in list \"x\".' >&2; exit 1", true},
+        {"no lpstat", nullptr, true},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const QString program = dir.filePath(QStringLiteral("lpstat%1").arg(++n));
+        if (c.script) {
+            QFile f(program);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("#!/bin/sh\n") + c.script + "\n");
+            f.close();
+            f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        EXPECT_EQ(printQueueAcceptsJobs(QStringLiteral("办公室"), program), c.accepts) << c.what;
+    }
+}
