@@ -300,7 +300,11 @@ QString PrintLayoutDialog::printToPdf(const PrintLayout& l)
     why = printPages(writer, source_, request(), l, progress.get());
     if (!why.isEmpty()) {
         pdf.cancel();
-        return why == kNotPrinted ? why : QStringLiteral("PDF 文件 %1 没有写成：%2").arg(name, why);
+        if (why == kNotPrinted)
+            return why;
+        if (why == deviceRefusedReason())
+            why = QStringLiteral("不能开始写 PDF 文件");
+        return QStringLiteral("PDF 文件 %1 没有写成：%2").arg(name, why);
     }
     if (!pdf.commit(&why))
         return QStringLiteral("PDF 文件 %1 没有写成：%2").arg(name, why);
