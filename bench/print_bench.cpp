@@ -1,6 +1,7 @@
 // Printing in figures: from Enter to the job handed over (the PDF printer
 // written and closed) for a design drawn again at 19 cm on A4 at 600 dots per
-// inch, and for a poster of the default wallpaper four pages across.
+// inch, and for a poster of the default wallpaper four pages across; the
+// preview of the widest poster; a poster laid out or refused from its page count.
 //   print_bench [--shot FILE]   with --shot: a picture of the print layout
 //                               dialog for the design as a 2-page poster
 #include "printing/PrintLayoutDialog.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPageSize>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTemporaryDir>
 
@@ -113,6 +115,39 @@ int main(int argc, char** argv)
                                 {QSizeF(210, 297), 10, std::nullopt, true, 4}, 300, &pages);
         std::printf("print poster wallpaper=2863x2196 paper=A4 across=4 pages=%d dpi=300 enter_to_handed_over_ms=%.0f\n",
                     pages, ms);
+    }
+    // The dialog's preview of the wallpaper as a poster 20 pages across (the
+    // widest): every change of a field draws all its pages again.
+    {
+        lh::PlatformServices services;
+        lh::printing::PicturePrintSource canvas(wallpaper);
+        lh::printing::PrintLayoutDialog dialog(services, canvas);
+        dialog.findChild<QSpinBox*>(QStringLiteral("spnPagesAcross"))->setValue(lh::printing::kMaxPagesAcross);
+        dialog.resize(1000, 640);
+        dialog.show();
+        for (int round = 0; round < 3; ++round) {
+            QElapsedTimer t;
+            t.start();
+            dialog.preview()->updatePreview();
+            std::printf("print preview wallpaper=2863x2196 across=%d pages=%d update_ms=%.0f\n",
+                        lh::printing::kMaxPagesAcross, dialog.preview()->pageCount(), t.nsecsElapsed() / 1e6);
+        }
+    }
+    // A long picture as a poster: refused from its page count, before any
+    // page is laid out; the largest poster laid out.
+    const struct {
+        const char* what;
+        QSize picture;
+        int across;
+    } posters[] = {{"refused", {2, 100000}, 20}, {"largest", {3705, 5440}, 20}};
+    for (const auto& p : posters) {
+        QElapsedTimer t;
+        t.start();
+        const lh::printing::PrintLayout layout =
+            lh::printing::layoutPrint(p.picture, {QSizeF(210, 297), 10, std::nullopt, true, p.across, 5});
+        std::printf("print layout %s picture=%dx%d across=%d pages=%zu refused=%d layout_ms=%.3f\n", p.what,
+                    p.picture.width(), p.picture.height(), p.across, layout.pages.size(), int(!layout.error.isEmpty()),
+                    t.nsecsElapsed() / 1e6);
     }
     return 0;
 }

@@ -13,6 +13,10 @@
 
 namespace lh::forms {
 
+namespace {
+const QString kProgramKeysHeading = QStringLiteral("按钮到不了的窗口和功能：");
+}   // namespace
+
 QString offeredScalesText()
 {
     QStringList scales;
@@ -51,14 +55,19 @@ QString programKeysText()
 
 void showKeysHelp(QWidget* parent)
 {
+    showKeysHelp(parent, programKeys(), kProgramKeysHeading);
+}
+
+void showKeysHelp(QWidget* parent, const std::vector<ProgramKey>& keys, const QString& heading)
+{
     QDialog help(parent);
     help.setObjectName(QStringLiteral("KeysHelp"));
     help.setWindowTitle(QStringLiteral("蓝禾快捷键"));
     auto* layout = new QVBoxLayout(&help);
     QString rows;
-    for (const ProgramKey& k : programKeys())
+    for (const ProgramKey& k : keys)
         rows += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>").arg(k.keys.toHtmlEscaped(), k.what.toHtmlEscaped());
-    auto* table = new QLabel(QStringLiteral("<p>按钮到不了的窗口和功能：</p><table>%1</table>").arg(rows), &help);
+    auto* table = new QLabel(QStringLiteral("<p>%1</p><table>%2</table>").arg(heading.toHtmlEscaped(), rows), &help);
     table->setObjectName(QStringLiteral("lblKeys"));
     table->setTextFormat(Qt::RichText);
     layout->addWidget(table);
@@ -71,9 +80,14 @@ void showKeysHelp(QWidget* parent)
 
 void installHelpKey(QWidget* window)
 {
+    installHelpKey(window, programKeys(), kProgramKeysHeading);
+}
+
+void installHelpKey(QWidget* window, const std::vector<ProgramKey>& keys, const QString& heading)
+{
     auto* key = new QShortcut(QKeySequence(Qt::Key_F1), window);
     key->setObjectName(QStringLiteral("HelpShortcut"));
-    QObject::connect(key, &QShortcut::activated, window, [window] { showKeysHelp(window); });
+    QObject::connect(key, &QShortcut::activated, window, [window, keys, heading] { showKeysHelp(window, keys, heading); });
 }
 
 }   // namespace lh::forms

@@ -26,8 +26,12 @@ QString programKeysText();
 
 // The help window "蓝禾快捷键" listing the keys; Escape closes it.
 void showKeysHelp(QWidget* parent);
+// The help listing a window's own keys under `heading`.
+void showKeysHelp(QWidget* parent, const std::vector<ProgramKey>& keys, const QString& heading);
 
 // F1 in `window` opens the help.
 void installHelpKey(QWidget* window);
+// F1 in `window` opens the help of its own keys.
+void installHelpKey(QWidget* window, const std::vector<ProgramKey>& keys, const QString& heading);
 
 }   // namespace lh::forms

@@ -4,6 +4,8 @@
 #include "platform/QtServices.h"
 #include "platform/ScreenGrabbers.h"
 
+#include <QPrinter>
+
 namespace lh {
 
 namespace {
@@ -42,6 +44,14 @@ public:
         if (error)
             *error = QStringLiteral("没有安装打印机。");
         return false;
+    }
+    QStringList printerNames() const override { return {}; }
+    QList<QPageSize> paperSizes(const QString&) const override { return {}; }
+    std::unique_ptr<QPrinter> openJob(const QString&, QString* why) override
+    {
+        if (why)
+            *why = QStringLiteral("没有安装打印机。");
+        return nullptr;
     }
 };
 

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -38,6 +40,62 @@ std::vector<int> printBands(const QImage& picture, qint64 bandBytes)
     return starts;
 }
 
+bool printQueueAcceptsJobs(const QString& printer, const QString& lpstat)
+{
+    const QString program = lpstat.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("lpstat")) : lpstat;
+    if (program.isEmpty())
+        return true;
+    QProcess ask;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    ask.setProcessEnvironment(env);
+    ask.start(program, {QStringLiteral("-a"), printer});
+    if (!ask.waitForFinished(3000)) {
+        ask.kill();
+        ask.waitForFinished(1000);
+        return true;
+    }
+    return !ask.readAllStandardOutput().contains("not accepting");
+}
+
+QStringList QtPicturePrinter::printerNames() const
+{
+    const QString defaultName = QPrinterInfo::defaultPrinterName();
+    QStringList names;
+    if (!defaultName.isEmpty())
+        names << defaultName;
+    for (const QString& name : QPrinterInfo::availablePrinterNames())
+        if (name != defaultName)
+            names << name;
+    return names;
+}
+
+QList<QPageSize> QtPicturePrinter::paperSizes(const QString& printer) const
+{
+    return QPrinterInfo::printerInfo(printer).supportedPageSizes();
+}
+
+std::unique_ptr<QPrinter> QtPicturePrinter::openJob(const QString& printer, QString* why)
+{
+    auto refuse = [&](const QString& reason) -> std::unique_ptr<QPrinter> {
+        if (why)
+            *why = reason;
+        return nullptr;
+    };
+    const QPrinterInfo info = QPrinterInfo::printerInfo(printer);
+    if (info.isNull())
+        return refuse(QStringLiteral("找不到打印机“%1”。").arg(printer));
+    if (info.state() == QPrinter::Error)
+        return refuse(QStringLiteral("打印机“%1”出错了，没有接受这个打印任务。").arg(printer));
+    if (!printQueueAcceptsJobs(printer))
+        return refuse(QStringLiteral("打印机“%1”现在不接受打印任务。").arg(printer));
+    auto job = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    // A job for a printer never goes into a file.
+    if (job->outputFormat() != QPrinter::NativeFormat || !job->outputFileName().isEmpty())
+        return refuse(QStringLiteral("打印机“%1”不能使用。").arg(printer));
+    return job;
+}
+
 QtPicturePrinter::QtPicturePrinter(QString pdfPath) : pdfPath_(std::move(pdfPath)) {}
 
 bool QtPicturePrinter::printPicture(const QImage& picture, QString* error, const Progress& progress)
@@ -55,6 +113,8 @@ bool QtPicturePrinter::printPicture(const QImage& picture, QString* error, const
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
         if (info.isNull())
             return fail(QStringLiteral("没有安装打印机。"));
+        if (!printQueueAcceptsJobs(info.printerName()))
+            return fail(QStringLiteral("打印机“%1”现在不接受打印任务。").arg(info.printerName()));
         printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     } else {
         printer = std::make_unique<QPrinter>(QPrinter::HighResolution);

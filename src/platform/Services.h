@@ -10,6 +10,8 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QList>
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,7 @@
 #include <optional>
 #include <utility>
 
+class QPrinter;
 class QWidget;
 
 namespace lh {
@@ -127,6 +130,15 @@ public:
     // document of one page. False, with a reason, when nothing was printed
     // (also when `progress` cancelled it: then nothing reaches the paper).
     virtual bool printPicture(const QImage& picture, QString* error, const Progress& progress = {}) = 0;
+
+    // The printers the system offers, the default one first; empty without any.
+    virtual QStringList printerNames() const = 0;
+    // The paper sizes the named printer takes; empty when it does not say.
+    virtual QList<QPageSize> paperSizes(const QString& printer) const = 0;
+    // A job on the named printer: a device whose pages go to that printer and
+    // never into a file. Null, with the reason, when the printer is gone or
+    // does not take jobs now.
+    virtual std::unique_ptr<QPrinter> openJob(const QString& printer, QString* why) = 0;
 };
 
 class AudioPlayer {

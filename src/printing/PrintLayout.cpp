@@ -26,7 +26,7 @@ PrintLayout layoutPrint(QSize picture, const PrintRequest& r)
     const double areaH = r.paperMm.height() - 2 * r.marginMm;
     if (areaW <= 1 || areaH <= 1)
         return refused(QStringLiteral("边距太大，纸上没有地方打印。"));
-    const int across = std::max(1, r.pagesAcross);
+    const int across = std::clamp(r.pagesAcross, 1, kMaxPagesAcross);
     const double overlap = across > 1 ? std::clamp(r.overlapMm, 0.0, std::min(areaW, areaH) / 2) : 0.0;
     const double aspect = double(picture.height()) / picture.width();
 
@@ -61,7 +61,14 @@ PrintLayout layoutPrint(QSize picture, const PrintRequest& r)
                                .arg(width / 10, 0, 'f', 1)
                                .arg(areaW / 10, 0, 'f', 1)
                                .arg(areaH / 10, 0, 'f', 1));
-        rows = int(std::ceil((height - overlap) / (areaH - overlap) - 1e-9));
+        // Counted before anything is laid out: a long picture can ask for
+        // millions of pages.
+        const double down = std::ceil((height - overlap) / (areaH - overlap) - 1e-9);
+        if (down * across > kMaxPrintPages)
+            return refused(QStringLiteral("这张海报要 %1 页，最多只能打印 %2 页。请减少横向页数或打印宽度。")
+                               .arg(QString::number(std::min(down * across, 1e15), 'f', 0))
+                               .arg(kMaxPrintPages));
+        rows = int(down);
     }
 
     PrintLayout l;
@@ -110,6 +117,20 @@ std::vector<QLineF> cutMarks(const PagePart& part, const PrintRequest& request)
         marks.emplace_back(t.right() + 1, y, t.right() + 1 + length, y);
     }
     return marks;
+}
+
+QRectF labelArea(const PagePart& part, const PrintRequest& request, double textWidthMm)
+{
+    // The lower cut marks stand in line with the part's left and right
+    // edges; the text keeps two millimetres from them.
+    const QRectF t = part.target;
+    const double clearance = 2;
+    double left = t.left() + clearance;
+    if (left + textWidthMm > t.right() - clearance
+        && t.right() + clearance + textWidthMm <= request.paperMm.width())
+        left = t.right() + clearance;
+    return QRectF(left, request.paperMm.height() - request.marginMm + 1, textWidthMm,
+                  std::max(0.0, request.marginMm - 2));
 }
 
 }   // namespace lh::printing

@@ -40,10 +40,22 @@ struct PrintLayout {
     std::vector<PagePart> pages;    // row by row
 };
 
+// The largest poster: 400 pages (20 across and 20 down, say), at most 20
+// across. A layout of more pages is refused before any page is laid out.
+inline constexpr int kMaxPrintPages = 400;
+// From this many pages on the dialog asks before printing.
+inline constexpr int kAskFromPages = 21;
+inline constexpr int kMaxPagesAcross = 20;
+
 PrintLayout layoutPrint(QSize picture, const PrintRequest& request);
 
 // Thin cut marks in the margins of a page, at the corners of the part:
 // lines in millimetres, each a pair of points.
 std::vector<QLineF> cutMarks(const PagePart& part, const PrintRequest& request);
+
+// Where a page's place ("1/4, 行 1 列 1", `textWidthMm` wide) is written, in
+// millimetres: in the bottom margin, clear of the cut marks (between the
+// part's two lower marks, or right of them where the part is too narrow).
+QRectF labelArea(const PagePart& part, const PrintRequest& request, double textWidthMm);
 
 }   // namespace lh::printing

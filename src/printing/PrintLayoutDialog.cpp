@@ -1,18 +1,25 @@
 #include "printing/PrintLayoutDialog.h"
 #include "forms/Notices.h"
+#include "forms/ProgramKeys.h"
+#include "printing/PdfFile.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSpinBox>
+
+#include <iterator>
+#include <utility>
 
 namespace lh::printing {
 
@@ -31,11 +38,11 @@ QDoubleSpinBox* lengthBox(QWidget* parent, const QString& name, double most, con
     return box;
 }
 
-QList<QPageSize> papersOf(const QString& printerName)
+QList<QPageSize> papersOf(const PicturePrinter& printers, const QString& printerName)
 {
     QList<QPageSize> sizes;
     if (!printerName.isEmpty())
-        sizes = QPrinterInfo::printerInfo(printerName).supportedPageSizes();
+        sizes = printers.paperSizes(printerName);
     if (sizes.isEmpty()) {
         for (QPageSize::PageSizeId id : {QPageSize::A4, QPageSize::Letter, QPageSize::A5, QPageSize::A3, QPageSize::Legal})
             sizes << QPageSize(id);
@@ -44,25 +51,40 @@ QList<QPageSize> papersOf(const QString& printerName)
     return sizes;
 }
 
+// The keys F1 lists in this dialog.
+const std::vector<forms::ProgramKey>& dialogKeys()
+{
+    static const std::vector<forms::ProgramKey> keys = {
+        {QStringLiteral("Tab / Shift+Tab"), QStringLiteral("从上到下转到下一项 / 上一项")},
+        {QStringLiteral("Enter"), QStringLiteral("打印预览显示的页")},
+        {QStringLiteral("Escape"), QStringLiteral("关闭，不打印")},
+        {QStringLiteral("F1"), QStringLiteral("这个帮助")},
+    };
+    return keys;
+}
+
 }   // namespace
 
+const QString PrintLayoutDialog::kNotPrinted = QStringLiteral("已取消。");
+
 PrintLayoutDialog::PrintLayoutDialog(const PlatformServices& services, PrintSource& source, QWidget* parent)
-    : QDialog(parent), services_(services), source_(source), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    : QDialog(parent),
+      services_(services),
+      source_(source),
+      previewPrinter_(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     setObjectName(QStringLiteral("PrintLayout"));
     setWindowTitle(QStringLiteral("蓝禾打印排版"));
+    // Only the preview draws on this printer: it never sends a job anywhere.
+    previewPrinter_->setOutputFormat(QPrinter::PdfFormat);
     auto* row = new QHBoxLayout(this);
     auto* form = new QFormLayout;
     row->addLayout(form);
 
     printerBox_ = new QComboBox(this);
     printerBox_->setObjectName(QStringLiteral("cboPrinter"));
-    const QString defaultName = QPrinterInfo::defaultPrinterName();
-    if (!defaultName.isEmpty())
-        printerBox_->addItem(defaultName, defaultName);
-    for (const QString& name : QPrinterInfo::availablePrinterNames())
-        if (name != defaultName)
-            printerBox_->addItem(name, name);
+    for (const QString& name : services_.printer->printerNames())
+        printerBox_->addItem(name, name);
     printerBox_->addItem(kPdf, QString());
     paper_ = new QComboBox(this);
     paper_->setObjectName(QStringLiteral("cboPaper"));
@@ -75,7 +97,7 @@ PrintLayoutDialog::PrintLayoutDialog(const PlatformServices& services, PrintSour
     width_->setValue(0);
     pages_ = new QSpinBox(this);
     pages_->setObjectName(QStringLiteral("spnPagesAcross"));
-    pages_->setRange(1, 20);
+    pages_->setRange(1, kMaxPagesAcross);
     position_ = new QComboBox(this);
     position_->setObjectName(QStringLiteral("cboPosition"));
     position_->addItem(QStringLiteral("居中"));
@@ -99,29 +121,37 @@ PrintLayoutDialog::PrintLayoutDialog(const PlatformServices& services, PrintSour
     form->addRow(QStringLiteral("份数："), copies_);
     form->addRow(note_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("打印"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    QPushButton* printButton = buttons->button(QDialogButtonBox::Ok);
+    QPushButton* cancelButton = buttons->button(QDialogButtonBox::Cancel);
+    printButton->setText(QStringLiteral("打印"));
+    printButton->setObjectName(QStringLiteral("cmdPrint"));
+    cancelButton->setText(QStringLiteral("取消"));
+    cancelButton->setObjectName(QStringLiteral("cmdCancel"));
+    printButton->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &PrintLayoutDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     form->addRow(buttons);
-    setTabOrder(width_, pages_);
 
-    preview_ = new QPrintPreviewWidget(printer_.get(), this);
+    preview_ = new QPrintPreviewWidget(previewPrinter_.get(), this);
     preview_->setObjectName(QStringLiteral("preview"));
     preview_->setMinimumSize(420, 520);
     row->addWidget(preview_, 1);
-    connect(preview_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
-        const QString why = printPages(*printer, source_, request(), layout());
-        note_->setText(why);
-    });
+    connect(preview_, &QPrintPreviewWidget::paintRequested, this, &PrintLayoutDialog::paintPreview);
+
+    // The form from top to bottom, its buttons, then the preview.
+    QWidget* order[] = {width_, pages_, printerBox_, paper_, orientation_, position_, margin_, copies_,
+                        printButton, cancelButton, preview_};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    forms::installHelpKey(this, dialogKeys(), QStringLiteral("打印排版的按键："));
 
     connect(printerBox_, &QComboBox::currentIndexChanged, this, &PrintLayoutDialog::printerChosen);
     for (QComboBox* box : {paper_, orientation_, position_})
         connect(box, &QComboBox::currentIndexChanged, this, &PrintLayoutDialog::settingsChanged);
     for (QDoubleSpinBox* box : {width_, margin_})
         connect(box, &QDoubleSpinBox::valueChanged, this, &PrintLayoutDialog::settingsChanged);
-    connect(pages_, &QSpinBox::valueChanged, this, &PrintLayoutDialog::settingsChanged);
+    for (QSpinBox* box : {pages_, copies_})
+        connect(box, &QSpinBox::valueChanged, this, &PrintLayoutDialog::settingsChanged);
     printerChosen();
     width_->setFocus();
 }
@@ -132,28 +162,22 @@ void PrintLayoutDialog::setPdfFile(const QString& path)
 {
     pdfFile_ = path;
     printerBox_->setCurrentIndex(printerBox_->findText(kPdf));
-    printerChosen();
 }
+
+bool PrintLayoutDialog::toPdf() const { return printerBox_->currentData().toString().isEmpty(); }
 
 void PrintLayoutDialog::printerChosen()
 {
     const QString name = printerBox_->currentData().toString();
-    if (name.isEmpty()) {
-        printer_->setOutputFormat(QPrinter::PdfFormat);
-        printer_->setOutputFileName(pdfFile_);
-    } else {
-        printer_->setOutputFormat(QPrinter::NativeFormat);
-        printer_->setPrinterName(name);
-    }
     const QString keep = paper_->currentText();
     const QSignalBlocker quiet(paper_);
     paper_->clear();
-    for (const QPageSize& size : papersOf(name))
+    for (const QPageSize& size : papersOf(*services_.printer, name))
         paper_->addItem(size.name(), QVariant::fromValue(size));
     const int kept = paper_->findText(keep);
     paper_->setCurrentIndex(kept >= 0 ? kept : std::max(0, paper_->findText(QPageSize(QPageSize::A4).name())));
-    if (QPrinterInfo::availablePrinterNames().isEmpty())
-        note_->setText(QStringLiteral("本机没有打印机，可以打印成 PDF 文件。"));
+    // A PDF holds one copy; the copies are chosen when it is printed.
+    copies_->setEnabled(!toPdf());
     settingsChanged();
 }
 
@@ -175,47 +199,143 @@ PrintRequest PrintLayoutDialog::request() const
 
 PrintLayout PrintLayoutDialog::layout() const { return layoutPrint(source_.size(), request()); }
 
+namespace {
+
+// The paper, sideways or not, without margins: as the request lays it out.
+void setPaper(QPagedPaintDevice& device, const QPageSize& size, QPageLayout::Orientation orientation)
+{
+    if (!size.isValid())
+        return;
+    device.setPageSize(size);
+    device.setPageOrientation(orientation);
+    device.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+}   // namespace
+
 void PrintLayoutDialog::settingsChanged()
 {
-    const QPageSize size = paper_->currentData().value<QPageSize>();
-    if (size.isValid()) {
-        printer_->setPageSize(size);
-        printer_->setPageOrientation(QPageLayout::Orientation(orientation_->currentData().toInt()));
-        printer_->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    }
-    printer_->setCopyCount(copies_->value());
+    setPaper(*previewPrinter_, paper_->currentData().value<QPageSize>(),
+             QPageLayout::Orientation(orientation_->currentData().toInt()));
     const PrintLayout l = layout();
-    note_->setText(l.error.isEmpty() ? QStringLiteral("打印 %1 × %2 厘米，%3 页。")
-                                           .arg(l.printedMm.width() / 10, 0, 'f', 1)
-                                           .arg(l.printedMm.height() / 10, 0, 'f', 1)
-                                           .arg(l.pages.size())
-                                     : l.error);
+    QString note = l.error;
+    if (l.error.isEmpty()) {
+        note = QStringLiteral("打印 %1 × %2 厘米，%3 页。")
+                   .arg(l.printedMm.width() / 10, 0, 'f', 1)
+                   .arg(l.printedMm.height() / 10, 0, 'f', 1)
+                   .arg(l.pages.size());
+        if (toPdf())
+            note += QStringLiteral("PDF 文件只写一份。");
+        if (printerBox_->count() == 1)
+            note += QStringLiteral("\n本机没有打印机，可以打印成 PDF 文件。");
+    }
+    note_->setText(note);
     preview_->updatePreview();
+}
+
+void PrintLayoutDialog::paintPreview(QPrinter* printer)
+{
+    const PrintLayout l = layout();
+    if (!l.error.isEmpty()) {
+        // A blank page saying so: nothing will print.
+        QPainter painter(printer);
+        const QRect page = painter.viewport();
+        QFont font(QStringLiteral("Noto Sans CJK SC"));
+        font.setPixelSize(std::max(8, page.width() / 24));
+        painter.setFont(font);
+        painter.setPen(Qt::darkGray);
+        painter.drawText(page.adjusted(page.width() / 10, 0, -page.width() / 10, 0),
+                         Qt::AlignCenter | Qt::TextWordWrap, QStringLiteral("不会打印。\n%1").arg(l.error));
+        return;
+    }
+    const QString why = printPages(*printer, source_, request(), l);
+    if (!why.isEmpty())
+        note_->setText(why);
 }
 
 QString PrintLayoutDialog::print()
 {
-    printer_->setCopyCount(copies_->value());
-    if (printer_->outputFormat() == QPrinter::PdfFormat && printer_->outputFileName().isEmpty()) {
-        const auto file = services_.files->saveFile(this, QStringLiteral("打印成 PDF 文件"),
-                                                    QStringLiteral("PDF 文件 (*.pdf)|*.pdf"), QString(), true);
-        if (!file)
-            return QStringLiteral("已取消。");
-        printer_->setOutputFileName(file->endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? *file
-                                                                                               : *file + QStringLiteral(".pdf"));
-    }
+    // What cannot print is said before anything is asked.
     const PrintLayout l = layout();
     if (!l.error.isEmpty())
         return l.error;
-    const auto progress =
-        services_.exports->startProgress(this, QStringLiteral("正在打印……"), int(l.pages.size()));
-    return printPages(*printer_, source_, request(), l, progress.get());
+    const int pages = int(l.pages.size());
+    if (pages >= kAskFromPages
+        && !services_.messages->ask(this, QStringLiteral("这张海报要打印 %1 页纸，要打印吗？").arg(pages),
+                                    QStringLiteral("询问"), MessageBoxes::Default::No))
+        return kNotPrinted;
+    if (toPdf())
+        return printToPdf(l);
+    return printToPrinter(printerBox_->currentData().toString(), l);
+}
+
+QString PrintLayoutDialog::printToPdf(const PrintLayout& l)
+{
+    // A name given earlier is used once: after a failure 打印 asks again.
+    QString given = std::exchange(pdfFile_, QString());
+    if (given.trimmed().isEmpty()) {
+        const auto file = services_.files->saveFile(this, QStringLiteral("打印成 PDF 文件"),
+                                                    QStringLiteral("PDF 文件 (*.pdf)|*.pdf"), QString(), false);
+        if (!file || file->trimmed().isEmpty())
+            return QStringLiteral("没有选择 PDF 文件的名字。");
+        given = *file;
+    }
+    // The name is final only now (trimmed, its suffix added): the question
+    // is asked of the file that would be replaced.
+    const QString name = pdfFileName(given);
+    const QFileInfo target(name);
+    if ((target.exists() || target.isSymLink())
+        && !services_.messages->ask(this, QStringLiteral("文件已经存在，是否覆盖文件？"), QStringLiteral("询问")))
+        return kNotPrinted;
+
+    PdfFile pdf(name);
+    QString why;
+    if (!pdf.open(&why))
+        return QStringLiteral("PDF 文件 %1 不能写入：%2").arg(name, why);
+    QPdfWriter& writer = pdf.writer();
+    writer.setTitle(QFileInfo(name).completeBaseName());
+    setPaper(writer, paper_->currentData().value<QPageSize>(),
+             QPageLayout::Orientation(orientation_->currentData().toInt()));
+    const auto progress = services_.exports->startProgress(this, QStringLiteral("正在打印……"), int(l.pages.size()));
+    why = printPages(writer, source_, request(), l, progress.get());
+    if (!why.isEmpty()) {
+        pdf.cancel();
+        if (why == kNotPrinted)
+            return why;
+        if (why == deviceRefusedReason())
+            why = QStringLiteral("不能开始写 PDF 文件");
+        return QStringLiteral("PDF 文件 %1 没有写成：%2").arg(name, why);
+    }
+    if (!pdf.commit(&why))
+        return QStringLiteral("PDF 文件 %1 没有写成：%2").arg(name, why);
+    return {};
+}
+
+QString PrintLayoutDialog::printToPrinter(const QString& name, const PrintLayout& l)
+{
+    QString why;
+    const std::unique_ptr<QPrinter> job = services_.printer->openJob(name, &why);
+    if (!job)
+        return why.isEmpty() ? QStringLiteral("打印机“%1”没有接受这个打印任务。").arg(name) : why;
+    job->setDocName(windowTitle());
+    job->setCopyCount(copies_->value());
+    setPaper(*job, paper_->currentData().value<QPageSize>(),
+             QPageLayout::Orientation(orientation_->currentData().toInt()));
+    const auto progress = services_.exports->startProgress(this, QStringLiteral("正在打印……"), int(l.pages.size()));
+    why = printPages(*job, source_, request(), l, progress.get());
+    if (why == deviceRefusedReason())
+        return QStringLiteral("打印机“%1”没有接受这个打印任务。").arg(name);
+    if (!why.isEmpty())
+        return why;
+    if (job->printerState() == QPrinter::Error || job->printerState() == QPrinter::Aborted)
+        return QStringLiteral("打印机“%1”出错了，打印任务没有完成。").arg(name);
+    return {};
 }
 
 void PrintLayoutDialog::accept()
 {
     const QString why = print();
-    if (why == QStringLiteral("已取消。"))
+    if (why == kNotPrinted)
         return;
     if (!why.isEmpty()) {
         services_.messages->inform(this, QStringLiteral("没有打印。\n%1").arg(why), forms::kNoticeTitle,

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 
 #include <algorithm>
@@ -22,13 +23,19 @@ QImage RedrawnPrintSource::pictureFor(double devicePixels)
     return picture;
 }
 
-QString printPages(QPrinter& printer, PrintSource& source, const PrintRequest& request, const PrintLayout& layout,
-                   Progress* progress)
+QString deviceRefusedReason() { return QStringLiteral("打印机没有接受这个打印任务。"); }
+
+QString printPages(QPagedPaintDevice& device, PrintSource& source, const PrintRequest& request,
+                   const PrintLayout& layout, Progress* progress)
 {
     if (!layout.error.isEmpty())
         return layout.error;
-    printer.setFullPage(true);
-    const double dotsPerMm = printer.resolution() / 25.4;
+    auto* printer = dynamic_cast<QPrinter*>(&device);
+    auto* pdf = dynamic_cast<QPdfWriter*>(&device);
+    if (printer)
+        printer->setFullPage(true);
+    const int dpi = printer ? printer->resolution() : pdf ? pdf->resolution() : device.logicalDpiX();
+    const double dotsPerMm = dpi / 25.4;
     const double devicePixels = layout.printedMm.width() * dotsPerMm / source.size().width();
     const QImage picture = source.pictureFor(devicePixels);
     if (picture.isNull())
@@ -36,8 +43,8 @@ QString printPages(QPrinter& printer, PrintSource& source, const PrintRequest& r
     const double pictureScale = double(picture.width()) / source.size().width();
 
     QPainter painter;
-    if (!painter.begin(&printer))
-        return QStringLiteral("打印机没有接受这个打印任务。");
+    if (!painter.begin(&device))
+        return deviceRefusedReason();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setRenderHint(QPainter::Antialiasing);
     auto dev = [dotsPerMm](const QRectF& mm) {
@@ -47,15 +54,16 @@ QString printPages(QPrinter& printer, PrintSource& source, const PrintRequest& r
     labelFont.setPixelSize(std::max(8, int(std::lround(3 * dotsPerMm))));
     for (std::size_t i = 0; i < layout.pages.size(); ++i) {
         if (progress && progress->cancelled()) {
-            // Nothing may reach the paper; a PDF that was begun goes away.
-            printer.abort();
+            // Nothing may reach the paper; a printer's PDF that was begun goes away.
+            if (printer)
+                printer->abort();
             painter.end();
-            if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-                QFile::remove(printer.outputFileName());
+            if (printer && printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty())
+                QFile::remove(printer->outputFileName());
             return QStringLiteral("已取消。");
         }
         const PagePart& part = layout.pages[i];
-        if (i > 0 && !printer.newPage()) {
+        if (i > 0 && !device.newPage()) {
             painter.end();
             return QStringLiteral("打印机没有接受新的一页。");
         }
@@ -67,10 +75,9 @@ QString printPages(QPrinter& printer, PrintSource& source, const PrintRequest& r
             for (const QLineF& mark : cutMarks(part, request))
                 painter.drawLine(QLineF(mark.p1() * dotsPerMm, mark.p2() * dotsPerMm));
             painter.setFont(labelFont);
-            const QRectF corner(request.marginMm * dotsPerMm, (request.paperMm.height() - request.marginMm + 1) * dotsPerMm,
-                                (request.paperMm.width() - 2 * request.marginMm) * dotsPerMm,
-                                (request.marginMm - 2) * dotsPerMm);
-            painter.drawText(corner, Qt::AlignLeft | Qt::AlignTop, part.label);
+            const double textMm = painter.fontMetrics().horizontalAdvance(part.label) / dotsPerMm;
+            painter.drawText(dev(labelArea(part, request, textMm)), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
+                             part.label);
         }
         if (progress)
             progress->setValue(int(i + 1));

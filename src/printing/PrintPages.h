@@ -9,7 +9,7 @@
 
 #include <functional>
 
-class QPrinter;
+class QPagedPaintDevice;
 
 namespace lh {
 class Progress;
@@ -52,10 +52,14 @@ private:
     int lastScale_ = 0;
 };
 
-// Draws the laid-out pages on the printer (its paper as the request's, full
-// page). Empty when the job was handed over; the reason otherwise ("已取消。"
-// when the progress was cancelled: the printer then sends nothing).
-QString printPages(QPrinter& printer, PrintSource& source, const PrintRequest& request, const PrintLayout& layout,
-                   Progress* progress = nullptr);
+// Draws the laid-out pages on a printer or a PDF writer (its paper as the
+// request's, without margins). Empty when every page was drawn and the device
+// closed; the reason otherwise ("已取消。" when the progress was cancelled: a
+// printer then sends nothing, and a printer's own PDF file is removed).
+QString printPages(QPagedPaintDevice& device, PrintSource& source, const PrintRequest& request,
+                   const PrintLayout& layout, Progress* progress = nullptr);
+
+// The reason printPages gives when the device did not begin.
+QString deviceRefusedReason();
 
 }   // namespace lh::printing

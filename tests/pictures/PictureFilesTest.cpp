@@ -34,17 +34,8 @@ using test::patterned;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+using test::readFileBytes;
+using test::writeFileBytes;
 
 uint32_t u32(const QByteArray& b, int at) { return qFromLittleEndian<uint32_t>(b.constData() + at); }
 uint16_t u16(const QByteArray& b, int at) { return qFromLittleEndian<uint16_t>(b.constData() + at); }
@@ -59,7 +50,7 @@ TEST(Bmp24Writing, WritesHeaderAndBottomUpPaddedRows)
     QString why;
     ASSERT_TRUE(writeBmp24(pic, path, &why)) << why.toStdString();
 
-    const QByteArray b = readAll(path);
+    const QByteArray b = readFileBytes(path);
     ASSERT_EQ(b.size(), 54 + 16 * 3);
     EXPECT_EQ(b.left(2), QByteArray("BM"));
     EXPECT_EQ(u32(b, 2), uint32_t(b.size()));
@@ -102,7 +93,7 @@ TEST(Bmp24Writing, RoundTripsEveryPixelAndTheResolution)
         const QImage source = pic.convertToFormat(c.format);
         const QString path = dir.filePath(QStringLiteral("p%1x%2.bmp").arg(c.w).arg(c.h));
         ASSERT_TRUE(writeBmp24(source, path));
-        const QByteArray b = readAll(path);
+        const QByteArray b = readFileBytes(path);
         EXPECT_EQ(u16(b, 28), 24u) << c.w << "x" << c.h;
         QString why;
         const QImage back = loadPicture(path, &why);
@@ -138,13 +129,13 @@ TEST(Bmp24Writing, ReportsItsRowsAndCancelsBetweenBands)
     EXPECT_EQ(seen.back(), 150);
 
     const QByteArray old("old contents");
-    ASSERT_TRUE(writeBytes(path, old));
+    ASSERT_TRUE(writeFileBytes(path, old));
     int calls = 0;
     QString why;
     EXPECT_FALSE(writeBmp24(pic, path, &why, [&](qint64, qint64) { return ++calls < 2; }));
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(why, writingCancelledReason());
-    EXPECT_EQ(readAll(path), old);
+    EXPECT_EQ(readFileBytes(path), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"wide.bmp"});
 }
 
@@ -153,7 +144,7 @@ TEST(Bmp24Writing, FailedWritesSayWhyInChineseAndLeaveNoFile)
     QTemporaryDir dir;
     const QImage pic = patterned(4, 4);
     QDir(dir.path()).mkdir("adir");
-    ASSERT_TRUE(writeBytes(dir.filePath("plain"), "x"));
+    ASSERT_TRUE(writeFileBytes(dir.filePath("plain"), "x"));
     const struct Case {
         const char* what;
         QString path;
@@ -202,13 +193,13 @@ TEST(Bmp24Writing, FullDiskKeepsTheOldFileAndSaysTheDiskIsFull)
             GTEST_SKIP() << "cannot make a full disk here: " << disk.reason().toStdString();
         const QString target = mnt + "/keep.bmp";
         const QByteArray old("old contents");
-        ASSERT_TRUE(writeBytes(target, old));
+        ASSERT_TRUE(writeFileBytes(target, old));
         ASSERT_TRUE(disk.fill());
 
         QString why;
         EXPECT_FALSE(writeBmp24(patterned(c.w, c.h), target, &why));
         EXPECT_TRUE(why.contains(QStringLiteral("磁盘已满"))) << why.toStdString();
-        EXPECT_EQ(readAll(target), old);
+        EXPECT_EQ(readFileBytes(target), old);
         EXPECT_EQ(QDir(mnt).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "keep.bmp"}));
     }
 }
@@ -227,11 +218,11 @@ TEST(Bmp24Writing, ReadOnlyFolderKeepsTheOldFile)
     if (geteuid() == 0) {
         disk.emplace(folder, "1m");
         ASSERT_TRUE(disk->mounted()) << disk->reason().toStdString();
-        ASSERT_TRUE(writeBytes(target, old));
+        ASSERT_TRUE(writeFileBytes(target, old));
         ASSERT_TRUE(disk->makeReadOnly());
         says = "文件系统只读";
     } else {
-        ASSERT_TRUE(writeBytes(target, old));
+        ASSERT_TRUE(writeFileBytes(target, old));
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
     }
     QString why;
@@ -239,7 +230,7 @@ TEST(Bmp24Writing, ReadOnlyFolderKeepsTheOldFile)
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_FALSE(ok);
     EXPECT_TRUE(why.contains(QString::fromUtf8(says))) << why.toStdString();
-    EXPECT_EQ(readAll(target), old);
+    EXPECT_EQ(readFileBytes(target), old);
 }
 
 TEST(PictureLoading, ReadsBmpJpegAndGifAndGives96DpiWhereNoneIsCarried)
@@ -254,7 +245,7 @@ TEST(PictureLoading, ReadsBmpJpegAndGifAndGives96DpiWhereNoneIsCarried)
             QByteArray b = encodeBmp24(pic);
             qToLittleEndian<uint32_t>(0, b.data() + 38);
             qToLittleEndian<uint32_t>(0, b.data() + 42);
-            ASSERT_TRUE(writeBytes(path, b));
+            ASSERT_TRUE(writeFileBytes(path, b));
         } else if (QByteArray(fmt) == "gif") {
             // Qt reads GIF but does not write it.
             const QString png = dir.filePath("for-gif.png");
@@ -304,7 +295,7 @@ TEST(PictureLoading, BadFilesFailWithAReason)
     };
     for (const Case& c : cases) {
         const QString path = dir.filePath(c.name);
-        ASSERT_TRUE(writeBytes(path, c.bytes));
+        ASSERT_TRUE(writeFileBytes(path, c.bytes));
         QString why;
         EXPECT_TRUE(loadPicture(path, &why).isNull()) << c.name;
         EXPECT_FALSE(why.isEmpty()) << c.name;
@@ -366,7 +357,7 @@ TEST(PictureLoading, HostileFilesAreRefusedOrKeptSmall)
     QTemporaryDir dir;
     auto file = [&](const char* name, const QByteArray& bytes) {
         const QString path = dir.filePath(name);
-        EXPECT_TRUE(writeBytes(path, bytes)) << name;
+        EXPECT_TRUE(writeFileBytes(path, bytes)) << name;
         return path;
     };
     const QSize bound(1024, 1024);
@@ -510,7 +501,7 @@ TEST(PictureLoading, WhatDecodingTakesIsCountedBeforeDecoding)
         SCOPED_TRACE(c.name);
         const QString path = dir.filePath(QString::fromLatin1(c.name));
         ASSERT_FALSE(c.bytes.isEmpty());
-        ASSERT_TRUE(writeBytes(path, c.bytes));
+        ASSERT_TRUE(writeFileBytes(path, c.bytes));
         const ProbeLoad load = loadInProbe(path, c.bound);
         EXPECT_EQ(load.status, int(c.outcome));
 #if !defined(__SANITIZE_ADDRESS__)

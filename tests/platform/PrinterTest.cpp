@@ -1,6 +1,7 @@
 #include "platform/QtPicturePrinter.h"
 
 #include <QFile>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -193,4 +194,67 @@ TEST(Printing, NothingToPrintOrNoPrinterFailsWithAReason)
     why.clear();
     EXPECT_FALSE(unwritable.printPicture(patterned(10, 10, 3780), &why));
     EXPECT_FALSE(why.isEmpty());
+}
+
+// The print layout's printers on this machine: the list is Qt's (the default
+// one first), and a printer that is not there gets no job; a job on a
+// printer never goes into a file.
+TEST(SystemPrinters, ListedAsQtSeesThemAndAJobNeverGoesIntoAFile)
+{
+    QtPicturePrinter printers;
+    const QStringList names = printers.printerNames();
+    EXPECT_EQ(names.size(), QPrinterInfo::availablePrinterNames().size());
+    if (!QPrinterInfo::defaultPrinterName().isEmpty()) {
+        EXPECT_EQ(names.value(0), QPrinterInfo::defaultPrinterName());
+    }
+    const struct {
+        const char* what;
+        QString printer;
+    } cases[] = {{"no such printer", QStringLiteral("蓝禾测试：没有这台打印机")}, {"an empty name", QString()}};
+    for (const auto& c : cases) {
+        QString why;
+        EXPECT_EQ(printers.openJob(c.printer, &why), nullptr) << c.what;
+        EXPECT_TRUE(why.contains(QStringLiteral("打印机"))) << c.what << ": " << why.toStdString();
+    }
+    for (const QString& name : names) {
+        QString why;
+        const std::unique_ptr<QPrinter> job = printers.openJob(name, &why);
+        if (job) {
+            EXPECT_EQ(job->outputFormat(), QPrinter::NativeFormat) << name.toStdString();
+            EXPECT_TRUE(job->outputFileName().isEmpty()) << name.toStdString();
+        } else {
+            EXPECT_FALSE(why.isEmpty()) << name.toStdString();
+        }
+    }
+}
+
+// Whether a queue takes jobs is what the print system's lpstat says of it
+// (in the C locale); a printer that is idle may still refuse every job.
+TEST(SystemPrinters, AQueueThatDoesNotAcceptJobsIsToldFromLpstat)
+{
+    QTemporaryDir dir;
+    const struct {
+        const char* what;
+        const char* script;   // nullptr: no such program
+        bool accepts;
+    } cases[] = {
+        {"accepting", "echo \"$2 accepting requests since Fri 11 Dec 2026\"", true},
+        {"not accepting", "echo \"$2 not accepting requests since Fri 11 Dec 2026 -\"; echo '\tRejecting Jobs'", false},
+        {"says so only in the C locale", "[ \"$LC_ALL\" = C ] && echo \"$2 not accepting requests\" || echo \"$2 接受请求\"",
+         false},
+        {"an unknown printer", "echo 'lpstat: Invalid destination name in list \"x\".' >&2; exit 1", true},
+        {"no lpstat", nullptr, true},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const QString program = dir.filePath(QStringLiteral("lpstat%1").arg(++n));
+        if (c.script) {
+            QFile f(program);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("#!/bin/sh\n") + c.script + "\n");
+            f.close();
+            f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        EXPECT_EQ(printQueueAcceptsJobs(QStringLiteral("办公室"), program), c.accepts) << c.what;
+    }
 }

@@ -8,6 +8,7 @@
 #include "printing/PrintLayoutDialog.h"
 
 #include "Fakes.h"
+#include "PdfPages.h"
 #include "TestImages.h"
 
 #include <QApplication>
@@ -35,42 +36,8 @@ const QSizeF kLetter(215.9, 279.4);
 QSizeF turned(QSizeF s) { return s.transposed(); }
 
 using test::gradient;
-
-// The pages of a PDF file rendered at `dpi`.
-std::vector<QImage> pagesOf(const QString& pdf, int dpi)
-{
-    QTemporaryDir dir;
-    QProcess p;
-    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"), pdf,
-                                         dir.filePath(QStringLiteral("page"))});
-    EXPECT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    std::vector<QImage> pages;
-    for (const QString& name : QDir(dir.path()).entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name))
-        pages.push_back(QImage(dir.filePath(name)).convertToFormat(QImage::Format_RGB32));
-    return pages;
-}
-
-// The box of pixels that are far from white and grey (the picture, not the
-// marks or the paper), in millimetres.
-QRectF pictureBox(const QImage& page, int dpi)
-{
-    int left = page.width(), top = page.height(), right = -1, bottom = -1;
-    for (int y = 0; y < page.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(page.constScanLine(y));
-        for (int x = 0; x < page.width(); ++x) {
-            const QRgb c = row[x];
-            if (std::abs(qRed(c) - qBlue(c)) > 15 || std::abs(qGreen(c) - qBlue(c)) > 15) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
-    const double mm = 25.4 / dpi;
-    return QRectF(left * mm, top * mm, (right + 1 - left) * mm, (bottom + 1 - top) * mm);
-}
+using test::pagesOf;
+using test::pictureBox;
 
 QString printToPdf(const QString& file, const QImage& picture, const PrintRequest& request)
 {
@@ -297,4 +264,77 @@ TEST(PrintLayout, ACancelledPosterSendsNothingAndARefusedJobIsSaid)
     const QString why = printPages(*refusing, source, request, layout);
     EXPECT_FALSE(why.isEmpty());
     EXPECT_TRUE(why.contains(QStringLiteral("打印机"))) << why.toStdString();
+}
+
+// A poster is bounded by its page count, counted before any page is laid
+// out: a long picture many pages across is refused at once, naming the
+// largest poster, instead of laying out millions of pages.
+TEST(PrintLayout, PostersBeyondTheLargestAreRefusedBeforeAnyPageIsLaidOut)
+{
+    const struct Case {
+        const char* what;
+        QSize picture;
+        int across;
+        int pages;   // 0: refused
+    } cases[] = {
+        {"2 x 100,000 pixels 20 across", {2, 100000}, 20, 0},
+        {"2 x 100,000 pixels 2 across", {2, 100000}, 2, 0},
+        {"2 x 100,000 pixels on one page", {2, 100000}, 1, 1},
+        {"a square 20 across: 20 x 14", {1000, 1000}, 20, 280},
+        // 3705 mm wide; 20 rows of 272 mm (5 overlapping) take up to 5445 mm.
+        {"20 x 20, the largest", {3705, 5440}, 20, 400},
+        {"20 x 21, one row more", {3705, 5460}, 20, 0},
+        {"more across than a poster takes", {1000, 100}, 500, kMaxPrintPages + 1},
+    };
+    for (const Case& c : cases) {
+        const PrintLayout l = layoutPrint(c.picture, {kA4, 10, std::nullopt, true, c.across, 5});
+        if (c.pages == 0) {
+            EXPECT_TRUE(l.pages.empty()) << c.what;
+            EXPECT_TRUE(l.error.contains(QStringLiteral("最多只能打印 %1 页").arg(kMaxPrintPages)))
+                << c.what << ": " << l.error.toStdString();
+        } else if (c.pages > kMaxPrintPages) {
+            EXPECT_EQ(l.columns, kMaxPagesAcross) << c.what;
+            EXPECT_LE(int(l.pages.size()), kMaxPrintPages) << c.what;
+        } else {
+            EXPECT_EQ(l.error, QString()) << c.what;
+            EXPECT_EQ(int(l.pages.size()), c.pages) << c.what;
+        }
+    }
+}
+
+// The page's place in the bottom margin keeps clear of every cut mark of its
+// page: full parts, the narrow last column and the short last row, upright
+// and sideways, with narrow and wide margins.
+TEST(PrintLayout, PageLabelsStayClearOfTheCutMarks)
+{
+    const struct Case {
+        const char* what;
+        QSize picture;
+        PrintRequest request;
+    } cases[] = {
+        {"two across, A4", {2000, 500}, {kA4, 10, std::nullopt, true, 2, 5}},
+        {"a tall poster", {500, 2000}, {kA4, 10, std::nullopt, true, 2, 5}},
+        {"parts narrower than the label", {857, 300}, {kA4, 10, 10.0, true, 4, 5}},
+        {"sideways, wide margins", {1600, 900}, {turned(kA4), 20, std::nullopt, true, 3, 5}},
+        {"Letter, narrow margins", {1600, 1600}, {kLetter, 6, std::nullopt, true, 2, 5}},
+    };
+    const double textWidthMm = 32;   // "12/12, 行 6 列 2" at 3 mm
+    for (const Case& c : cases) {
+        const PrintLayout l = layoutPrint(c.picture, c.request);
+        ASSERT_EQ(l.error, QString()) << c.what;
+        ASSERT_GT(l.pages.size(), 1u) << c.what;
+        for (const PagePart& part : l.pages) {
+            const QRectF label = labelArea(part, c.request, textWidthMm);
+            SCOPED_TRACE(std::string(c.what) + " " + part.label.toStdString());
+            EXPECT_GE(label.top(), c.request.paperMm.height() - c.request.marginMm);
+            EXPECT_LE(label.right(), c.request.paperMm.width());
+            for (const QLineF& mark : cutMarks(part, c.request)) {
+                // The mark as a line 0.3 mm wide.
+                const QRectF line = QRectF(mark.p1(), mark.p2()).normalized().adjusted(-0.15, -0.15, 0.15, 0.15);
+                EXPECT_FALSE(line.intersects(label))
+                    << "mark " << mark.x1() << "," << mark.y1() << "-" << mark.x2() << "," << mark.y2() << " label "
+                    << label.left() << "," << label.top() << " " << label.width() << "x" << label.height();
+            }
+        }
+    }
 }

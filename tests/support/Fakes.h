@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 
@@ -155,6 +156,31 @@ public:
         }
         printed.push_back(picture);
         return true;
+    }
+
+    // The print layout's printers: `names` (the default first) with no paper
+    // list of their own. Each job is named in `jobs` and written as a PDF
+    // into the folder `spool` (its pages are what the printer would get); a
+    // printer in `refusing` refuses jobs, and a spool folder that does not
+    // exist makes the job's device refuse to begin.
+    QStringList names;
+    QStringList refusing;
+    QString spool;
+    QStringList jobs;
+    QStringList printerNames() const override { return names; }
+    QList<QPageSize> paperSizes(const QString&) const override { return {}; }
+    std::unique_ptr<QPrinter> openJob(const QString& printer, QString* why) override
+    {
+        jobs << printer;
+        if (refusing.contains(printer) || !names.contains(printer)) {
+            if (why)
+                *why = QStringLiteral("打印机“%1”现在不接受打印任务。").arg(printer);
+            return nullptr;
+        }
+        auto job = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        job->setOutputFormat(QPrinter::PdfFormat);
+        job->setOutputFileName(spool + QStringLiteral("/job%1.pdf").arg(jobs.size()));
+        return job;
     }
 };
 

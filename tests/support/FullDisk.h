@@ -2,7 +2,8 @@
 // A completely full disk for tests: a small tmpfs mounted on a folder and
 // filled to the last byte. The guard unmounts it when it goes out of scope,
 // so a failing assertion between mount and unmount never leaves it mounted.
-// Mounting needs root; where it is refused, reason() says why.
+// Mounting needs root; where it is refused, reason() says why. With it, a
+// file's bytes written and read back whole.
 
 #include <QByteArray>
 #include <QFile>
@@ -16,6 +17,19 @@
 #include <cstring>
 
 namespace lh::test {
+
+// The file's bytes; empty when it cannot be read.
+inline QByteArray readFileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeFileBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
 
 class FullTmpfs {
 public:
