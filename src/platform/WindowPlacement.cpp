@@ -230,7 +230,13 @@ private:
 
     static void giveFocusBack(QWidget* w)
     {
-        if (!w->isWindow() || QApplication::activeWindow() != w || !w->parentWidget())
+        if (!w->isWindow() || !w->parentWidget())
+            return;
+        // Hidden, the window is no longer the active one, though the system
+        // has not yet taken the focus from it.
+        const bool hadTheKeys = QApplication::activeWindow() == w
+                                || (w->windowHandle() && QGuiApplication::focusWindow() == w->windowHandle());
+        if (!hadTheKeys)
             return;
         QWidget* opener = w->parentWidget()->window();
         if (opener->isVisible() && !opener->isMinimized())
