@@ -43,26 +43,6 @@ std::string text(const QRect& r)
 
 QRect available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 
-// Whether the window manager lists a window named `title` among those it manages.
-bool managedWindowNamed(const QString& title)
-{
-    const QString id = lh::test::xdotoolOutput({"search", "--name", "^" + title + "$"}).split('\n').value(0).trimmed();
-    if (id.isEmpty())
-        return false;
-    QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
-    if (!xprop.waitForFinished(10000))
-        return false;
-    // "_NET_CLIENT_LIST(WINDOW): window id # 0x200001, 0x400007"
-    const QString listed = QString::fromLatin1(xprop.readAllStandardOutput()).section('#', 1);
-    for (const QString& w : listed.split(',')) {
-        bool ok = false;
-        if (w.trimmed().toULong(&ok, 0) == id.toULong() && ok)
-            return true;
-    }
-    return false;
-}
-
 class WindowKeeperX11 : public ::testing::Test {
 protected:
     void SetUp() override
@@ -244,7 +224,7 @@ TEST_F(WindowKeeperX11, UnderAWindowManagerACategoryWindowWhereTheMainWindowStoo
     windowManager.start("openbox", {"--sm-disable"});
     ASSERT_TRUE(windowManager.waitForStarted(5000)) << "openbox is needed (scripts/setup.sh installs it)";
     ASSERT_TRUE(QTest::qWaitFor([] { return lh::windowManagerPresent(); }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([] { return managedWindowNamed(QStringLiteral("lh-main")); }, 10000))
+    ASSERT_TRUE(QTest::qWaitFor([] { return lh::test::managedWindowNamed(QStringLiteral("lh-main")); }, 10000))
         << "the window manager did not take the main window";
 
     const QRect area = available();
