@@ -70,10 +70,12 @@ done
 # Built with Debian's hardening: relocations read-only after start (RELRO,
 # BIND_NOW), checked string and memory calls, a stack protector.
 program="$work/root/usr/lib/lanhe-designer/lanhe-designer"
-readelf -lW "$program" | grep -q GNU_RELRO || fail "program without RELRO"
-readelf -dW "$program" | grep -Eq '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' || fail "program without BIND_NOW"
-readelf --dyn-syms -W "$program" | grep -Eq ' __[a-z_]+_chk(@|$)' || fail "program without fortified calls"
-readelf --dyn-syms -W "$program" | grep -q ' __stack_chk_fail' || fail "program without a stack protector"
+# (Read whole first: grep -q leaving early would fail the pipe.)
+headers=$(readelf -lW "$program"); dynamic=$(readelf -dW "$program"); symbols=$(readelf --dyn-syms -W "$program")
+grep -q GNU_RELRO <<<"$headers" || fail "program without RELRO"
+grep -Eq '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' <<<"$dynamic" || fail "program without BIND_NOW"
+grep -Eq ' __[a-z_]+_chk(@|$)' <<<"$symbols" || fail "program without fortified calls"
+grep -q ' __stack_chk_fail' <<<"$symbols" || fail "program without a stack protector"
 
 # postinst makes the empty password file once and keeps an existing one;
 # postrm removes it on purge. Run against a scratch copy of the program folder.
