@@ -230,7 +230,9 @@ private:
 
     static void giveFocusBack(QWidget* w)
     {
-        if (!w->isWindow() || !w->parentWidget())
+        // Menus, open lists and tooltips that close leave the keys where they were.
+        const Qt::WindowType type = w->windowType();
+        if (!w->isWindow() || type == Qt::Popup || type == Qt::ToolTip || !w->parentWidget())
             return;
         // Hidden, the window is no longer the active one, though the system
         // has not yet taken the focus from it.
