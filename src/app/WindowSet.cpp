@@ -1,6 +1,7 @@
 #include "app/WindowSet.h"
 
 #include "platform/TaskProgress.h"
+#include "platform/WindowPlacement.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -80,14 +81,9 @@ void WindowSet::showCategory(int category)
     if (!shown)
         return;   // that category's window is not part of this program
     // The window switched to stands where the one on screen stood.
-    for (int window = 1; window <= kDesignerWindows; ++window) {
-        QWidget* from = designer(window);
-        if (window != category && from && from->isVisible() && !from->isMinimized()) {
-            if (!(from->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-                shown->move(from->pos());
-            break;
-        }
-    }
+    if (QWidget* from = designerOnScreen(shown);
+        from && !(from->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        shown->move(from->pos());
     bringUp(shown);
     for (int window = 1; window <= kDesignerWindows; ++window) {
         if (window == category)
@@ -97,7 +93,17 @@ void WindowSet::showCategory(int category)
     }
 }
 
-void WindowSet::openTool(Tool tool, QWidget* owner)
+QWidget* WindowSet::designerOnScreen(const QWidget* except) const
+{
+    for (int window = 1; window <= kDesignerWindows; ++window) {
+        QWidget* w = designer(window);
+        if (w && w != except && w->isVisible() && !w->isMinimized())
+            return w;
+    }
+    return nullptr;
+}
+
+void WindowSet::openTool(Tool tool, QWidget* owner, const QWidget* beside)
 {
     QPointer<QWidget>& slot = tools_[toolIndex(tool)];
     if (!slot) {
@@ -107,6 +113,7 @@ void WindowSet::openTool(Tool tool, QWidget* owner)
         QWidget* w = factory(*this, owner);
         if (!w)
             return;
+        placeBesideIfNobodyPlaces(w, beside);
         // The close box unloads a tool window; the next opening makes a fresh one.
         w->setAttribute(Qt::WA_DeleteOnClose);
         w->installEventFilter(this);
@@ -154,7 +161,11 @@ std::optional<std::int64_t> WindowSet::keepDesign(QWidget* from, const scene::De
     return kept;
 }
 
-void WindowSet::openGallery() { openTool(Tool::Gallery, nullptr); }
+void WindowSet::openGallery()
+{
+    // Beside the designer window on screen, where nobody else places it.
+    openTool(Tool::Gallery, nullptr, designerOnScreen());
+}
 
 void WindowSet::photoShown(const QImage& photo)
 {

@@ -88,7 +88,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void openTool(Tool tool, QWidget* owner);
+    // A fresh window opens beside `beside` where nobody else places it.
+    void openTool(Tool tool, QWidget* owner, const QWidget* beside = nullptr);
+    // The designer window on screen (not minimized) other than `except`, or null.
+    QWidget* designerOnScreen(const QWidget* except = nullptr) const;
     void endIfNothingIsOnScreen();
     static int toolIndex(Tool tool) { return static_cast<int>(tool); }
 

@@ -7,6 +7,7 @@
 #include "gallery/GalleryStore.h"
 #include "login/LoginGate.h"
 #include "platform/Services.h"
+#include "platform/WindowPlacement.h"
 
 #include <QApplication>
 
@@ -20,6 +21,9 @@ int main(int argc, char** argv)
     // windows and the invisible music window do not keep it running.
     QApplication::setQuitOnLastWindowClosed(false);
     lh::app::installProgramLook(app);
+    // Windows stay inside their screen, and a dialog closed gives the keys
+    // back to the window that opened it.
+    lh::installWindowKeeper();
 
     const lh::app::ProgramServices services;
     const lh::login::GateOutcome outcome =

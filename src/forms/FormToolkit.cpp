@@ -266,6 +266,26 @@ QFont fontOf(const FontSpec& spec, const QWidget* parent)
     return f;
 }
 
+QFont fittingFont(const QFont& font, const QString& caption, int room)
+{
+    const QString shown = QString(caption).remove(QLatin1Char('&'));
+    auto fits = [&](const QFont& f) { return QFontMetrics(f).horizontalAdvance(shown) <= room; };
+    if (shown.isEmpty() || fits(font))
+        return font;
+    QFont f = font;
+    for (int stretch = 95; stretch >= 75; stretch -= 5) {
+        f.setStretch(stretch);
+        if (fits(f))
+            return f;
+    }
+    for (int pixels = QFontInfo(font).pixelSize() - 1; pixels >= 9; --pixels) {
+        f.setPixelSize(pixels);
+        if (fits(f))
+            return f;
+    }
+    return f;
+}
+
 void applyWindowLook(QWidget* window, const WindowLook& look)
 {
     // Once for the program: its keys come before the text boxes' own.
@@ -298,7 +318,11 @@ QWidget* makeControl(QWidget* parent, const Row& row)
         w->setFont(fontOf(row.font, parent));
     switch (row.kind) {
     case Kind::Button:
-    case Kind::FlatButton:
+    case Kind::FlatButton: {
+        // A caption wider than its button is narrowed to keep off its edges.
+        const QFont fitted = fittingFont(w->font(), textOf(row.caption), w->width() - 2 * kCaptionMargin);
+        if (fitted != w->font())
+            w->setFont(fitted);
         // A coloured face keeps black captions unless the row says otherwise;
         // the frame keeps the colours of the window around it.
         if (row.back || row.fore) {
@@ -310,6 +334,7 @@ QWidget* makeControl(QWidget* parent, const Row& row)
             w->setAutoFillBackground(row.back != nullptr);
         }
         break;
+    }
     case Kind::CheckBox: {
         setColours(w, row.fore, nullptr);
         QPalette p = w->palette();

@@ -89,6 +89,14 @@ QColor hexColour(const char* text);
 // The QFont of a face spec for a widget under parent.
 QFont fontOf(const FontSpec& spec, const QWidget* parent);
 
+// Pixels a button's caption keeps clear of its edges on each side.
+inline constexpr int kCaptionMargin = 3;
+
+// The font in which `caption` fits `room` pixels across: `font` itself where
+// it fits; else narrowed, down to three quarters of its width, then smaller,
+// down to 9 pixels. Buttons made by a table get it for their caption.
+QFont fittingFont(const QFont& font, const QString& caption, int room);
+
 // A control made by a table, found by name below window; null when absent.
 template <class W>
 W* control(const QWidget* window, const char* name)

@@ -7,6 +7,7 @@
 #include "designer/ExportDesign.h"
 #include "forms/FormToolkit.h"
 #include "forms/ProgramKeys.h"
+#include "platform/WindowPlacement.h"
 #include "printing/PrintLayoutDialog.h"
 
 #include <QComboBox>
@@ -166,6 +167,7 @@ DesignViewer* GalleryWindow::openSelected()
         return nullptr;
     }
     auto* viewer = new DesignViewer(services_, kept->scene, kept->kept, this);
+    placeBesideIfNobodyPlaces(viewer, this);
     viewer->show();
     viewer->activateWindow();
     return viewer;

@@ -110,6 +110,8 @@ Form30::Form30(const PlatformServices& services, Navigator& navigator, QWidget* 
     if (auto* hint = forms::control<QLabel>(picture3_, "Label1")) {
         hint->setWordWrap(true);
         hint->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        // Its letters keep off the edges of its light box.
+        hint->setMargin(forms::kCaptionMargin);
         // Two whole lines of the installed face: the hint grows to the left
         // when the face is wider than the one the strip was drawn for.
         hintFont_ = hint->font();
@@ -175,7 +177,7 @@ void Form30::layoutStrip()
             room = std::min(room, picture3_->width() - (w->geometry().right() + 6));
     hint->setFont(hintFont_);
     const QFontMetrics metrics(hintFont_);
-    const int oneLine = metrics.horizontalAdvance(hint->text()) + 4;
+    const int oneLine = metrics.horizontalAdvance(hint->text()) + 4 + 2 * hint->margin();
     const int twoLines = oneLine / 2 + 2 * metrics.maxWidth();
     const int width = oneLine <= room ? oneLine : std::max(std::min(room, oneLine), std::min(twoLines, oneLine));
     hint->resize(width, hint->height());

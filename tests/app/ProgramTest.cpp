@@ -199,6 +199,33 @@ TEST_F(Program, EmptyEntryOpensTheMainWindowAndClosingItEndsTheProgramWithItsSon
     }
 }
 
+TEST_F(Program, AfterTheKeyHelpIsClosedTheMainWindowsKeysWorkAgainWithoutAWindowManager)
+{
+    start("\"\"\r\n");
+    const QString login = waitForWindow(QStringLiteral("管理员登录"));
+    ASSERT_FALSE(login.isEmpty());
+    enterPassword("");
+    const QString main = waitForWindow(QStringLiteral("蓝禾艺术照片设计"));
+    ASSERT_FALSE(main.isEmpty()) << "no main window";
+    ASSERT_TRUE(xdotool({"windowfocus", "--sync", main}));
+    // F1, then Escape in the help: the keys are the main window's again, so
+    // Ctrl+2 goes to the category window 2.
+    ASSERT_TRUE(xdotool({"key", "F1"}));
+    const QString help = waitForWindow(QStringLiteral("蓝禾快捷键"));
+    ASSERT_FALSE(help.isEmpty()) << "F1 opened no help";
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return xdotoolOutput({"search", "--onlyvisible", "--name", QStringLiteral("^蓝禾快捷键$")}, 2).isEmpty(); },
+        10000))
+        << "Escape left the help open";
+    ASSERT_TRUE(xdotool({"key", "ctrl+2"}));
+    const QString category =
+        xdotoolOutput({"search", "--sync", "--onlyvisible", "--name", QStringLiteral("第2大类")}, 10).section('\n', 0, 0);
+    EXPECT_FALSE(category.isEmpty()) << "Ctrl+2 after the help reached no window";
+    process.kill();
+    process.waitForFinished(5000);
+}
+
 TEST_F(Program, CancelEndsItAtOnce)
 {
     start("\"\"\r\n");

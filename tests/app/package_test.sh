@@ -2,7 +2,8 @@
 # Builds the Debian package from the build folder into a temporary folder and
 # checks it: control fields, dependencies worked out from the linked
 # libraries, the file list, the maintainer scripts, the launcher link and the
-# menu entry, and that lintian reports no error.
+# menu entry, the manual page, the hardening of the program, and that lintian
+# reports no error and nothing about hardening.
 # Usage: package_test.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -54,6 +55,27 @@ file -L "$work/root/usr/bin/lanhe-designer" | grep -q "stripped" || fail "progra
 file -L "$work/root/usr/bin/lanhe-designer" | grep -q "not stripped" && fail "program not stripped"
 desktop-file-validate "$work/root/usr/share/applications/lanhe-designer.desktop" || fail "menu entry invalid"
 grep -qx 'Exec="/usr/bin/lanhe-designer"' "$work/root/usr/share/applications/lanhe-designer.desktop" || fail "menu command"
+# Found by what the user types into the menu's search, in English and Chinese.
+for key in 'Keywords=' 'Keywords\[zh_CN\]='; do
+  grep -q "^$key.*;" "$work/root/usr/share/applications/lanhe-designer.desktop" || fail "menu entry lacks $key"
+done
+
+# The manual page says where the gallery lives and what a design file is
+# (tests/forms checks that it names every key of the program's key table).
+man=$(zcat "$work/root/usr/share/man/man1/lanhe-designer.1.gz")
+for said in 'local/share/lanhe-designer/gallery.sqlite' '\.lhd' 'Ctrl+D' 'Ctrl+L'; do
+  grep -q -- "$said" <<<"$man" || fail "manual page does not say $said"
+done
+
+# Built with Debian's hardening: relocations read-only after start (RELRO,
+# BIND_NOW), checked string and memory calls, a stack protector.
+program="$work/root/usr/lib/lanhe-designer/lanhe-designer"
+# (Read whole first: grep -q leaving early would fail the pipe.)
+headers=$(readelf -lW "$program"); dynamic=$(readelf -dW "$program"); symbols=$(readelf --dyn-syms -W "$program")
+grep -q GNU_RELRO <<<"$headers" || fail "program without RELRO"
+grep -Eq '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' <<<"$dynamic" || fail "program without BIND_NOW"
+grep -Eq ' __[a-z_]+_chk(@|$)' <<<"$symbols" || fail "program without fortified calls"
+grep -q ' __stack_chk_fail' <<<"$symbols" || fail "program without a stack protector"
 
 # postinst makes the empty password file once and keeps an existing one;
 # postrm removes it on purge. Run against a scratch copy of the program folder.
@@ -72,8 +94,9 @@ sh "$work/postrm" remove
 sh "$work/postrm" purge
 [ ! -e "$work/root/usr/lib/lanhe-designer/zrvcom.cct" ] || fail "postrm purge kept the password file"
 
-# lintian: no error (warnings are listed in the log).
-lintian --allow-root "$deb" >"$work/lintian.log" 2>&1 || true
+# lintian, pedantic: no error and nothing about hardening (the rest is listed in the log).
+lintian --allow-root --pedantic "$deb" >"$work/lintian.log" 2>&1 || true
 cat "$work/lintian.log"
 if grep -q '^E:' "$work/lintian.log"; then fail "lintian reports errors"; fi
+if grep -q 'hardening-' "$work/lintian.log"; then fail "lintian reports missing hardening"; fi
 echo "package_test: $(basename "$deb") passed"

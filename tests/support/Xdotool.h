@@ -36,4 +36,24 @@ inline bool xdotool(const QStringList& args, int seconds = 30) { return runXdoto
 // What xdotool printed, trimmed; empty when it printed nothing or failed.
 inline QString xdotoolOutput(const QStringList& args, int seconds = 10) { return runXdotool(args, seconds).output; }
 
+// Whether the window manager lists a window named `title` among the windows it manages.
+inline bool managedWindowNamed(const QString& title)
+{
+    const QString id = xdotoolOutput({"search", "--name", title}).split('\n').value(0).trimmed();
+    if (id.isEmpty())
+        return false;
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
+    if (!xprop.waitForFinished(10000))
+        return false;
+    // "_NET_CLIENT_LIST(WINDOW): window id # 0x200001, 0x400007"
+    const QString listed = QString::fromLatin1(xprop.readAllStandardOutput()).section('#', 1);
+    for (const QString& w : listed.split(',')) {
+        bool ok = false;
+        if (w.trimmed().toULong(&ok, 0) == id.toULong() && ok)
+            return true;
+    }
+    return false;
+}
+
 }   // namespace lh::test

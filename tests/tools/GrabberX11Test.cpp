@@ -25,6 +25,7 @@
 
 using namespace lh;
 using namespace lh::tools;
+using test::managedWindowNamed;
 using test::xdotool;
 
 namespace {
@@ -53,26 +54,6 @@ QRect windowNamed(const QString& title)
             r.setHeight(v);
     }
     return r;
-}
-
-// Whether the window manager lists a window named `title` among the windows it manages.
-bool managedWindowNamed(const QString& title)
-{
-    const QString id = test::xdotoolOutput({"search", "--name", title}).split('\n').value(0).trimmed();
-    if (id.isEmpty())
-        return false;
-    QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
-    if (!xprop.waitForFinished(10000))
-        return false;
-    // "_NET_CLIENT_LIST(WINDOW): window id # 0x200001, 0x400007"
-    const QString listed = QString::fromLatin1(xprop.readAllStandardOutput()).section('#', 1);
-    for (const QString& w : listed.split(',')) {
-        bool ok = false;
-        if (w.trimmed().toULong(&ok, 0) == id.toULong() && ok)
-            return true;
-    }
-    return false;
 }
 
 class GrabberX11 : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include "forms/FormToolkit.h"
 #include "platform/QtPicturePrinter.h"
 #include "tools/Form30.h"
+#include "tools/Form30Layout.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +27,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -617,6 +619,53 @@ TEST_F(WallpaperRig, TheToolbarStaysAboveTheCanvasWhateverTheDrag)
                 << name << " after a drag by " << move.x() << "," << move.y() << ": "
                 << (top ? top->objectName().toStdString() : "nothing");
         }
+    }
+}
+
+namespace {
+
+// The contrast of two colours as the web's accessibility rules measure it
+// (1 to 21; 4.5 and more reads well at the size of these captions).
+double contrast(const QColor& a, const QColor& b)
+{
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+}   // namespace
+
+TEST_F(WallpaperRig, EveryCaptionOfTheToolbarReadsWellAndKeepsOffItsEdges)
+{
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    auto* strip = forms::control<QWidget>(w.get(), "Picture3");
+    ASSERT_NE(strip, nullptr);
+    for (const forms::Row& row : form30ToolbarRows()) {
+        SCOPED_TRACE(row.name);
+        QWidget* control = forms::control<QWidget>(w.get(), row.name);
+        ASSERT_NE(control, nullptr);
+        const QPalette p = control->palette();
+        QColor fore, back;
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            fore = p.color(QPalette::ButtonText);
+            back = p.color(QPalette::Button);
+            // The caption, "壁纸12" included, stays clear of the button's edges.
+            const int caption = QFontMetrics(button->font()).horizontalAdvance(button->text());
+            EXPECT_LE(caption, button->width() - 2 * forms::kCaptionMargin)
+                << button->text().toStdString() << " in " << button->width() << " pixels";
+            EXPECT_GE(QFontInfo(button->font()).pixelSize(), 9);
+        } else if (qobject_cast<QLineEdit*>(control)) {
+            fore = p.color(QPalette::Text);
+            back = p.color(QPalette::Base);
+        } else {
+            fore = p.color(QPalette::WindowText);
+            back = (control->autoFillBackground() ? p : strip->palette()).color(QPalette::Window);
+        }
+        EXPECT_GE(contrast(fore, back), 4.5) << fore.name().toStdString() << " on " << back.name().toStdString();
     }
 }
 
