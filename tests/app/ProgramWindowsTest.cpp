@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using lh::app::WindowSet;
 
 namespace {
@@ -450,12 +452,12 @@ TEST(ProgramWindowsDamagedGallery, IsToldTheFirstTimeTheGalleryIsOpenedOrADesign
         ASSERT_TRUE(notes().isEmpty());
         auto* core = set.designer(1)->findChild<lh::designer::DesignerCore*>();
         ASSERT_NE(core, nullptr);
-        const auto keep = [&] {
+        const std::function<void()> keep = [&] {
             core->Timer1_Timer();
             core->timer().stop();
             core->keepShownDesign();
         };
-        const auto open = [&] { set.openGallery(); };
+        const std::function<void()> open = [&] { set.openGallery(); };
         (c.openFirst ? open : keep)();
         ASSERT_EQ(notes().size(), 1);
         EXPECT_TRUE(notes().front().contains(file + QStringLiteral(".damaged-"))) << notes().front().toStdString();
