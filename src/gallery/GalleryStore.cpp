@@ -1,6 +1,7 @@
 #include "gallery/GalleryStore.h"
 
 #include "design/DesignCodec.h"
+#include "pictures/FileAccess.h"
 #include "pictures/PngEncoder.h"
 #include "scene/SceneCodec.h"
 
@@ -703,6 +704,8 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
     };
     if (!why.isEmpty())
         return fail(why);
+    if (importing_)
+        return fail(QStringLiteral("收藏夹正在导入设计文件，图案没有收藏。请等导入完成后再收藏。"));
     if (fileIdentity(file_) != identity_) {
         // Moved, replaced or deleted under the program: a keep into the file
         // still open would be lost to the next start.
@@ -896,7 +899,7 @@ bool GalleryStore::exportTo(const QString& file, const std::vector<std::int64_t>
         }
     }
     if (written && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(file).constData()) != 0) {
-        why = QString::fromLocal8Bit(std::strerror(errno));
+        why = systemErrorReason(errno);
         written = false;
     }
     if (!written) {
@@ -908,11 +911,11 @@ bool GalleryStore::exportTo(const QString& file, const std::vector<std::int64_t>
 
 std::optional<ImportOutcome> GalleryStore::importFrom(const QString& file, QString* error)
 {
-    return importFrom(file, error, {});
+    return importWithProgress(file, error, {});
 }
 
-std::optional<ImportOutcome> GalleryStore::importFrom(const QString& file, QString* error,
-                                                      const ImportProgress& progress)
+std::optional<ImportOutcome> GalleryStore::importWithProgress(const QString& file, QString* error,
+                                                              const ImportProgress& progress)
 {
     auto fail = [&](const QString& reason) -> std::optional<ImportOutcome> {
         if (error)
@@ -963,9 +966,12 @@ std::optional<ImportOutcome> GalleryStore::importFrom(const QString& file, QStri
     QSqlError fault;
     if (!run(db, QStringLiteral("BEGIN IMMEDIATE"), &fault))
         return fail(reasonOf(fault));
-    // Until the commit every failure takes back what was added.
+    // Until the commit every failure takes back what was added. While the
+    // progress lets the program's windows go on, their keeps wait.
+    importing_ = true;
     auto undo = [&](const QString& reason) {
         run(db, QStringLiteral("ROLLBACK"));
+        importing_ = false;
         return fail(reason);
     };
     // The file's photos by their id there: the content key each got from
@@ -1045,6 +1051,7 @@ std::optional<ImportOutcome> GalleryStore::importFrom(const QString& file, QStri
                                       : damaged.arg(dbError(q)));
     if (!run(db, QStringLiteral("COMMIT"), &fault))
         return undo(reasonOf(fault));
+    importing_ = false;
     checkpointSoon(outcome.added);
     return outcome;
 }

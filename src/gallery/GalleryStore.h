@@ -64,10 +64,8 @@ public:
     bool remove(const std::vector<std::int64_t>& ids, QString* error) override;
     bool exportTo(const QString& file, const std::vector<std::int64_t>& ids, QString* error) override;
     std::optional<ImportOutcome> importFrom(const QString& file, QString* error) override;
-    // Told the designs read so far and how many the file holds, after each;
-    // false cancels the import, which then adds nothing.
-    using ImportProgress = std::function<bool(qint64 done, qint64 total)>;
-    std::optional<ImportOutcome> importFrom(const QString& file, QString* error, const ImportProgress& progress);
+    std::optional<ImportOutcome> importWithProgress(const QString& file, QString* error,
+                                                    const ImportProgress& progress) override;
 
     std::int64_t count();
 
@@ -110,6 +108,8 @@ private:
     std::pair<quint64, quint64> identity_{0, 0};
     QFuture<void> checkpoint_;
     int keepsSinceCheckpoint_ = 0;
+    // An import's transaction is open: a keep then waits for its end.
+    bool importing_ = false;
 };
 
 // The thumbnail of a design as the window showed it.

@@ -8,6 +8,7 @@
 
 #include "gallery/GalleryModel.h"
 #include "gallery/GalleryStore.h"
+#include "gallery/GalleryWindow.h"
 
 #include "GalleryTestSupport.h"
 #include "design/DesignCodec.h"
@@ -15,6 +16,7 @@
 
 #include <QBuffer>
 #include <QCryptographicHash>
+#include <QAction>
 #include <QFile>
 #include <QImageWriter>
 #include <QProcess>
@@ -338,4 +340,54 @@ TEST(GalleryThumbnailCache, IsBoundedInBytes)
     // The last one read is still there.
     model.data(model.index(39), Qt::DecorationRole);
     EXPECT_EQ(model.thumbnailsRead(), 41);
+}
+
+// An import tells its progress through the program's progress dialog, in
+// parts of a thousand, and can be cancelled there; a cancelled import adds
+// nothing and says so.
+TEST_F(HostileDesignFiles, AnImportShowsItsProgressAndACancelledOneAddsNothing)
+{
+    GalleryStore target(dir.filePath(QStringLiteral("target.sqlite")));
+    const struct Case {
+        const char* what;
+        int cancelAt;
+        std::size_t designs;
+        const char* says;
+    } cases[] = {{"cancelled half way", 500, 0, "取消"}, {"to the end", -1, 2, "已加入 2 个图案"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::FakeServices fake;
+        fake.files.openAnswers.push_back(base);
+        fake.exports.cancelAt = c.cancelAt;
+        GalleryWindow window(fake.services, target);
+        window.findChild<QAction*>(QStringLiteral("mnuFileImport"))->trigger();
+        ASSERT_EQ(fake.exports.progresses.size(), 1u);
+        EXPECT_EQ(fake.exports.progresses.front().total, 1000);
+        const std::vector<int> expected = c.cancelAt < 0 ? std::vector<int>{500, 1000} : std::vector<int>{500};
+        EXPECT_EQ(fake.exports.progresses.front().values, expected);
+        EXPECT_EQ(target.list(0).size(), c.designs);
+        ASSERT_FALSE(fake.messages.messages.empty());
+        EXPECT_TRUE(fake.messages.texts().back().contains(QString::fromUtf8(c.says)))
+            << fake.messages.texts().back().toStdString();
+    }
+}
+
+// While an import's progress lets the windows go on, a keep from one of
+// them does not run inside the import's transaction: it is refused with the
+// reason, and the import adds its designs.
+TEST_F(HostileDesignFiles, AKeepDuringAnImportWaitsForItsEnd)
+{
+    GalleryStore target(dir.filePath(QStringLiteral("target.sqlite")));
+    QString keepWhy, why;
+    int keeps = 0;
+    const auto imported = target.importWithProgress(base, &why, [&](qint64, qint64) {
+        keeps += target.keep(test::sceneOf(2, 40), {}, &keepWhy).has_value() ? 1 : 0;
+        return true;
+    });
+    ASSERT_TRUE(imported.has_value()) << why.toStdString();
+    EXPECT_EQ(imported->added, 2);
+    EXPECT_EQ(keeps, 0);
+    EXPECT_TRUE(keepWhy.contains(QStringLiteral("正在导入"))) << keepWhy.toStdString();
+    ASSERT_TRUE(target.keep(test::sceneOf(2, 40), {}, &why).has_value()) << why.toStdString();
+    EXPECT_EQ(target.list(0).size(), 3u);
 }
