@@ -557,3 +557,30 @@ TEST_F(GalleryStoreTest, AKeepIntoAFileReplacedUnderTheProgramIsRefused)
         EXPECT_TRUE(why.contains(QStringLiteral("被移走或换掉"))) << why.toStdString();
     }
 }
+
+// Another program holding the gallery while a design is kept: the keep
+// waits a bounded time, then says in Chinese that the gallery is busy; once
+// the other program lets go, the next keep goes in.
+TEST_F(GalleryStoreTest, AKeepWhileAnotherProgramHoldsTheGalleryIsToldAndTheNextOneGoesIn)
+{
+    GalleryStore store(file());
+    QString why;
+    ASSERT_TRUE(store.keep(test::sceneOf(2, 1), {}, &why).has_value()) << why.toStdString();
+    {
+        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(file());
+        ASSERT_TRUE(holder.open());
+        {
+            QSqlQuery q(holder);
+            ASSERT_TRUE(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
+            EXPECT_FALSE(store.keep(test::sceneOf(2, 2), {}, &why).has_value());
+            EXPECT_TRUE(why.contains(QStringLiteral("别的程序占用"))) << why.toStdString();
+            EXPECT_FALSE(why.contains(QLatin1String("locked"))) << why.toStdString();
+            ASSERT_TRUE(q.exec(QStringLiteral("COMMIT")));
+        }
+        holder.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    ASSERT_TRUE(store.keep(test::sceneOf(2, 2), {}, &why).has_value()) << why.toStdString();
+    EXPECT_EQ(store.count(), 2);
+}
