@@ -1,7 +1,8 @@
 // The gallery in figures: keeping a design on the window's thread (median and
 // worst, the key's time to the committed row), a gallery of 100,000 designs
 // (bytes per design, the first screen of thumbnails, paging to the end,
-// opening a kept design drawn again).
+// opening a kept design drawn again), importing a design file of as many
+// designs, and a keep while another program holds the gallery locked.
 //   gallery_bench [designs]      (default 100000)
 #include "gallery/DesignViewer.h"
 #include "gallery/GalleryModel.h"

@@ -378,8 +378,9 @@ QByteArray pictureHash(const QImage& picture)
 }
 
 // A picture of at most `most` pixels a side (checked in its header before
-// anything is decoded); null otherwise.
-QImage pictureOf(const QByteArray& bytes, const char* format, QSize most)
+// anything is decoded); null otherwise. One larger than `shrinkTo`, when
+// given, is read scaled down to fit it.
+QImage pictureOf(const QByteArray& bytes, const char* format, QSize most, QSize shrinkTo = {})
 {
     QBuffer buffer;
     buffer.setData(bytes);
@@ -388,6 +389,8 @@ QImage pictureOf(const QByteArray& bytes, const char* format, QSize most)
     const QSize size = reader.size();
     if (!size.isValid() || size.width() > most.width() || size.height() > most.height())
         return {};
+    if (shrinkTo.isValid() && (size.width() > shrinkTo.width() || size.height() > shrinkTo.height()))
+        reader.setScaledSize(size.scaled(shrinkTo, Qt::KeepAspectRatio));
     return reader.read();
 }
 
@@ -396,29 +399,15 @@ QImage pictureOf(const QByteArray& bytes, const char* format, QSize most)
 // reason; beyond that it is none.
 QImage thumbnailOf(const QByteArray& bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "jpeg");
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > kLargestScaledThumbnail || size.height() > kLargestScaledThumbnail)
-        return {};
-    if (size.width() > kThumbnailPixels || size.height() > kThumbnailPixels)
-        reader.setScaledSize(size.scaled(kThumbnailPixels, kThumbnailPixels, Qt::KeepAspectRatio));
-    return reader.read();
+    return pictureOf(bytes, "jpeg", {kLargestScaledThumbnail, kLargestScaledThumbnail},
+                     {kThumbnailPixels, kThumbnailPixels});
 }
 
 // Whether a thumbnail from a design file is one the gallery shows as it is:
 // a JPEG picture of at most the gallery's size.
 bool thumbnailFits(const QByteArray& bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "jpeg");
-    const QSize size = reader.size();
-    return size.isValid() && size.width() <= kThumbnailPixels && size.height() <= kThumbnailPixels
-           && !reader.read().isNull();
+    return !pictureOf(bytes, "jpeg", {kThumbnailPixels, kThumbnailPixels}).isNull();
 }
 
 QString dbError(const QSqlQuery& q) { return reasonOf(q.lastError()); }

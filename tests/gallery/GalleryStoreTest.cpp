@@ -433,6 +433,13 @@ TEST_F(GalleryStoreTest, AGalleryThatCannotBeOpenedNowIsLeftAsItWasAndNotUsedThi
             ASSERT_TRUE(store.keep(test::sceneOf(1, seed, true), {}, nullptr).has_value());
     };
     std::optional<test::FullTmpfs> disk;
+    const QString onDisk = mount + QStringLiteral("/gallery.sqlite");
+    const auto mountWith = [&](const char* size, bool designs) {
+        disk.emplace(mount, size);
+        EXPECT_TRUE(disk->mounted()) << disk->reason().toStdString();
+        if (designs)
+            keepThree(onDisk);
+    };
     QSqlDatabase holder;
     const struct Case {
         const char* what;
@@ -465,28 +472,23 @@ TEST_F(GalleryStoreTest, AGalleryThatCannotBeOpenedNowIsLeftAsItWasAndNotUsedThi
          "别的程序占用", 3},
         {"on a read-only disk",
          [&] {
-             disk.emplace(mount, "8m");
-             EXPECT_TRUE(disk->mounted()) << disk->reason().toStdString();
-             keepThree(mount + QStringLiteral("/gallery.sqlite"));
+             mountWith("8m", true);
              EXPECT_TRUE(disk->makeReadOnly());
-             return mount + QStringLiteral("/gallery.sqlite");
+             return onDisk;
          },
          [&] { disk.reset(); }, "只能读", -1},
         {"on a full disk",
          [&] {
-             disk.emplace(mount, "8m");
-             EXPECT_TRUE(disk->mounted()) << disk->reason().toStdString();
-             keepThree(mount + QStringLiteral("/gallery.sqlite"));
+             mountWith("8m", true);
              EXPECT_TRUE(disk->fill());
-             return mount + QStringLiteral("/gallery.sqlite");
+             return onDisk;
          },
          [&] { QFile::remove(mount + QStringLiteral("/filler")); }, "磁盘已满", 3},
         {"none yet, on a full disk",
          [&] {
-             disk.emplace(mount, "1m");
-             EXPECT_TRUE(disk->mounted()) << disk->reason().toStdString();
+             mountWith("1m", false);
              EXPECT_TRUE(disk->fill());
-             return mount + QStringLiteral("/gallery.sqlite");
+             return onDisk;
          },
          [&] { QFile::remove(mount + QStringLiteral("/filler")); }, "磁盘已满", 0},
     };
@@ -583,4 +585,27 @@ TEST_F(GalleryStoreTest, AKeepWhileAnotherProgramHoldsTheGalleryIsToldAndTheNext
     QSqlDatabase::removeDatabase(QStringLiteral("holder"));
     ASSERT_TRUE(store.keep(test::sceneOf(2, 2), {}, &why).has_value()) << why.toStdString();
     EXPECT_EQ(store.count(), 2);
+}
+
+// A copy of a gallery (in write-ahead-log mode) on read-only media, such as
+// a backup disc, imports as a design file: read as it lies, not taken for
+// damage because no log index can be made beside it.
+TEST_F(GalleryStoreTest, AGalleryCopyOnReadOnlyMediaImports)
+{
+    const QString mount = dir.filePath(QStringLiteral("disc"));
+    ASSERT_TRUE(QDir().mkpath(mount));
+    test::FullTmpfs disc(mount, "8m");
+    ASSERT_TRUE(disc.mounted()) << disc.reason().toStdString();
+    const QString backup = mount + QStringLiteral("/gallery.sqlite");
+    {
+        GalleryStore store(backup);
+        for (std::uint32_t seed = 1; seed <= 3; ++seed)
+            ASSERT_TRUE(store.keep(test::sceneOf(1, seed, true), {}, nullptr).has_value());
+    }
+    ASSERT_TRUE(disc.makeReadOnly());
+    GalleryStore target(file());
+    QString why;
+    const auto imported = target.importFrom(backup, &why);
+    ASSERT_TRUE(imported.has_value()) << why.toStdString();
+    EXPECT_EQ(imported->added, 3);
 }

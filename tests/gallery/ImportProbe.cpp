@@ -14,14 +14,13 @@
 
 #include "gallery/GalleryStore.h"
 
+#include "AddressSpaceCap.h"
+
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <cstdio>
-
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -48,11 +47,7 @@ int main(int argc, char** argv)
 {
     if (argc != 2)
         return 4;
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    const long pages = statm.open(QIODevice::ReadOnly) ? statm.readAll().split(' ').value(0).toLong() : 0;
-    const rlim_t cap = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(2) << 30);
-    const rlimit limit{cap, cap};
-    ::setrlimit(RLIMIT_AS, &limit);
+    lh::test::capAddressSpaceAbove(rlim_t(2) << 30);
 
     QGuiApplication app(argc, argv);
     QTemporaryDir dir;
