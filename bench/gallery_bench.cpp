@@ -224,8 +224,8 @@ int main(int argc, char** argv)
             const bool grown =
                 q.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
                                       "INSERT INTO designs (category, kept_at, record, scene, photo_id, thumbnail, hash) "
-                                      "SELECT category, kept_at + i, substr(record, 1, 8) || CAST(char(48 + i % 64, "
-                                      "48 + i / 64 % 64, 48 + i / 4096 % 64, 48 + id % 64) AS BLOB) || substr(record, 13), "
+                                      "SELECT category, kept_at + i, CAST(substr(record, 1, 8) || char(48 + i % 64, "
+                                      "48 + i / 64 % 64, 48 + i / 4096 % 64, 48 + id % 64) || substr(record, 13) AS BLOB), "
                                       "scene, photo_id, thumbnail, randomblob(20) FROM designs, n")
                            .arg((total + 199) / 200 - 1));
             if (!grown) {

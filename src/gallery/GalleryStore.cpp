@@ -66,6 +66,8 @@ constexpr qint64 kLargestPhotoBytes = 16 << 20;
 constexpr int kLargestScaledThumbnail = 4096;
 // The longest an import reads a design file.
 constexpr std::chrono::minutes kLongestImport{10};
+// The longest the start checks the gallery's pages.
+constexpr std::chrono::milliseconds kLongestStartCheck{2000};
 
 }   // namespace
 
@@ -267,55 +269,6 @@ std::optional<bool> schemaIsOurs(const QSqlDatabase& db, QSqlError* why)
     return true;
 }
 
-// What a database file holds, without changing it: its marks, its objects
-// and (with `wholeCheck`) SQLite's quick check of every page.
-Check check(const QSqlDatabase& db, bool wholeCheck)
-{
-    Check c;
-    QSqlError fault;
-    const auto version = pragma(db, "user_version", &fault);
-    const auto application = version ? pragma(db, "application_id", &fault) : std::nullopt;
-    if (!version || !application)
-        return failedCheck(fault);
-    c.version = *version;
-    QSqlQuery objects(db);
-    if (!objects.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !objects.next())
-        return failedCheck(objects.lastError());
-    if (objects.value(0).toLongLong() == 0 && *version == 0 && *application == 0) {
-        c.kind = Kind::Empty;
-        return c;
-    }
-    if (*application != kGalleryApplicationId) {
-        c.kind = Kind::Foreign;
-        c.why = QStringLiteral("它是别的程序的数据库");
-        return c;
-    }
-    if (*version > kGalleryFormatVersion) {
-        c.kind = Kind::Later;
-        return c;
-    }
-    const std::optional<bool> ours = schemaIsOurs(db, &fault);
-    if (!ours)
-        return failedCheck(fault);
-    if (!*ours || *version < 1) {
-        c.kind = Kind::Strange;
-        c.why = QStringLiteral("里面有本程序不认识的表、视图或触发器");
-        return c;
-    }
-    if (wholeCheck) {
-        // Every page is read: a file cut short or overwritten fails here.
-        QSqlQuery quick(db);
-        if (!quick.exec(QStringLiteral("PRAGMA quick_check(1)")) || !quick.next())
-            return failedCheck(quick.lastError());
-        if (quick.value(0).toString() != QLatin1String("ok")) {
-            c.why = QStringLiteral("数据库检查没有通过");
-            return c;
-        }
-    }
-    c.kind = Kind::Ours;
-    return c;
-}
-
 // Stops every statement on a connection that runs past a deadline or is
 // cancelled, while it lives: a design file cannot hold the program longer.
 class ReadBound {
@@ -355,6 +308,59 @@ private:
     std::chrono::steady_clock::time_point deadline_;
     const std::atomic<bool>* cancel_;
 };
+
+// What a database file holds, without changing it: its marks, its objects
+// and SQLite's quick check of every page, for at most `checkTime` (a file
+// too large to check in that time is checked as far as the time goes).
+Check check(const QSqlDatabase& db, std::chrono::milliseconds checkTime)
+{
+    Check c;
+    QSqlError fault;
+    const auto version = pragma(db, "user_version", &fault);
+    const auto application = version ? pragma(db, "application_id", &fault) : std::nullopt;
+    if (!version || !application)
+        return failedCheck(fault);
+    c.version = *version;
+    QSqlQuery objects(db);
+    if (!objects.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !objects.next())
+        return failedCheck(objects.lastError());
+    if (objects.value(0).toLongLong() == 0 && *version == 0 && *application == 0) {
+        c.kind = Kind::Empty;
+        return c;
+    }
+    if (*application != kGalleryApplicationId) {
+        c.kind = Kind::Foreign;
+        c.why = QStringLiteral("它是别的程序的数据库");
+        return c;
+    }
+    if (*version > kGalleryFormatVersion) {
+        c.kind = Kind::Later;
+        return c;
+    }
+    const std::optional<bool> ours = schemaIsOurs(db, &fault);
+    if (!ours)
+        return failedCheck(fault);
+    if (!*ours || *version < 1) {
+        c.kind = Kind::Strange;
+        c.why = QStringLiteral("里面有本程序不认识的表、视图或触发器");
+        return c;
+    }
+    {
+        // Every page is read: a file cut short or overwritten fails here.
+        const ReadBound bound(db, checkTime);
+        QSqlQuery quick(db);
+        if (!quick.exec(QStringLiteral("PRAGMA quick_check(1)")) || !quick.next()) {
+            if (!bound.late())
+                return failedCheck(quick.lastError());
+        } else if (quick.value(0).toString() != QLatin1String("ok")) {
+            c.why = QStringLiteral("数据库检查没有通过");
+            return c;
+        }
+    }
+    c.kind = Kind::Ours;
+    return c;
+}
+
 
 QByteArray sha1(const QByteArray& a, const QByteArray& b = {}, const QByteArray& c = {})
 {
@@ -571,7 +577,7 @@ bool GalleryStore::open()
         } else {
             // A program holding the file waits the start at most kLockWaitMs.
             c = std::make_unique<Connection>(file_);
-            found = c->opened() ? check(c->db(), true) : failedCheck(c->error());
+            found = c->opened() ? check(c->db(), kLongestStartCheck) : failedCheck(c->error());
         }
         QSqlError fault;
         if (found.kind == Kind::Empty) {
@@ -917,12 +923,12 @@ std::optional<ImportOutcome> GalleryStore::importWithProgress(const QString& fil
         return fail(QStringLiteral("不是文件：%1").arg(file));
     const QString damaged = QStringLiteral("文件已损坏（%1）。");
     auto source = std::make_unique<Connection>(file, Connection::Mode::ReadOnly);
-    Check found = source->opened() ? check(source->db(), true) : failedCheck(source->error());
+    Check found = source->opened() ? check(source->db(), kLongestImport) : failedCheck(source->error());
     if (found.kind == Kind::Unavailable) {
         // On read-only media the log's index cannot be made: the file is read as it lies.
         source = std::make_unique<Connection>(file, Connection::Mode::Immutable);
         if (source->opened())
-            found = check(source->db(), true);
+            found = check(source->db(), kLongestImport);
     }
     switch (found.kind) {
     case Kind::Ours: break;
