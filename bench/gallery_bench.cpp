@@ -259,8 +259,10 @@ int main(int argc, char** argv)
             return 1;
         {
             QSqlQuery q(holder);
-            q.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
-            q.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+            if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+                std::fprintf(stderr, "gallery_bench: %s\n", qPrintable(q.lastError().text()));
+                return 1;
+            }
         }
         auto [scene, shown] = designs.next();
         QString why;

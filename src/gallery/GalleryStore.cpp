@@ -410,10 +410,15 @@ QImage thumbnailOf(const QByteArray& bytes)
 }
 
 // Whether a thumbnail from a design file is one the gallery shows as it is:
-// a JPEG picture of at most the gallery's size.
+// a JPEG picture of at most the gallery's size, as its header says (one
+// that then does not decode shows as none).
 bool thumbnailFits(const QByteArray& bytes)
 {
-    return !pictureOf(bytes, "jpeg", {kThumbnailPixels, kThumbnailPixels}).isNull();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const QSize size = QImageReader(&buffer, "jpeg").size();
+    return size.isValid() && size.width() <= kThumbnailPixels && size.height() <= kThumbnailPixels;
 }
 
 QString dbError(const QSqlQuery& q) { return reasonOf(q.lastError()); }
