@@ -1,7 +1,8 @@
 // The gallery in figures: keeping a design on the window's thread (median and
 // worst, the key's time to the committed row), a gallery of 100,000 designs
 // (bytes per design, the first screen of thumbnails, paging to the end,
-// opening a kept design drawn again).
+// opening a kept design drawn again), importing a design file of as many
+// designs, and a keep while another program holds the gallery locked.
 //   gallery_bench [designs]      (default 100000)
 #include "gallery/DesignViewer.h"
 #include "gallery/GalleryModel.h"
@@ -200,5 +201,82 @@ int main(int argc, char** argv)
     std::sort(openMs.begin(), openMs.end());
     std::printf("gallery_open_design median_ms=%.2f worst_ms=%.2f (read, decoded and drawn again)\n",
                 openMs[openMs.size() / 2], openMs.back());
+
+    // Importing a design file of `total` designs, each its own design, into a
+    // new gallery: the first 200 kept and copies of them with another design
+    // count each (the record's bytes 9-12), as another user's gallery would be.
+    {
+        const QString shared = dir.filePath(QStringLiteral("shared.lhd"));
+        std::vector<std::int64_t> first;
+        for (std::int64_t id = 1; id <= 200; ++id)
+            first.push_back(id);
+        QString why;
+        if (!store.exportTo(shared, first, &why)) {
+            std::fprintf(stderr, "gallery_bench: %s\n", qPrintable(why));
+            return 1;
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("grow"));
+            db.setDatabaseName(shared);
+            if (!db.open())
+                return 1;
+            QSqlQuery q(db);
+            const bool grown =
+                q.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                      "INSERT INTO designs (category, kept_at, record, scene, photo_id, thumbnail, hash) "
+                                      "SELECT category, kept_at + i, CAST(substr(record, 1, 8) || char(48 + i % 64, "
+                                      "48 + i / 64 % 64, 48 + i / 4096 % 64, 48 + id % 64) || substr(record, 13) AS BLOB), "
+                                      "scene, photo_id, thumbnail, randomblob(20) FROM designs, n")
+                           .arg((total + 199) / 200 - 1));
+            if (!grown) {
+                std::fprintf(stderr, "gallery_bench: %s\n", qPrintable(q.lastError().text()));
+                return 1;
+            }
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("grow"));
+        }
+        QTemporaryDir other;
+        lh::gallery::GalleryStore target(other.filePath(QStringLiteral("gallery.sqlite")));
+        t.start();
+        const auto imported = target.importFrom(shared, &why);
+        if (!imported) {
+            std::fprintf(stderr, "gallery_bench: %s\n", qPrintable(why));
+            return 1;
+        }
+        const double ms = msSince(t);
+        std::printf("gallery_import designs=%d added=%d skipped=%d ms=%.0f designs_per_s=%.0f file_mb=%.1f\n",
+                    imported->added + imported->skipped, imported->added, imported->skipped, ms,
+                    (imported->added + imported->skipped) / (ms / 1000.0), QFileInfo(shared).size() / 1e6);
+    }
+
+    // A keep while another program holds the gallery locked: how long the
+    // window's thread waits before it is told.
+    {
+        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(file);
+        if (!holder.open())
+            return 1;
+        {
+            QSqlQuery q(holder);
+            if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+                std::fprintf(stderr, "gallery_bench: %s\n", qPrintable(q.lastError().text()));
+                return 1;
+            }
+        }
+        auto [scene, shown] = designs.next();
+        QString why;
+        t.start();
+        const auto kept = store.keep(scene, shown, &why);
+        std::printf("gallery_keep_locked ms=%.0f kept=%d said=\"%s\"\n", msSince(t), kept ? 1 : 0,
+                    qPrintable(why.section(u'\n', 0, 0)));
+        {
+            QSqlQuery q(holder);
+            q.exec(QStringLiteral("COMMIT"));
+        }
+        holder.close();
+        holder = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    }
     return 0;
 }

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins qt6-translations-l10n libgl-dev
-  libgtest-dev zlib1g-dev
+  libgtest-dev zlib1g-dev libsqlite3-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-liberation fonts-liberation2 fonts-noto-cjk fontconfig
   xvfb xauth xdotool x11-utils imagemagick poppler-utils libx11-dev

@@ -42,19 +42,23 @@ void installProgramWindows(WindowSet& windows, const PlatformServices& services,
     windows.setToolFactory(WindowSet::Tool::Wallpaper, [&services](Navigator& navigator, QWidget* owner) {
         return new tools::Form30(services, navigator, owner);
     });
-    windows.setToolFactory(WindowSet::Tool::Gallery, [&services, &gallery](Navigator&, QWidget* owner) {
+    // What happened when the gallery was opened (a damaged file put aside,
+    // say) is told once: the first time the gallery is opened or a design
+    // kept, whichever comes first.
+    auto toldOpening = std::make_shared<bool>(false);
+    auto tellOpening = [&services, &gallery, toldOpening](QWidget* from) {
+        if (*toldOpening || gallery.openingNote().isEmpty())
+            return;
+        *toldOpening = true;
+        services.messages->inform(from, gallery.openingNote(), forms::kNoticeTitle, MessageIcon::Exclamation);
+    };
+    windows.setToolFactory(WindowSet::Tool::Gallery, [&services, &gallery, tellOpening](Navigator&, QWidget* owner) {
+        tellOpening(owner);
         return new gallery::GalleryWindow(services, gallery, owner);
     });
-    // Keeping a design: what happened when the gallery was opened (a damaged
-    // file put aside, say) is told with the first keep.
-    auto toldOpening = std::make_shared<bool>(false);
-    windows.setKeeper([&services, &gallery, toldOpening](QWidget* from, const scene::DesignScene& scene,
+    windows.setKeeper([&services, &gallery, tellOpening](QWidget* from, const scene::DesignScene& scene,
                                                          const QImage& shown) -> std::optional<std::int64_t> {
-        if (!*toldOpening && !gallery.openingNote().isEmpty()) {
-            *toldOpening = true;
-            services.messages->inform(from, gallery.openingNote(), forms::kNoticeTitle,
-                                      MessageIcon::Exclamation);
-        }
+        tellOpening(from);
         QString why;
         const std::optional<gallery::KeepOutcome> kept = gallery.keep(scene, shown, &why);
         if (!kept) {

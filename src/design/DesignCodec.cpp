@@ -6,6 +6,9 @@
 #include <QImageReader>
 #include <QImageWriter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace lh::design {
 
 namespace {
@@ -14,8 +17,14 @@ constexpr char kMagic[4] = {'L', 'H', 'D', 'R'};
 // A design takes a few hundred draws and a dozen texts; far more is damage.
 constexpr std::int32_t kMaxDraws = 1 << 20;
 constexpr std::int32_t kMaxTexts = 4096;
-// A background picture is at most the surface at the largest export scale.
-constexpr int kMaxBackgroundSide = kDesignPixels * 8;
+// Texts are read from a window's controls: names are control names, values
+// what a text box holds at most (a line edit's 32767 characters).
+constexpr qsizetype kMaxTextNameLength = 64;
+constexpr qsizetype kMaxRecordedTextLength = 32767;
+// A font family's name.
+constexpr qsizetype kMaxFontNameLength = 256;
+// A background picture is a copy of the window's surface.
+constexpr int kMaxBackgroundSide = kDesignPixels;
 
 QByteArray pngOf(const QImage& image)
 {
@@ -111,12 +120,16 @@ std::optional<DesignRecord> decodeRecord(const QByteArray& bytes, QString* error
     s.fontSize = in.f32();
     s.fontBold = in.u8() != 0;
     const QByteArray background = in.bytes();
+    if (s.fontName.size() > kMaxFontNameLength || !std::isfinite(s.fontSize))
+        return refuse(error, damaged);
     const std::int32_t draws = in.count(4);
     if (!in.ok() || draws > kMaxDraws)
         return refuse(error, damaged);
     r.draws.reserve(static_cast<std::size_t>(draws));
     for (std::int32_t i = 0; i < draws; ++i)
         r.draws.push_back(in.f32());
+    if (!std::all_of(r.draws.begin(), r.draws.end(), [](float u) { return std::isfinite(u); }))
+        return refuse(error, damaged);
     const std::int32_t texts = in.count(4 + 4 + 1);
     if (!in.ok() || texts > kMaxTexts)
         return refuse(error, damaged);
@@ -125,6 +138,8 @@ std::optional<DesignRecord> decodeRecord(const QByteArray& bytes, QString* error
         t.name = in.text();
         t.value = in.text();
         t.missing = in.u8() != 0;
+        if (t.name.size() > kMaxTextNameLength || t.value.size() > kMaxRecordedTextLength)
+            return refuse(error, damaged);
         r.texts.push_back(std::move(t));
     }
     if (in.u8() == 1) {

@@ -12,6 +12,7 @@
 #include "design/DesignTick.h"
 #include "designer/ExportDesign.h"
 #include "engine/Surface.h"
+#include "scene/SceneCodec.h"
 
 #include <QElapsedTimer>
 #include <QFutureWatcher>
@@ -139,8 +140,13 @@ public:
     // A text the user stamped on the design on show: drawn again on its
     // export. The stamps go with the design: a new design, a step through
     // the history or clearStamps() (the design shown again without them)
-    // drops them.
-    void addStamp(StampedText stamp) { stamps_.push_back(std::move(stamp)); }
+    // drops them. At most scene::kMaxStamps are kept: a kept design holds
+    // no more.
+    void addStamp(StampedText stamp)
+    {
+        if (stamps_.size() < static_cast<std::size_t>(scene::kMaxStamps))
+            stamps_.push_back(std::move(stamp));
+    }
     void clearStamps() { stamps_.clear(); }
     const std::vector<StampedText>& stamps() const { return stamps_; }
 

@@ -57,12 +57,21 @@ RingLayout layoutTextRing(const TextMeasure& textWidth, const QString& text, std
             out.radius = toInt32(static_cast<double>(textWidth(text)) / 2.0 / kRingPi);
             out.d = arcPerDegree(out.radius);
         }
-        QString prefix;
-        double prefixWidth = 0;   // TextWidth(prefix); the empty prefix is 0 wide
+        // TextWidth(prefix), measured whole for the first kMeasuredRingPrefix
+        // characters; a longer prefix is the sum of the widths of its pieces
+        // of that many characters, so each character costs a bounded
+        // measure and the ring is linear in its text.
+        double piecesWidth = 0;   // the pieces before the current one
+        double prefixWidth = 0;   // the empty prefix is 0 wide
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QString ch = text.mid(i, 1);
-            if (i > 0)
-                prefixWidth = textWidth(prefix);
+            if (i > 0) {
+                const qsizetype pieceStart = i / kMeasuredRingPrefix * kMeasuredRingPrefix;
+                if (pieceStart == i)
+                    piecesWidth += textWidth(text.mid(i - kMeasuredRingPrefix, kMeasuredRingPrefix));
+                prefixWidth = pieceStart == i ? piecesWidth
+                                              : piecesWidth + textWidth(text.mid(pieceStart, i - pieceStart));
+            }
             RingGlyph g;
             g.text = ch;
             g.leadingAngle = out.start + perDegree(prefixWidth, out.d);
@@ -76,7 +85,6 @@ RingLayout layoutTextRing(const TextMeasure& textWidth, const QString& text, std
             g.x = toInt16(X);
             g.y = toInt16(Y);
             out.glyphs.push_back(std::move(g));
-            prefix += ch;
         }
     } catch (const StepFailure& e) {
         out.failure = QString::fromUtf8(e.what());

@@ -56,10 +56,15 @@ struct RingLayout {
 
 using TextMeasure = std::function<float(const QString&)>;
 
+// Prefixes up to this many characters are measured whole; ring texts are
+// tens of characters.
+inline constexpr qsizetype kMeasuredRingPrefix = 128;
+
 // Lays `text` out around the circle (cx, cy, radius). start >= 0 (or any
 // negative value other than -1 and -2) is the first character's leading-edge
 // angle; -1 centres the text on the top; -2 fits the radius to the text.
 // A radius below 29 twips gives d = 0 and the ring fails before any character.
+// Measures at most kMeasuredRingPrefix + 2 characters per character.
 RingLayout layoutTextRing(const TextMeasure& textWidth, const QString& text, std::int32_t cx, std::int32_t cy,
                           std::int32_t radius, double start);
 

@@ -1,5 +1,7 @@
 #include "gallery/GalleryModel.h"
 
+#include <algorithm>
+
 namespace lh::gallery {
 
 QString entryCaption(const KeptEntry& entry)
@@ -8,7 +10,7 @@ QString entryCaption(const KeptEntry& entry)
 }
 
 GalleryModel::GalleryModel(KeptDesigns& designs, QObject* parent)
-    : QAbstractListModel(parent), designs_(designs), thumbnails_(kCachedThumbnails)
+    : QAbstractListModel(parent), designs_(designs), thumbnails_(kCachedThumbnailKilobytes)
 {}
 
 void GalleryModel::reload(int category)
@@ -56,7 +58,7 @@ QVariant GalleryModel::data(const QModelIndex& index, int role) const
         }
         auto* pixmap = new QPixmap(QPixmap::fromImage(image));
         const QPixmap copy = *pixmap;
-        thumbnails_.insert(e.id, pixmap);
+        thumbnails_.insert(e.id, pixmap, static_cast<qsizetype>(std::max<qint64>(1, image.sizeInBytes() / 1024)));
         return copy;
     }
     default: return {};

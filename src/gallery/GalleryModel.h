@@ -15,8 +15,9 @@ class GalleryModel final : public QAbstractListModel {
     Q_OBJECT
 public:
     static constexpr int kThumbnailSide = 160;
-    // Thumbnails held at once (about 100 KB each).
-    static constexpr int kCachedThumbnails = 600;
+    // Thumbnails held at once, in kilobytes of pixels (600 of the gallery's
+    // size, about 100 KB each; fewer if a store gives larger ones).
+    static constexpr int kCachedThumbnailKilobytes = 600 * 100;
 
     explicit GalleryModel(KeptDesigns& designs, QObject* parent = nullptr);
 

@@ -1,6 +1,7 @@
 #include "gallery/GalleryStore.h"
 
 #include "design/DesignCodec.h"
+#include "pictures/FileAccess.h"
 #include "pictures/PngEncoder.h"
 #include "scene/SceneCodec.h"
 
@@ -12,13 +13,22 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QStorageInfo>
+#include <QUrl>
 #include <QUuid>
 #include <QVariant>
 
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -35,21 +45,56 @@ const char* const kTables[] = {
     "CREATE INDEX designs_category ON designs (category, kept_at DESC, id DESC)",
 };
 
+// How long a statement waits for another program's lock: a keep or the
+// start waits at most this long on the window's thread.
+constexpr int kLockWaitMs = 1000;
+// Less room than this on the gallery's disk is a full disk: the log and its
+// index need more.
+constexpr qint64 kRoomToOpen = 256 * 1024;
+
+// What a design file may hold: what the program writes, with room to spare.
+// Photos are at most the photo slots' size; thumbnails the gallery's.
+constexpr QSize kPhotoBound{1024, 1024};
+constexpr int kThumbnailPixels = 160;
+constexpr qint64 kMostDesignsInFile = 10'000'000;
+constexpr qint64 kLargestRecordBytes = 64 << 20;   // a background picture at most the largest export
+constexpr qint64 kLargestSceneBytes = 16 << 20;
+constexpr qint64 kLargestThumbnailBytes = 1 << 20;
+constexpr qint64 kLargestPhotoBytes = 16 << 20;
+// A thumbnail larger than the gallery's is read scaled down up to this side;
+// a larger one is not read at all.
+constexpr int kLargestScaledThumbnail = 4096;
+// The longest an import reads a design file.
+constexpr std::chrono::minutes kLongestImport{10};
+// The longest the start checks the gallery's pages.
+constexpr std::chrono::milliseconds kLongestStartCheck{2000};
+
 }   // namespace
 
-// A connection of its own to a database file.
+// A connection of its own to a database file. `waitMs`: how long a statement
+// waits for another program's lock before it fails.
 class GalleryConnection {
 public:
-    explicit GalleryConnection(const QString& file, bool readOnly = false)
+    enum class Mode { ReadWrite, ReadOnly, Immutable };
+
+    explicit GalleryConnection(const QString& file, Mode mode = Mode::ReadWrite, int waitMs = kLockWaitMs)
         : name_(QStringLiteral("lh-gallery-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        db.setDatabaseName(file);
-        db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_READONLY")
-                                      : QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(waitMs);
+        if (mode == Mode::Immutable) {
+            // A file on read-only media, read as it is: no lock, no log.
+            db.setDatabaseName(QString::fromLatin1(QUrl::fromLocalFile(file).toEncoded()) + QStringLiteral("?immutable=1"));
+            options += QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+        } else {
+            db.setDatabaseName(file);
+            if (mode == Mode::ReadOnly)
+                options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+        }
+        db.setConnectOptions(options);
         opened_ = db.open();
         if (!opened_)
-            error_ = db.lastError().text();
+            error_ = db.lastError();
     }
     ~GalleryConnection()
     {
@@ -64,43 +109,77 @@ public:
     GalleryConnection& operator=(const GalleryConnection&) = delete;
 
     bool opened() const { return opened_; }
-    const QString& error() const { return error_; }
+    const QSqlError& error() const { return error_; }
     QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
     const QString& name() const { return name_; }
 
 private:
     QString name_;
     bool opened_ = false;
-    QString error_;
+    QSqlError error_;
 };
 
 namespace {
 
 using Connection = GalleryConnection;
 
+// SQLite's primary result code of a failed statement (0: none known).
+int codeOf(const QSqlError& e)
+{
+    bool ok = false;
+    const int code = e.nativeErrorCode().toInt(&ok);
+    return ok ? (code & 0xFF) : 0;
+}
+
+// The file is not a database or its pages do not hold together: damage.
+// Everything else (locked, read-only, full, no room for the log) says
+// nothing about the file.
+bool isDamage(int code) { return code == SQLITE_CORRUPT || code == SQLITE_NOTADB; }
+
+// Why a statement failed, in words for the user; SQLite's own text stays out.
+QString reasonOf(const QSqlError& e)
+{
+    switch (codeOf(e)) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return QStringLiteral("收藏夹正被别的程序占用");
+    case SQLITE_READONLY: return QStringLiteral("文件所在的位置只能读，不能写");
+    case SQLITE_CANTOPEN: return QStringLiteral("打不开文件（文件夹不存在、只能读或没有权限，或者磁盘已满）");
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return QStringLiteral("没有权限");
+    case SQLITE_FULL: return QStringLiteral("磁盘已满");
+    case SQLITE_IOERR: return QStringLiteral("读写磁盘时出错");
+    case SQLITE_NOMEM: return QStringLiteral("内存不够");
+    case SQLITE_CORRUPT: return QStringLiteral("数据库的内容已损坏");
+    case SQLITE_NOTADB: return QStringLiteral("它不是数据库文件");
+    case SQLITE_INTERRUPT: return QStringLiteral("读得太久，已停下");
+    case SQLITE_TOOBIG: return QStringLiteral("数据太大");
+    default: return QStringLiteral("数据库出错（错误码 %1）").arg(e.nativeErrorCode());
+    }
+}
+
 // Runs one statement; false with the reason on failure.
-bool run(const QSqlDatabase& db, const QString& sql, QString* why = nullptr)
+bool run(const QSqlDatabase& db, const QString& sql, QSqlError* why = nullptr)
 {
     QSqlQuery q(db);
     if (q.exec(sql))
         return true;
     if (why)
-        *why = q.lastError().text();
+        *why = q.lastError();
     return false;
 }
 
-std::optional<qint64> pragma(const QSqlDatabase& db, const char* name, QString* why)
+std::optional<qint64> pragma(const QSqlDatabase& db, const char* name, QSqlError* why)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA %1").arg(QLatin1String(name))) || !q.next()) {
         if (why)
-            *why = q.lastError().text();
+            *why = q.lastError();
         return std::nullopt;
     }
     return q.value(0).toLongLong();
 }
 
-bool createTables(const QSqlDatabase& db, QString* why)
+bool createTables(const QSqlDatabase& db, QSqlError* why)
 {
     if (!run(db, QStringLiteral("BEGIN IMMEDIATE"), why))
         return false;
@@ -119,11 +198,13 @@ bool createTables(const QSqlDatabase& db, QString* why)
 }
 
 enum class Kind {
-    Empty,      // a new database: no tables yet
-    Ours,       // a gallery this program reads
-    Later,      // a gallery of a later version
-    Foreign,    // another program's database
-    Damaged
+    Empty,         // a new database: no tables yet
+    Ours,          // a gallery this program reads
+    Later,         // a gallery of a later version
+    Foreign,       // another program's database
+    Strange,       // marked as ours, but with tables, views or triggers that are not
+    Damaged,       // not a database, or its pages do not hold together
+    Unavailable    // cannot be read now (locked, no room, no permission): says nothing of the file
 };
 
 struct Check {
@@ -132,48 +213,154 @@ struct Check {
     QString why;
 };
 
-// What a database file holds, without changing it.
-Check check(const QSqlDatabase& db)
+Check failedCheck(const QSqlError& e)
 {
     Check c;
-    const auto version = pragma(db, "user_version", &c.why);
-    const auto application = version ? pragma(db, "application_id", &c.why) : std::nullopt;
-    if (!version || !application)
-        return c;   // "file is not a database" and the like
-    c.version = *version;
-    QSqlQuery tables(db);
-    if (!tables.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !tables.next()) {
-        c.why = tables.lastError().text();
-        return c;
+    c.kind = isDamage(codeOf(e)) ? Kind::Damaged : Kind::Unavailable;
+    c.why = reasonOf(e);
+    return c;
+}
+
+// Whether the database's objects are exactly the gallery's: its two tables
+// with their columns, their indexes, and nothing else (no view, trigger or
+// other table that a query of ours could run into). Read from sqlite_master
+// alone, before any query of the data.
+std::optional<bool> schemaIsOurs(const QSqlDatabase& db, QSqlError* why)
+{
+    struct Entry {
+        QString type, name, table, sql;
+        bool operator==(const Entry&) const = default;
+    };
+    std::vector<Entry> expected;
+    for (const char* sql : kTables) {
+        // "CREATE TABLE name (…" and "CREATE INDEX name ON table (…".
+        const QString text = QString::fromLatin1(sql);
+        const QStringList words = text.split(u' ');
+        const bool table = words.value(1) == QLatin1String("TABLE");
+        expected.push_back({table ? QStringLiteral("table") : QStringLiteral("index"), words.value(2),
+                            words.value(table ? 2 : 4), text});
     }
-    const qint64 entries = tables.value(0).toLongLong();
-    if (entries == 0 && *version == 0 && *application == 0) {
+    // The indexes SQLite makes itself for the UNIQUE columns.
+    expected.push_back({QStringLiteral("index"), QStringLiteral("sqlite_autoindex_photos_1"), QStringLiteral("photos"), {}});
+    expected.push_back({QStringLiteral("index"), QStringLiteral("sqlite_autoindex_designs_1"), QStringLiteral("designs"), {}});
+
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master"))) {
+        *why = q.lastError();
+        return std::nullopt;
+    }
+    std::vector<Entry> found;
+    while (q.next()) {
+        if (found.size() > expected.size())
+            return false;   // more objects than a gallery has; no need to read on
+        found.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                         q.value(3).isNull() ? QString() : q.value(3).toString()});
+    }
+    if (q.lastError().isValid()) {
+        *why = q.lastError();
+        return std::nullopt;
+    }
+    if (found.size() != expected.size())
+        return false;
+    for (const Entry& e : expected)
+        if (std::find(found.begin(), found.end(), e) == found.end())
+            return false;
+    return true;
+}
+
+// Stops every statement on a connection that runs past a deadline or is
+// cancelled, while it lives: a design file cannot hold the program longer.
+class ReadBound {
+public:
+    ReadBound(const QSqlDatabase& db, std::chrono::milliseconds most, const std::atomic<bool>* cancel = nullptr)
+        : handle_(handleOf(db)), deadline_(std::chrono::steady_clock::now() + most), cancel_(cancel)
+    {
+        if (handle_)
+            sqlite3_progress_handler(handle_, 1000, &ReadBound::stop, this);
+    }
+    ~ReadBound()
+    {
+        if (handle_)
+            sqlite3_progress_handler(handle_, 0, nullptr, nullptr);
+    }
+    ReadBound(const ReadBound&) = delete;
+    ReadBound& operator=(const ReadBound&) = delete;
+
+    bool cancelled() const { return cancel_ && cancel_->load(); }
+    bool late() const { return std::chrono::steady_clock::now() > deadline_; }
+
+private:
+    static sqlite3* handleOf(const QSqlDatabase& db)
+    {
+        const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+        if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+            return nullptr;
+        return *static_cast<sqlite3* const*>(v.data());
+    }
+    static int stop(void* self)
+    {
+        const auto* bound = static_cast<const ReadBound*>(self);
+        return bound->cancelled() || bound->late() ? 1 : 0;
+    }
+
+    sqlite3* handle_;
+    std::chrono::steady_clock::time_point deadline_;
+    const std::atomic<bool>* cancel_;
+};
+
+// What a database file holds, without changing it: its marks, its objects
+// and SQLite's quick check of every page, for at most `checkTime` (a file
+// too large to check in that time is checked as far as the time goes).
+Check check(const QSqlDatabase& db, std::chrono::milliseconds checkTime)
+{
+    Check c;
+    QSqlError fault;
+    const auto version = pragma(db, "user_version", &fault);
+    const auto application = version ? pragma(db, "application_id", &fault) : std::nullopt;
+    if (!version || !application)
+        return failedCheck(fault);
+    c.version = *version;
+    QSqlQuery objects(db);
+    if (!objects.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !objects.next())
+        return failedCheck(objects.lastError());
+    if (objects.value(0).toLongLong() == 0 && *version == 0 && *application == 0) {
         c.kind = Kind::Empty;
         return c;
     }
     if (*application != kGalleryApplicationId) {
         c.kind = Kind::Foreign;
+        c.why = QStringLiteral("它是别的程序的数据库");
         return c;
     }
     if (*version > kGalleryFormatVersion) {
         c.kind = Kind::Later;
         return c;
     }
-    // Reading every row's place walks the tables' pages: a file cut short or
-    // overwritten in the middle fails here.
-    QSqlQuery rows(db);
-    if (!rows.exec(QStringLiteral("SELECT count(*), sum(length(hash)) FROM designs")) || !rows.next()
-        || !rows.exec(QStringLiteral("SELECT count(*), sum(length(hash)) FROM photos")) || !rows.next()) {
-        c.why = rows.lastError().text();
+    const std::optional<bool> ours = schemaIsOurs(db, &fault);
+    if (!ours)
+        return failedCheck(fault);
+    if (!*ours || *version < 1) {
+        c.kind = Kind::Strange;
+        c.why = QStringLiteral("里面有本程序不认识的表、视图或触发器");
         return c;
     }
-    const auto pageCount = pragma(db, "page_count", &c.why);
-    const auto pageSize = pragma(db, "page_size", &c.why);
-    if (!pageCount || !pageSize)
-        return c;
+    {
+        // Every page is read: a file cut short or overwritten fails here.
+        const ReadBound bound(db, checkTime);
+        QSqlQuery quick(db);
+        if (!quick.exec(QStringLiteral("PRAGMA quick_check(1)")) || !quick.next()) {
+            if (!bound.late())
+                return failedCheck(quick.lastError());
+        } else if (quick.value(0).toString() != QLatin1String("ok")) {
+            c.why = QStringLiteral("数据库检查没有通过");
+            return c;
+        }
+    }
     c.kind = Kind::Ours;
     return c;
 }
+
 
 QByteArray sha1(const QByteArray& a, const QByteArray& b = {}, const QByteArray& c = {})
 {
@@ -196,20 +383,54 @@ QByteArray pictureHash(const QImage& picture)
     return h.result();
 }
 
-QImage pictureOf(const QByteArray& bytes, const char* format)
+// A picture of at most `most` pixels a side (checked in its header before
+// anything is decoded); null otherwise. One larger than `shrinkTo`, when
+// given, is read scaled down to fit it.
+QImage pictureOf(const QByteArray& bytes, const char* format, QSize most, QSize shrinkTo = {})
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
-    // Photos are at most 1024 pixels a side, thumbnails far less.
     const QSize size = reader.size();
-    if (!size.isValid() || size.width() > 4096 || size.height() > 4096)
+    if (!size.isValid() || size.width() > most.width() || size.height() > most.height())
         return {};
+    if (shrinkTo.isValid() && (size.width() > shrinkTo.width() || size.height() > shrinkTo.height()))
+        reader.setScaledSize(size.scaled(shrinkTo, Qt::KeepAspectRatio));
     return reader.read();
 }
 
-QString dbError(const QSqlQuery& q) { return q.lastError().text(); }
+// A thumbnail as the gallery shows it: at most its own size. A larger one
+// (from a design file of another program) is read scaled down, within
+// reason; beyond that it is none.
+QImage thumbnailOf(const QByteArray& bytes)
+{
+    return pictureOf(bytes, "jpeg", {kLargestScaledThumbnail, kLargestScaledThumbnail},
+                     {kThumbnailPixels, kThumbnailPixels});
+}
+
+// Whether a thumbnail from a design file is one the gallery shows as it is:
+// a JPEG picture of at most the gallery's size, as its header says (one
+// that then does not decode shows as none).
+bool thumbnailFits(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const QSize size = QImageReader(&buffer, "jpeg").size();
+    return size.isValid() && size.width() <= kThumbnailPixels && size.height() <= kThumbnailPixels;
+}
+
+QString dbError(const QSqlQuery& q) { return reasonOf(q.lastError()); }
+
+// The file a path names now (device and inode); none when there is none.
+std::pair<quint64, quint64> fileIdentity(const QString& file)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {0, 0};
+    return {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+}
 
 // Where a damaged file goes: beside it, named after the time it was found.
 QString asideName(const QString& file)
@@ -303,7 +524,7 @@ QByteArray thumbnailBytes(const QImage& shown)
 {
     if (shown.isNull())
         return {};
-    const QImage small = shown.scaled(160, 160, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+    const QImage small = shown.scaled(kThumbnailPixels, kThumbnailPixels, Qt::KeepAspectRatio, Qt::SmoothTransformation)
                              .convertToFormat(QImage::Format_RGB32);
     QByteArray out;
     QBuffer buffer(&out);
@@ -351,54 +572,82 @@ QSqlDatabase GalleryStore::db() const { return connection_ ? connection_->db() :
 bool GalleryStore::open()
 {
     QDir().mkpath(QFileInfo(file_).absolutePath());
+    QString aside;   // where a damaged file was put, if one was
     for (int attempt = 0; attempt < 2; ++attempt) {
-        QString why;
-        Kind kind = Kind::Damaged;
+        Check found;
+        std::unique_ptr<Connection> c;
         const QFileInfo info(file_);
         if (info.exists() && !info.isFile()) {
-            why = QStringLiteral("它不是一个文件");
+            found.why = QStringLiteral("它不是一个文件");
         } else {
-            auto c = std::make_unique<Connection>(file_);
-            if (c->opened()) {
-                const Check found = check(c->db());
-                kind = found.kind;
-                why = found.why;
-                if (kind == Kind::Later) {
-                    unavailable_ = QStringLiteral("收藏夹来自较新版本的程序（格式 %1，本程序只认识到 %2），本程序不使用它，文件没有改动：\n%3")
-                                       .arg(found.version)
-                                       .arg(kGalleryFormatVersion)
-                                       .arg(file_);
-                    return false;
-                }
-                if (kind == Kind::Empty && !createTables(c->db(), &why))
-                    kind = Kind::Damaged;
-                if (kind == Kind::Empty || kind == Kind::Ours) {
-                    run(c->db(), QStringLiteral("PRAGMA journal_mode = WAL"));
-                    run(c->db(), QStringLiteral("PRAGMA synchronous = NORMAL"));
-                    // The log is carried into the database beside the
-                    // window's thread (checkpointSoon), never in a keep.
-                    run(c->db(), QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
-                    // The connection stays open for the store's life.
-                    connection_ = std::move(c);
-                    return true;
-                }
-                if (kind == Kind::Foreign)
-                    why = QStringLiteral("它是别的程序的数据库");
+            // A program holding the file waits the start at most kLockWaitMs.
+            c = std::make_unique<Connection>(file_);
+            found = c->opened() ? check(c->db(), kLongestStartCheck) : failedCheck(c->error());
+        }
+        QSqlError fault;
+        if (found.kind == Kind::Empty) {
+            if (createTables(c->db(), &fault)) {
+                found.kind = Kind::Ours;
             } else {
-                why = c->error();
+                found.kind = Kind::Unavailable;   // a new file not made (no room, say): nothing to put aside
+                found.why = reasonOf(fault);
             }
         }
-        // Not a gallery: kept aside under a new name, and a new one begun.
-        const QString aside = asideName(file_);
+        if (found.kind == Kind::Ours) {
+            // The log mode and its settings hold for this connection; a disk
+            // without room for the log's index fails here, not at a keep.
+            if (run(c->db(), QStringLiteral("PRAGMA journal_mode = WAL"), &fault)
+                && run(c->db(), QStringLiteral("PRAGMA synchronous = NORMAL"), &fault)
+                // The log is carried into the database beside the window's
+                // thread (checkpointSoon), never in a keep.
+                && run(c->db(), QStringLiteral("PRAGMA wal_autocheckpoint = 0"), &fault)) {
+                // The connection stays open for the store's life.
+                connection_ = std::move(c);
+                identity_ = fileIdentity(file_);
+                return true;
+            }
+            found.kind = Kind::Unavailable;
+            found.why = reasonOf(fault);
+        }
+        if (found.kind == Kind::Later) {
+            unavailable_ = QStringLiteral("收藏夹来自较新版本的程序（格式 %1，本程序只认识到 %2），本程序不使用它，文件没有改动：\n%3")
+                               .arg(found.version)
+                               .arg(kGalleryFormatVersion)
+                               .arg(file_);
+            return false;
+        }
+        if (found.kind == Kind::Unavailable) {
+            // SQLite says only that it could not open or write the log's
+            // index; the disk says why.
+            const QStorageInfo disk(QFileInfo(file_).absolutePath());
+            if (disk.isValid() && disk.isReadOnly())
+                found.why = QStringLiteral("收藏夹所在的磁盘只能读");
+            else if (disk.isValid() && disk.bytesAvailable() < kRoomToOpen)
+                found.why = QStringLiteral("磁盘已满");
+        }
+        if (found.kind == Kind::Unavailable || attempt > 0) {
+            // Locked by another program, read-only, no room: the file is left
+            // as it is and the gallery is not used in this run.
+            unavailable_ = aside.isEmpty()
+                               ? QStringLiteral("收藏夹现在不能用：%1。文件没有改动，这次运行不使用收藏夹：\n%2")
+                                     .arg(found.why, file_)
+                               : QStringLiteral("收藏夹文件已损坏，已改名保存为：\n%1\n新的收藏夹也不能用：%2。这次运行不使用收藏夹。")
+                                     .arg(aside, found.why);
+            return false;
+        }
+        // Not a database, damaged or another program's: kept aside under a
+        // new name, and a new one begun.
+        c.reset();
+        aside = asideName(file_);
         if (std::rename(QFile::encodeName(file_).constData(), QFile::encodeName(aside).constData()) != 0) {
-            unavailable_ = QStringLiteral("收藏夹文件已损坏（%1），也不能改名保存，本程序不使用它：\n%2").arg(why, file_);
+            unavailable_ = QStringLiteral("收藏夹文件已损坏（%1），也不能改名保存，本程序不使用它：\n%2").arg(found.why, file_);
             return false;
         }
         for (const char* suffix : {"-wal", "-shm"})
             if (QFileInfo::exists(file_ + QLatin1String(suffix)))
                 std::rename(QFile::encodeName(file_ + QLatin1String(suffix)).constData(),
                             QFile::encodeName(aside + QLatin1String(suffix)).constData());
-        note_ = QStringLiteral("收藏夹文件已损坏（%1），已改名保存为：\n%2\n现在使用一个新的空收藏夹。").arg(why, aside);
+        note_ = QStringLiteral("收藏夹文件已损坏（%1），已改名保存为：\n%2\n现在使用一个新的空收藏夹。").arg(found.why, aside);
     }
     return false;
 }
@@ -455,6 +704,13 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
     };
     if (!why.isEmpty())
         return fail(why);
+    if (importing_)
+        return fail(QStringLiteral("收藏夹正在导入设计文件，图案没有收藏。请等导入完成后再收藏。"));
+    if (fileIdentity(file_) != identity_) {
+        // Moved, replaced or deleted under the program: a keep into the file
+        // still open would be lost to the next start.
+        return fail(QStringLiteral("收藏夹文件在程序运行时被移走或换掉了，图案没有收藏。请重新启动程序：\n%1").arg(file_));
+    }
     Row row;
     row.category = scene.category;
     row.keptAt = QDateTime::currentMSecsSinceEpoch();
@@ -467,8 +723,9 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
     row.hash = sha1(row.record, row.scene, row.photoHash);
 
     const QSqlDatabase db = this->db();
-    if (!run(db, QStringLiteral("BEGIN IMMEDIATE"), &why))
-        return fail(why);
+    QSqlError fault;
+    if (!run(db, QStringLiteral("BEGIN IMMEDIATE"), &fault))
+        return fail(reasonOf(fault));
     if (!row.photoHash.isEmpty()) {
         // The photo's pixels are encoded only when the gallery has not got them.
         QSqlQuery find(db);
@@ -482,7 +739,9 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
     }
     KeepOutcome outcome;
     const std::optional<bool> added = insertRow(db, row, &outcome.id, &why);
-    if (!added || !run(db, QStringLiteral("COMMIT"), &why)) {
+    if (added && !run(db, QStringLiteral("COMMIT"), &fault))
+        why = reasonOf(fault);
+    if (!added || !why.isEmpty()) {
         run(db, QStringLiteral("ROLLBACK"));
         return fail(why);
     }
@@ -534,7 +793,7 @@ QImage GalleryStore::thumbnail(std::int64_t id)
     q.addBindValue(static_cast<qint64>(id));
     if (!q.exec() || !q.next())
         return {};
-    return pictureOf(q.value(0).toByteArray(), "jpeg");
+    return thumbnailOf(q.value(0).toByteArray());
 }
 
 std::optional<KeptScene> GalleryStore::load(std::int64_t id, QString* error)
@@ -563,7 +822,7 @@ std::optional<KeptScene> GalleryStore::load(std::int64_t id, QString* error)
     if (!scene::decodeSceneExtras(q.value(3).toByteArray(), kept.scene, &why))
         return fail(why);
     if (!q.value(4).isNull()) {
-        kept.scene.record.photo = pictureOf(q.value(4).toByteArray(), "png");
+        kept.scene.record.photo = pictureOf(q.value(4).toByteArray(), "png", kPhotoBound);
         if (kept.scene.record.photo.isNull())
             return fail(QStringLiteral("图案的照片已损坏。"));
     }
@@ -579,7 +838,7 @@ bool GalleryStore::remove(const std::vector<std::int64_t>& ids, QString* error)
         return false;
     }
     const QSqlDatabase db = this->db();
-    QString why;
+    QSqlError why;
     const bool done = run(db, QStringLiteral("BEGIN IMMEDIATE"), &why)
                       && run(db, QStringLiteral("DELETE FROM designs WHERE id IN (%1)").arg(idList(ids)), &why)
                       && run(db,
@@ -590,7 +849,7 @@ bool GalleryStore::remove(const std::vector<std::int64_t>& ids, QString* error)
     if (!done) {
         run(db, QStringLiteral("ROLLBACK"));
         if (error)
-            *error = why;
+            *error = reasonOf(why);
     }
     return done;
 }
@@ -612,10 +871,13 @@ bool GalleryStore::exportTo(const QString& file, const std::vector<std::int64_t>
     {
         Connection target(part);
         if (!target.opened())
-            return fail(target.error());
+            return fail(reasonOf(target.error()));
         const QSqlDatabase to = target.db();
         const QSqlDatabase from = db();
-        written = createTables(to, &why) && run(to, QStringLiteral("BEGIN"), &why);
+        QSqlError fault;
+        written = createTables(to, &fault) && run(to, QStringLiteral("BEGIN"), &fault);
+        if (!written)
+            why = reasonOf(fault);
         QSqlQuery q(from);
         q.setForwardOnly(true);
         if (written && !q.exec(QStringLiteral("SELECT d.category, d.kept_at, d.record, d.scene, d.thumbnail, d.hash, "
@@ -631,10 +893,13 @@ bool GalleryStore::exportTo(const QString& file, const std::vector<std::int64_t>
                     q.value(6).toByteArray(), q.value(7).toByteArray()};
             written = insertRow(to, row, nullptr, &why).has_value();
         }
-        written = written && run(to, QStringLiteral("COMMIT"), &why);
+        if (written && !run(to, QStringLiteral("COMMIT"), &fault)) {
+            why = reasonOf(fault);
+            written = false;
+        }
     }
     if (written && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(file).constData()) != 0) {
-        why = QString::fromLocal8Bit(std::strerror(errno));
+        why = systemErrorReason(errno);
         written = false;
     }
     if (!written) {
@@ -646,6 +911,12 @@ bool GalleryStore::exportTo(const QString& file, const std::vector<std::int64_t>
 
 std::optional<ImportOutcome> GalleryStore::importFrom(const QString& file, QString* error)
 {
+    return importWithProgress(file, error, {});
+}
+
+std::optional<ImportOutcome> GalleryStore::importWithProgress(const QString& file, QString* error,
+                                                              const ImportProgress& progress)
+{
     auto fail = [&](const QString& reason) -> std::optional<ImportOutcome> {
         if (error)
             *error = reason;
@@ -655,64 +926,132 @@ std::optional<ImportOutcome> GalleryStore::importFrom(const QString& file, QStri
         return fail(unavailable_);
     if (!QFileInfo(file).isFile())
         return fail(QStringLiteral("不是文件：%1").arg(file));
-    std::vector<Row> rows;
-    {
-        Connection source(file, true);
-        if (!source.opened())
-            return fail(QStringLiteral("打不开：%1").arg(source.error()));
-        const Check found = check(source.db());
-        switch (found.kind) {
-        case Kind::Ours: break;
-        case Kind::Later: return fail(QStringLiteral("文件来自较新版本的程序（格式 %1）。").arg(found.version));
-        case Kind::Empty:
-        case Kind::Foreign: return fail(QStringLiteral("不是蓝禾图案收藏文件。"));
-        case Kind::Damaged: return fail(QStringLiteral("文件已损坏（%1）。").arg(found.why));
-        }
-        QSqlQuery q(source.db());
-        q.setForwardOnly(true);
-        if (!q.exec(QStringLiteral("SELECT d.category, d.kept_at, d.record, d.scene, d.thumbnail, p.hash, p.picture "
-                                   "FROM designs d LEFT JOIN photos p ON p.id = d.photo_id ORDER BY d.kept_at, d.id")))
-            return fail(QStringLiteral("文件已损坏（%1）。").arg(dbError(q)));
-        while (q.next()) {
-            Row row;
-            row.category = q.value(0).toInt();
-            row.keptAt = q.value(1).toLongLong();
-            row.record = q.value(2).toByteArray();
-            row.scene = q.value(3).toByteArray();
-            row.thumbnail = q.value(4).toByteArray();
-            row.photoHash = q.value(5).toByteArray();
-            row.photo = q.value(6).toByteArray();
-            // Every design must read back before any is added.
-            QString why;
-            scene::DesignScene check;
-            if (!design::decodeRecord(row.record, &why) || !scene::decodeSceneExtras(row.scene, check, &why)
-                || check.category != row.category)
-                return fail(QStringLiteral("文件里的图案已损坏（%1）。").arg(why));
-            if (!row.photoHash.isEmpty() && (row.photoHash.size() != 20 || pictureOf(row.photo, "png").isNull()))
-                return fail(QStringLiteral("文件里的照片已损坏。"));
-            row.hash = sha1(row.record, row.scene, row.photoHash);
-            rows.push_back(std::move(row));
-        }
-        if (q.lastError().isValid())
-            return fail(QStringLiteral("文件已损坏（%1）。").arg(dbError(q)));
+    const QString damaged = QStringLiteral("文件已损坏（%1）。");
+    auto source = std::make_unique<Connection>(file, Connection::Mode::ReadOnly);
+    Check found = source->opened() ? check(source->db(), kLongestImport) : failedCheck(source->error());
+    if (found.kind == Kind::Unavailable) {
+        // On read-only media the log's index cannot be made: the file is read as it lies.
+        source = std::make_unique<Connection>(file, Connection::Mode::Immutable);
+        if (source->opened())
+            found = check(source->db(), kLongestImport);
     }
+    switch (found.kind) {
+    case Kind::Ours: break;
+    case Kind::Later: return fail(QStringLiteral("文件来自较新版本的程序（格式 %1）。").arg(found.version));
+    case Kind::Empty:
+    case Kind::Foreign: return fail(QStringLiteral("不是蓝禾图案收藏文件。"));
+    case Kind::Strange: return fail(QStringLiteral("不是蓝禾图案收藏文件：%1。").arg(found.why));
+    case Kind::Damaged: return fail(damaged.arg(found.why));
+    case Kind::Unavailable: return fail(QStringLiteral("文件现在读不了：%1。").arg(found.why));
+    }
+    const QSqlDatabase from = source->db();
+    std::atomic<bool> cancelled{false};
+    const ReadBound bound(from, kLongestImport, &cancelled);
+
+    // What the file claims, from the lengths SQLite keeps beside each value:
+    // more than the program ever writes is refused before any is read.
+    QSqlQuery sizes(from);
+    if (!sizes.exec(QStringLiteral("SELECT count(*), max(length(record)), max(length(scene)), max(length(thumbnail)), "
+                                   "(SELECT max(length(picture)) FROM photos) FROM designs"))
+        || !sizes.next())
+        return fail(damaged.arg(dbError(sizes)));
+    const qint64 total = sizes.value(0).toLongLong();
+    if (total > kMostDesignsInFile || sizes.value(1).toLongLong() > kLargestRecordBytes
+        || sizes.value(2).toLongLong() > kLargestSceneBytes || sizes.value(3).toLongLong() > kLargestThumbnailBytes
+        || sizes.value(4).toLongLong() > kLargestPhotoBytes)
+        return fail(QStringLiteral("文件里的图案超出了本程序能做的范围，没有导入。"));
+    sizes.finish();
+
     const QSqlDatabase db = this->db();
-    QString why;
-    if (!run(db, QStringLiteral("BEGIN IMMEDIATE"), &why))
-        return fail(why);
-    ImportOutcome outcome;
-    for (const Row& row : rows) {
-        const std::optional<bool> added = insertRow(db, row, nullptr, &why);
-        if (!added) {
-            run(db, QStringLiteral("ROLLBACK"));
-            return fail(why);
-        }
-        ++(*added ? outcome.added : outcome.skipped);
-    }
-    if (!run(db, QStringLiteral("COMMIT"), &why)) {
+    QSqlError fault;
+    if (!run(db, QStringLiteral("BEGIN IMMEDIATE"), &fault))
+        return fail(reasonOf(fault));
+    // Until the commit every failure takes back what was added. While the
+    // progress lets the program's windows go on, their keeps wait.
+    importing_ = true;
+    auto undo = [&](const QString& reason) {
         run(db, QStringLiteral("ROLLBACK"));
-        return fail(why);
+        importing_ = false;
+        return fail(reason);
+    };
+    // The file's photos by their id there: the content key each got from
+    // its pixels, and the photo's id in the gallery. Each is decoded once.
+    QHash<qint64, QByteArray> photoKeys;
+    QSqlQuery q(from);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT category, kept_at, record, scene, thumbnail, photo_id FROM designs "
+                               "ORDER BY kept_at, id")))
+        return undo(damaged.arg(dbError(q)));
+    ImportOutcome outcome;
+    qint64 done = 0;
+    // Rows are read and added one at a time.
+    while (q.next()) {
+        Row row;
+        row.category = q.value(0).toInt();
+        row.keptAt = q.value(1).toLongLong();
+        row.record = q.value(2).toByteArray();
+        row.scene = q.value(3).toByteArray();
+        row.thumbnail = q.value(4).toByteArray();
+        const QVariant photoId = q.value(5);
+        QString why;
+        scene::DesignScene scene;
+        std::optional<design::DesignRecord> record = design::decodeRecord(row.record, &why);
+        if (!record || !scene::decodeSceneExtras(row.scene, scene, &why))
+            return undo(QStringLiteral("文件里的图案已损坏（%1）。").arg(why));
+        if (scene.category != row.category)
+            return undo(QStringLiteral("文件里的图案已损坏（类别 %1 和它的场景数据 %2 不符）。")
+                            .arg(row.category)
+                            .arg(scene.category));
+        scene.record = std::move(*record);
+        const bool thumbnailShows = thumbnailFits(row.thumbnail);
+        QImage photo;
+        if (!photoId.isNull()) {
+            const qint64 key = photoId.toLongLong();
+            auto known = photoKeys.constFind(key);
+            if (known == photoKeys.constEnd() || !thumbnailShows) {
+                QSqlQuery picture(from);
+                picture.prepare(QStringLiteral("SELECT picture FROM photos WHERE id = ?"));
+                picture.addBindValue(key);
+                if (!picture.exec())
+                    return undo(damaged.arg(dbError(picture)));
+                if (!picture.next())
+                    return undo(QStringLiteral("文件里的照片不见了。"));
+                row.photo = picture.value(0).toByteArray();
+                photo = pictureOf(row.photo, "png", kPhotoBound);
+                if (photo.isNull())
+                    return undo(QStringLiteral("文件里的照片已损坏，或者大于 %1 × %2 像素。")
+                                    .arg(kPhotoBound.width())
+                                    .arg(kPhotoBound.height()));
+                // The key comes from the pixels, never from the file: a
+                // photo cannot pass for another one kept already.
+                if (known == photoKeys.constEnd())
+                    known = photoKeys.insert(key, pictureHash(photo));
+            }
+            row.photoHash = *known;
+        }
+        if (!thumbnailShows) {
+            // Larger than the gallery shows, or not a picture: made again from the design.
+            scene.record.photo = photo;
+            row.thumbnail = thumbnailBytes(scene::renderScene(scene, 1));
+        }
+        row.hash = sha1(row.record, row.scene, row.photoHash);
+        const std::optional<bool> added = insertRow(db, row, nullptr, &why);
+        if (!added)
+            return undo(why);
+        ++(*added ? outcome.added : outcome.skipped);
+        ++done;
+        if (progress && !progress(done, total))
+            cancelled = true;
+        if (bound.cancelled())
+            return undo(QStringLiteral("导入已取消，没有加入任何图案。"));
     }
+    if (q.lastError().isValid())
+        return undo(bound.cancelled() ? QStringLiteral("导入已取消，没有加入任何图案。")
+                    : bound.late()    ? QStringLiteral("文件读得太久，已停下，没有加入任何图案。")
+                                      : damaged.arg(dbError(q)));
+    if (!run(db, QStringLiteral("COMMIT"), &fault))
+        return undo(reasonOf(fault));
+    importing_ = false;
     checkpointSoon(outcome.added);
     return outcome;
 }

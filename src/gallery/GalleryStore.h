@@ -7,9 +7,17 @@
 // twice is kept once. Design files (.lhd) to share are databases of the same
 // tables.
 //
-// A file that is not a gallery (random bytes, cut short, a folder) is moved
-// aside under a new name, never deleted, and a new empty gallery is used; a
-// gallery of a later version of the program is left untouched and not used.
+// A gallery is used only when its objects are exactly the gallery's tables
+// and indexes (read from sqlite_master before any of its data) and SQLite's
+// quick check passes. A file that is not a database, fails the check, holds
+// other objects or is another program's (random bytes, cut short, a folder,
+// a view where a table belongs) is moved aside under a new name, never
+// deleted, and a new empty gallery is used. A gallery that cannot be used
+// now (locked by another program beyond a second, a read-only or full disk)
+// and one of a later version of the program are left untouched and not used
+// in this run. Design files are checked the same way, read one design at a
+// time within bounds of size and time, and their photos' keys worked out
+// from the pixels.
 
 #include "gallery/KeptDesigns.h"
 
@@ -17,6 +25,7 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QSqlDatabase;
@@ -55,6 +64,8 @@ public:
     bool remove(const std::vector<std::int64_t>& ids, QString* error) override;
     bool exportTo(const QString& file, const std::vector<std::int64_t>& ids, QString* error) override;
     std::optional<ImportOutcome> importFrom(const QString& file, QString* error) override;
+    std::optional<ImportOutcome> importWithProgress(const QString& file, QString* error,
+                                                    const ImportProgress& progress) override;
 
     std::int64_t count();
 
@@ -92,8 +103,13 @@ private:
     // Photos being got ready, newest last, by the picture's cache key.
     std::vector<std::pair<qint64, QFuture<PreparedPhoto>>> prepared_;
     int preparedUsed_ = 0;
+    // The file the connection opened (device and inode): a keep goes only
+    // into the file the next start will open.
+    std::pair<quint64, quint64> identity_{0, 0};
     QFuture<void> checkpoint_;
     int keepsSinceCheckpoint_ = 0;
+    // An import's transaction is open: a keep then waits for its end.
+    bool importing_ = false;
 };
 
 // The thumbnail of a design as the window showed it.

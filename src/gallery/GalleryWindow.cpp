@@ -285,7 +285,13 @@ void GalleryWindow::importDesignFile()
     if (!file)
         return;
     QString why;
-    const std::optional<ImportOutcome> outcome = designs_.importFrom(*file, &why);
+    // In parts of a thousand: the number of designs is known once the file is checked.
+    const auto progress = services_.exports->startProgress(this, QStringLiteral("正在导入收藏的图案……"), 1000);
+    const std::optional<ImportOutcome> outcome =
+        designs_.importWithProgress(*file, &why, [&progress](qint64 done, qint64 total) {
+            progress->setValue(static_cast<int>(total > 0 ? done * 1000 / total : 0));
+            return !progress->cancelled();
+        });
     if (!outcome) {
         tell(QStringLiteral("这个文件不能导入：%1").arg(why));
         return;

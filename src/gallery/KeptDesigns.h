@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -58,6 +59,16 @@ public:
     // Design files (.lhd): the designs with their photos.
     virtual bool exportTo(const QString& file, const std::vector<std::int64_t>& ids, QString* error) = 0;
     virtual std::optional<ImportOutcome> importFrom(const QString& file, QString* error) = 0;
+    // Told the designs read so far and how many the file holds, after each;
+    // false cancels the import, which then adds nothing.
+    using ImportProgress = std::function<bool(qint64 done, qint64 total)>;
+    // An import that tells its progress (a store that cannot: as importFrom).
+    virtual std::optional<ImportOutcome> importWithProgress(const QString& file, QString* error,
+                                                            const ImportProgress& progress)
+    {
+        Q_UNUSED(progress);
+        return importFrom(file, error);
+    }
 };
 
 }   // namespace lh::gallery

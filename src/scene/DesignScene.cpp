@@ -15,10 +15,14 @@ namespace lh::scene {
 namespace {
 
 // The photo stretched to its place, from the original picture straight to
-// the size it has at this scale. The last one is kept: a view repaints the
-// same photo at the same size many times a second.
+// the size it has at this scale. The last one of the size a view shows is
+// kept: a view repaints the same photo at the same size many times a second.
+// Larger ones (exports, printing) are not kept after their drawing.
 QImage stretched(const QImage& photo, QSize size)
 {
+    constexpr qint64 kMostKeptPixels = qint64(1024) * 1024;
+    if (qint64(size.width()) * size.height() > kMostKeptPixels)
+        return photo.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     thread_local QImage source, result;
     if (photo.cacheKey() != source.cacheKey() || result.size() != size) {
         source = photo;

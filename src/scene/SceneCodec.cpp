@@ -2,6 +2,8 @@
 
 #include "core/Bytes.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -10,7 +12,37 @@ namespace lh::scene {
 namespace {
 
 constexpr char kMagic[4] = {'L', 'H', 'S', 'C'};
-constexpr int kMaxStamps = 100000;
+// What a window can put in a scene: stamps and the caption are texts of its
+// boxes in fonts of its font dialog, placed on the surface or near it.
+constexpr qsizetype kMaxTextLength = 32767;
+constexpr qsizetype kMaxFaceLength = 256;
+constexpr std::int32_t kMaxFontPixels = 2048;
+constexpr double kFarTwips = 3.0 * kDesignPixels * 15;
+
+bool placeFits(const QRect& r)
+{
+    const int far = 2 * kDesignPixels;
+    return r.x() >= -far && r.y() >= -far && r.x() <= far && r.y() <= far && r.width() <= far && r.height() <= far;
+}
+
+bool stampFits(const StampedText& s)
+{
+    const LogFontRecord& f = s.font;
+    return std::isfinite(s.xTwips) && std::isfinite(s.yTwips) && std::abs(s.xTwips) <= kFarTwips
+           && std::abs(s.yTwips) <= kFarTwips && s.text.size() <= kMaxTextLength && f.faceName.size() <= kMaxFaceLength
+           && std::abs(qint64(f.height)) <= kMaxFontPixels && std::abs(qint64(f.width)) <= kMaxFontPixels;
+}
+
+bool overlayFits(const PhotoOverlay& o)
+{
+    if (!placeFits(o.photo) || !placeFits(o.frame) || o.frameWidth < 0 || o.frameWidth > kDesignPixels)
+        return false;
+    if (!o.date)
+        return true;
+    const CaptionOverlay& c = *o.date;
+    return placeFits(c.place) && c.text.size() <= kMaxTextLength && c.pixelSize >= 0 && c.pixelSize <= kMaxFontPixels
+           && c.font.pixelSize() <= kMaxFontPixels && c.font.pointSizeF() <= kMaxFontPixels;
+}
 
 void putRect(ByteWriter& w, const QRect& r)
 {
@@ -110,6 +142,8 @@ bool decodeSceneExtras(const QByteArray& bytes, DesignScene& scene, QString* err
             *v = r.u8();
         f.faceName = r.text();
         s.colour = static_cast<Rgb>(r.i32());
+        if (r.ok() && !stampFits(s))
+            r.fail();
         read.stamps.push_back(std::move(s));
     }
     if (r.u8() == 1) {
@@ -130,6 +164,8 @@ bool decodeSceneExtras(const QByteArray& bytes, DesignScene& scene, QString* err
             c.pixelSize = r.i32();
             o.date = std::move(c);
         }
+        if (r.ok() && !overlayFits(o))
+            r.fail();
         read.overlay = std::move(o);
     }
     if (!r.ok() || !r.atEnd() || read.category < 1 || read.category > design::kCategoryCount)

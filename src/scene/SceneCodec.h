@@ -15,6 +15,9 @@ namespace lh::scene {
 // The version written; a reader takes this one and every earlier one.
 inline constexpr int kSceneFormatVersion = 1;
 
+// The most stamps a design holds; a window stamps no more on one design.
+inline constexpr int kMaxStamps = 1000;
+
 QByteArray encodeSceneExtras(const DesignScene& scene);
 
 // Puts the decoded category, stamps and overlay into `scene` (its record is

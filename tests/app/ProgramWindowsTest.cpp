@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QAbstractItemView>
 #include <QLabel>
 #include <QPointer>
@@ -20,6 +21,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using lh::app::WindowSet;
 
@@ -413,4 +416,57 @@ TEST_F(ProgramWindows, F1InEveryWindowListsTheKeysAndEscapeClosesIt)
                       WindowSet::Tool::Wallpaper, WindowSet::Tool::Gallery})
         set.tool(tool)->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A gallery found damaged at the start is told once, naming where the file
+// went: the first time the gallery is opened or a design kept, whichever
+// comes first.
+TEST(ProgramWindowsDamagedGallery, IsToldTheFirstTimeTheGalleryIsOpenedOrADesignKept)
+{
+    const struct Case {
+        const char* what;
+        bool openFirst;
+    } cases[] = {{"the gallery opened first", true}, {"a design kept first", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("gallery.sqlite"));
+        {
+            QFile damaged(file);
+            ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+            damaged.write(QByteArray(5000, 'Z'));
+        }
+        lh::test::FakeServices fake;
+        lh::gallery::GalleryStore gallery(file);
+        ASSERT_TRUE(gallery.unavailable().isEmpty());
+        WindowSet set;
+        lh::app::installProgramWindows(set, fake.services, gallery);
+        set.showMainWindow();
+        const auto notes = [&] {
+            QStringList told;
+            for (const QString& text : fake.messages.texts())
+                if (text.contains(QStringLiteral("已改名保存为")))
+                    told << text;
+            return told;
+        };
+        ASSERT_TRUE(notes().isEmpty());
+        auto* core = set.designer(1)->findChild<lh::designer::DesignerCore*>();
+        ASSERT_NE(core, nullptr);
+        const std::function<void()> keep = [&] {
+            core->Timer1_Timer();
+            core->timer().stop();
+            core->keepShownDesign();
+        };
+        const std::function<void()> open = [&] { set.openGallery(); };
+        (c.openFirst ? open : keep)();
+        ASSERT_EQ(notes().size(), 1);
+        EXPECT_TRUE(notes().front().contains(file + QStringLiteral(".damaged-"))) << notes().front().toStdString();
+        EXPECT_FALSE(notes().front().contains(QStringLiteral("file is not a database")));
+        (c.openFirst ? keep : open)();
+        EXPECT_EQ(notes().size(), 1);
+        EXPECT_EQ(gallery.list(0).size(), 1u);
+        if (QWidget* window = set.tool(WindowSet::Tool::Gallery))
+            window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }

@@ -360,3 +360,40 @@ TEST(DrawTextRing, FromTheCacheTheSameCallsAsWithout)
     EXPECT_GT(drawn, 10);
     EXPECT_GT(failed, 2);
 }
+
+// A ring of tens of characters measures every prefix whole, as it always
+// did; a ring of thousands (zero-width spaces from a hostile design file)
+// measures a bounded number of characters per character, and its glyphs go
+// where the widths of their prefixes put them.
+TEST(TextRingLayout, MeasuresEachPrefixWholeUpToItsBoundAndLinearlyBeyond)
+{
+    const struct Case {
+        const char* what;
+        QString text;
+        float charWidth;
+    } cases[] = {
+        {"a short ring", QString(kMeasuredRingPrefix, u'a'), 200.f},
+        {"20,000 zero-width spaces", QString(20000, QChar(0x200B)), 0.f},
+        {"5,000 letters", QString(5000, u'a'), 3.f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        qint64 measured = 0;
+        std::vector<QString> asked;
+        const TextMeasure measure = [&](const QString& s) {
+            measured += s.size();
+            if (c.text.size() <= kMeasuredRingPrefix)
+                asked.push_back(s);
+            return c.charWidth * static_cast<float>(s.size());
+        };
+        const RingLayout l = layoutTextRing(measure, c.text, 6000, 6000, 5142, 0);   // d = 90
+        ASSERT_FALSE(l.failure.has_value()) << l.failure->toStdString();
+        ASSERT_EQ(l.glyphs.size(), static_cast<std::size_t>(c.text.size()));
+        EXPECT_LE(measured, c.text.size() * (kMeasuredRingPrefix + 2));
+        for (qsizetype i : {qsizetype(0), c.text.size() / 2, c.text.size() - 1})
+            EXPECT_DOUBLE_EQ(l.glyphs[static_cast<std::size_t>(i)].leadingAngle, c.charWidth * double(i) / 90.0) << i;
+        // Short: each character's prefix asked for whole, then the character.
+        for (std::size_t i = 1; 2 * i - 1 < asked.size(); ++i)
+            EXPECT_EQ(asked[2 * i - 1], c.text.left(static_cast<qsizetype>(i))) << i;
+    }
+}

@@ -7,6 +7,7 @@
 
 #include "gallery/GalleryStore.h"
 
+#include "FullDisk.h"
 #include "GalleryTestSupport.h"
 
 #include <QCryptographicHash>
@@ -254,6 +255,21 @@ TEST_F(GalleryStoreTest, DamagedFilesArePutAsideAndANewGalleryBegun)
         {"a folder", [&](const QString& f) { ASSERT_TRUE(QDir().mkpath(f + QStringLiteral("/inside"))); }},
         {"another program's database",
          [&](const QString& f) { sql(f, {QStringLiteral("CREATE TABLE notes (text TEXT)")}); }},
+        {"cut in half", [&](const QString& f) {
+             QFile out(f);
+             ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+             out.write(wholeBytes.left(wholeBytes.size() / 2));
+         }},
+        {"ours with a view where its designs were", [&](const QString& f) {
+             ASSERT_TRUE(QFile::copy(file("whole.sqlite"), f));
+             sql(f, {QStringLiteral("DROP TABLE designs"),
+                     QStringLiteral("CREATE VIEW designs AS WITH RECURSIVE r(id, category, kept_at) AS "
+                                    "(SELECT 1, 1, 0 UNION ALL SELECT id + 1, 1, 0 FROM r) SELECT * FROM r")});
+         }},
+        {"ours with a trigger", [&](const QString& f) {
+             ASSERT_TRUE(QFile::copy(file("whole.sqlite"), f));
+             sql(f, {QStringLiteral("CREATE TRIGGER t AFTER INSERT ON designs BEGIN DELETE FROM photos; END")});
+         }},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -263,6 +279,10 @@ TEST_F(GalleryStoreTest, DamagedFilesArePutAsideAndANewGalleryBegun)
         GalleryStore store(f);
         EXPECT_TRUE(store.unavailable().isEmpty()) << c.what << ": " << store.unavailable().toStdString();
         EXPECT_TRUE(store.openingNote().contains(QStringLiteral("已损坏"))) << c.what;
+        // Said in Chinese: SQLite's own words stay out of the sentence.
+        for (const char* english : {"database", "malformed", "file is", "unable"})
+            EXPECT_FALSE(store.openingNote().contains(QLatin1String(english)))
+                << c.what << ": " << store.openingNote().toStdString();
         EXPECT_TRUE(store.list(0).empty()) << c.what;
         QString why;
         EXPECT_TRUE(store.keep(test::sceneOf(3, 1), {}, &why).has_value()) << c.what << ": " << why.toStdString();
@@ -396,4 +416,196 @@ TEST_F(GalleryStoreTest, DesignFilesCarryDesignsAndDamagedOrForeignOnesChangeNot
         EXPECT_TRUE(reason.contains(QString::fromUtf8(c.says))) << c.what << ": " << reason.toStdString();
         EXPECT_EQ(ids(target.list(0)), before) << c.what;
     }
+}
+
+// A gallery that cannot be used now is not damaged: locked by another
+// program, on a read-only disk, on a full disk (no room for the log's index,
+// or for a new gallery). The start waits a bounded time, says why in
+// Chinese, leaves the file as it was and goes on without the gallery; the
+// next start, with the cause gone, finds every design.
+TEST_F(GalleryStoreTest, AGalleryThatCannotBeOpenedNowIsLeftAsItWasAndNotUsedThisRun)
+{
+    const QString mount = dir.filePath(QStringLiteral("disk"));
+    ASSERT_TRUE(QDir().mkpath(mount));
+    const auto keepThree = [](const QString& f) {
+        GalleryStore store(f);
+        for (std::uint32_t seed = 1; seed <= 3; ++seed)
+            ASSERT_TRUE(store.keep(test::sceneOf(1, seed, true), {}, nullptr).has_value());
+    };
+    std::optional<test::FullTmpfs> disk;
+    const QString onDisk = mount + QStringLiteral("/gallery.sqlite");
+    const auto mountWith = [&](const char* size, bool designs) {
+        disk.emplace(mount, size);
+        EXPECT_TRUE(disk->mounted()) << disk->reason().toStdString();
+        if (designs)
+            keepThree(onDisk);
+    };
+    QSqlDatabase holder;
+    const struct Case {
+        const char* what;
+        std::function<QString()> make;   // the gallery's file, made unusable
+        std::function<void()> release;
+        const char* says;
+        int designs;   // once released
+    } cases[] = {
+        {"locked by another program",
+         [&] {
+             const QString f = file("locked.sqlite");
+             keepThree(f);
+             holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+             holder.setDatabaseName(f);
+             EXPECT_TRUE(holder.open());
+             QSqlQuery q(holder);
+             EXPECT_TRUE(q.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE")));
+             EXPECT_TRUE(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+             return f;
+         },
+         [&] {
+             {
+                 QSqlQuery q(holder);
+                 q.exec(QStringLiteral("COMMIT"));
+             }
+             holder.close();
+             holder = QSqlDatabase();
+             QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+         },
+         "别的程序占用", 3},
+        {"on a read-only disk",
+         [&] {
+             mountWith("8m", true);
+             EXPECT_TRUE(disk->makeReadOnly());
+             return onDisk;
+         },
+         [&] { disk.reset(); }, "只能读", -1},
+        {"on a full disk",
+         [&] {
+             mountWith("8m", true);
+             EXPECT_TRUE(disk->fill());
+             return onDisk;
+         },
+         [&] { QFile::remove(mount + QStringLiteral("/filler")); }, "磁盘已满", 3},
+        {"none yet, on a full disk",
+         [&] {
+             mountWith("1m", false);
+             EXPECT_TRUE(disk->fill());
+             return onDisk;
+         },
+         [&] { QFile::remove(mount + QStringLiteral("/filler")); }, "磁盘已满", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString f = c.make();
+        const QString folder = QFileInfo(f).absolutePath();
+        const QByteArray before = digest(f);
+        {
+            GalleryStore store(f);
+            const QString why = store.unavailable();
+            EXPECT_FALSE(why.isEmpty());
+            EXPECT_TRUE(why.contains(QStringLiteral("这次运行不使用收藏夹"))) << why.toStdString();
+            EXPECT_TRUE(why.contains(QString::fromUtf8(c.says))) << why.toStdString();
+            for (const char* english : {"database", "disk", "unable", "locked", "readonly"})
+                EXPECT_FALSE(why.section(u'\n', 0, 0).contains(QLatin1String(english))) << why.toStdString();
+            EXPECT_TRUE(store.openingNote().isEmpty()) << store.openingNote().toStdString();
+            EXPECT_TRUE(store.list(0).empty());
+            QString keepWhy;
+            EXPECT_FALSE(store.keep(test::sceneOf(2, 1), {}, &keepWhy).has_value());
+            EXPECT_EQ(keepWhy, why);
+        }
+        if (!before.isEmpty()) {
+            EXPECT_EQ(digest(f), before);
+        }
+        EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.damaged-*")}).isEmpty());
+        c.release();
+        if (c.designs >= 0) {
+            GalleryStore again(f);
+            EXPECT_TRUE(again.unavailable().isEmpty()) << again.unavailable().toStdString();
+            EXPECT_TRUE(again.openingNote().isEmpty()) << again.openingNote().toStdString();
+            EXPECT_EQ(again.list(0).size(), static_cast<std::size_t>(c.designs));
+        }
+        disk.reset();
+    }
+}
+
+// The gallery's file moved, replaced or deleted while the program runs: a
+// keep would go into a file no start opens again, so it is refused and
+// said, never reported kept.
+TEST_F(GalleryStoreTest, AKeepIntoAFileReplacedUnderTheProgramIsRefused)
+{
+    const struct Case {
+        const char* what;
+        std::function<void(const QString&)> change;
+    } cases[] = {
+        {"replaced by a folder",
+         [](const QString& f) {
+             ASSERT_EQ(std::rename(QFile::encodeName(f).constData(), QFile::encodeName(f + ".old").constData()), 0);
+             ASSERT_TRUE(QDir().mkpath(f));
+         }},
+        {"replaced by another gallery",
+         [](const QString& f) {
+             ASSERT_EQ(std::rename(QFile::encodeName(f).constData(), QFile::encodeName(f + ".old").constData()), 0);
+             GalleryStore other(f);
+         }},
+        {"deleted", [](const QString& f) { ASSERT_TRUE(QFile::remove(f)); }},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString f = file(qPrintable(QStringLiteral("changed%1.sqlite").arg(++n)));
+        GalleryStore store(f);
+        QString why;
+        ASSERT_TRUE(store.keep(test::sceneOf(2, 1), {}, &why).has_value()) << why.toStdString();
+        c.change(f);
+        EXPECT_FALSE(store.keep(test::sceneOf(2, 2), {}, &why).has_value());
+        EXPECT_TRUE(why.contains(QStringLiteral("被移走或换掉"))) << why.toStdString();
+    }
+}
+
+// Another program holding the gallery while a design is kept: the keep
+// waits a bounded time, then says in Chinese that the gallery is busy; once
+// the other program lets go, the next keep goes in.
+TEST_F(GalleryStoreTest, AKeepWhileAnotherProgramHoldsTheGalleryIsToldAndTheNextOneGoesIn)
+{
+    GalleryStore store(file());
+    QString why;
+    ASSERT_TRUE(store.keep(test::sceneOf(2, 1), {}, &why).has_value()) << why.toStdString();
+    {
+        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(file());
+        ASSERT_TRUE(holder.open());
+        {
+            QSqlQuery q(holder);
+            ASSERT_TRUE(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
+            EXPECT_FALSE(store.keep(test::sceneOf(2, 2), {}, &why).has_value());
+            EXPECT_TRUE(why.contains(QStringLiteral("别的程序占用"))) << why.toStdString();
+            EXPECT_FALSE(why.contains(QLatin1String("locked"))) << why.toStdString();
+            ASSERT_TRUE(q.exec(QStringLiteral("COMMIT")));
+        }
+        holder.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    ASSERT_TRUE(store.keep(test::sceneOf(2, 2), {}, &why).has_value()) << why.toStdString();
+    EXPECT_EQ(store.count(), 2);
+}
+
+// A copy of a gallery (in write-ahead-log mode) on read-only media, such as
+// a backup disc, imports as a design file: read as it lies, not taken for
+// damage because no log index can be made beside it.
+TEST_F(GalleryStoreTest, AGalleryCopyOnReadOnlyMediaImports)
+{
+    const QString mount = dir.filePath(QStringLiteral("disc"));
+    ASSERT_TRUE(QDir().mkpath(mount));
+    test::FullTmpfs disc(mount, "8m");
+    ASSERT_TRUE(disc.mounted()) << disc.reason().toStdString();
+    const QString backup = mount + QStringLiteral("/gallery.sqlite");
+    {
+        GalleryStore store(backup);
+        for (std::uint32_t seed = 1; seed <= 3; ++seed)
+            ASSERT_TRUE(store.keep(test::sceneOf(1, seed, true), {}, nullptr).has_value());
+    }
+    ASSERT_TRUE(disc.makeReadOnly());
+    GalleryStore target(file());
+    QString why;
+    const auto imported = target.importFrom(backup, &why);
+    ASSERT_TRUE(imported.has_value()) << why.toStdString();
+    EXPECT_EQ(imported->added, 3);
 }

@@ -13,24 +13,20 @@
 
 #include "pictures/PictureFiles.h"
 
+#include "AddressSpaceCap.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 
 #include <optional>
 
-#include <sys/resource.h>
-#include <unistd.h>
 
 int main(int argc, char** argv)
 {
     if (argc != 2 && argc != 4)
         return 4;
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    const long pages = statm.open(QIODevice::ReadOnly) ? statm.readAll().split(' ').value(0).toLong() : 0;
-    const rlim_t cap = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(3) << 30);
-    const rlimit limit{cap, cap};
-    ::setrlimit(RLIMIT_AS, &limit);
+    lh::test::capAddressSpaceAbove(rlim_t(3) << 30);
 
     QCoreApplication app(argc, argv);
     const QString path = QString::fromLocal8Bit(argv[1]);
