@@ -353,3 +353,68 @@ TEST(QtFileDialogs, NeverStartInAPseudoFileSystemAndASavedNameIsTheNameAsTyped)
     EXPECT_EQ(startedIn, QDir(lh::programDirectory()).absolutePath());
     EXPECT_EQ(*saved, QDir(dir.path()).filePath(QStringLiteral("\"dq\" name.bmp")));
 }
+
+// "浏览…" of the export, batch and gallery export dialogs opens the program's
+// own dialog: typed into /proc (where a file blocks whoever reads it), it
+// lists the folder, shows it and comes back. A relative path in the line
+// starts the dialog in the program folder.
+TEST(QtExportDialogs, BrowsingTypedIntoProcComesBack)
+{
+    lh::QtExportDialogs dialogs;
+    const struct Case {
+        const char* what;
+        QString title;   // of the dialog "浏览…" opens
+        QString line;    // the path's line
+        std::function<void()> ask;
+    } cases[] = {
+        {"the design export", QStringLiteral("导出为"), QStringLiteral("file"),
+         [&] { EXPECT_FALSE(dialogs.askExport(nullptr, lh::ExportChoice{}).has_value()); }},
+        {"the batch", QStringLiteral("导出到"), QStringLiteral("folder"),
+         [&] { EXPECT_FALSE(dialogs.askBatch(nullptr, lh::BatchChoice{}).has_value()); }},
+        {"the gallery's export", QStringLiteral("导出到"), QStringLiteral("folder"),
+         [&] { EXPECT_FALSE(dialogs.askFolderExport(nullptr, lh::FolderExportChoice{}, 3).has_value()); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString title, startedIn;
+        int listed = 0;
+        whenModal<QDialog>([&](QDialog* d) {
+            auto* line = d->findChild<QLineEdit*>(c.line);
+            ASSERT_NE(line, nullptr);
+            line->setText(QStringLiteral("design"));
+            whenModal<QFileDialog>([&](QFileDialog* f) {
+                title = f->windowTitle();
+                startedIn = f->directory().absolutePath();
+                auto* model = f->findChild<QFileSystemModel*>();
+                auto* edit = f->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                ASSERT_NE(model, nullptr);
+                ASSERT_NE(edit, nullptr);
+                edit->clear();
+                QTest::keyClicks(edit, QStringLiteral("/proc/"));   // its completer lists /proc
+                f->setViewMode(QFileDialog::Detail);                 // with every file's type
+                f->setDirectory(QStringLiteral("/proc"));
+                EXPECT_TRUE(QTest::qWaitFor(
+                    [&] {
+                        listed = model->rowCount(model->index(QStringLiteral("/proc")));
+                        return listed >= 10;
+                    },
+                    20000));
+                f->resize(900, 3000);
+                f->grab();   // every listed row's icon and type
+                QMetaObject::invokeMethod(f, "reject");
+            });
+            auto* browse = d->findChild<QPushButton*>(QStringLiteral("browse"));
+            ASSERT_NE(browse, nullptr);
+            browse->click();
+            QMetaObject::invokeMethod(d, "reject");
+        });
+        {
+            Watchdog watchdog(c.what);
+            c.ask();
+        }
+        EXPECT_EQ(title, c.title);
+        EXPECT_GE(listed, 10);
+        // "design" (a relative path) is taken in the program folder.
+        EXPECT_EQ(startedIn, QDir(lh::programDirectory()).absolutePath());
+    }
+}
