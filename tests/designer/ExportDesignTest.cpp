@@ -363,12 +363,21 @@ TEST(ExportDesign, CtrlEAsksBeforeReplacingAFile)
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("old");
     }
+    // Asked about the file written: the name as typed, without its ending or
+    // with blanks around it, names the same file.
     const struct {
+        QString typed;
         bool answer;
         bool replaced;
-    } cases[] = {{false, false}, {true, true}};
+    } cases[] = {
+        {path, false, false},
+        {dir.filePath(QStringLiteral("kept")), false, false},
+        {dir.filePath(QStringLiteral("kept.png ")), false, false},
+        {path, true, true},
+    };
     for (const auto& c : cases) {
-        fakes.exports.exportAnswers.push_back(ExportChoice{1, 300, path});
+        SCOPED_TRACE(c.typed.toStdString());
+        fakes.exports.exportAnswers.push_back(ExportChoice{1, 300, c.typed});
         fakes.messages.answers = {c.answer};
         fakes.messages.messages.clear();
         window.core().exportShownDesign();
