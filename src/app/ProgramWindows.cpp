@@ -48,8 +48,8 @@ void installProgramWindows(WindowSet& windows, const PlatformServices& services,
     // Keeping a design: what happened when the gallery was opened (a damaged
     // file put aside, say) is told with the first keep.
     auto toldOpening = std::make_shared<bool>(false);
-    windows.setKeeper([&services, &gallery, toldOpening](QWidget* from, const scene::DesignScene& scene,
-                                                         const QImage& shown) -> std::optional<std::int64_t> {
+    windows.setKeeper([&services, &gallery, &windows, toldOpening](QWidget* from, const scene::DesignScene& scene,
+                                                                   const QImage& shown) -> std::optional<KeptCount> {
         if (!*toldOpening && !gallery.openingNote().isEmpty()) {
             *toldOpening = true;
             services.messages->inform(from, gallery.openingNote(), forms::kNoticeTitle,
@@ -62,13 +62,13 @@ void installProgramWindows(WindowSet& windows, const PlatformServices& services,
                                       MessageIcon::Exclamation);
             return std::nullopt;
         }
-        return kept->total;
+        // An open gallery lists a new design at once.
+        auto* open = qobject_cast<gallery::GalleryWindow*>(windows.tool(WindowSet::Tool::Gallery));
+        if (open && kept->added)
+            open->takeIn({kept->id, scene.category, kept->kept});
+        return KeptCount{kept->total, kept->added};
     });
     windows.setPhotoPreparer([&gallery](const QImage& photo) { gallery.preparePhoto(photo); });
-    QObject::connect(&windows, &WindowSet::designKept, &windows, [&windows] {
-        if (auto* open = qobject_cast<gallery::GalleryWindow*>(windows.tool(WindowSet::Tool::Gallery)))
-            open->refresh();
-    });
     windows.setMusicFactory([&services](QWidget* owner) { return new music::Mp3Test(services, owner); });
 }
 

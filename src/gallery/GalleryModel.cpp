@@ -1,5 +1,7 @@
 #include "gallery/GalleryModel.h"
 
+#include <algorithm>
+
 namespace lh::gallery {
 
 QString entryCaption(const KeptEntry& entry)
@@ -18,6 +20,21 @@ void GalleryModel::reload(int category)
     entries_ = designs_.list(category);
     thumbnails_.clear();
     endResetModel();
+}
+
+void GalleryModel::insert(const KeptEntry& entry)
+{
+    if ((category_ != 0 && entry.category != category_) || rowOf(entry.id) >= 0)
+        return;
+    // Newest first: by the time kept, then by id, both descending.
+    const auto newer = [](const KeptEntry& a, const KeptEntry& b) {
+        return a.kept != b.kept ? a.kept > b.kept : a.id > b.id;
+    };
+    const auto place = std::lower_bound(entries_.begin(), entries_.end(), entry, newer);
+    const int row = static_cast<int>(place - entries_.begin());
+    beginInsertRows({}, row, row);
+    entries_.insert(place, entry);
+    endInsertRows();
 }
 
 int GalleryModel::rowOf(std::int64_t id) const

@@ -1,6 +1,7 @@
 #include "gallery/GalleryStore.h"
 
 #include "design/DesignCodec.h"
+#include "pictures/FileAccess.h"
 #include "pictures/PngEncoder.h"
 #include "scene/SceneCodec.h"
 
@@ -15,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QUuid>
 #include <QVariant>
 
@@ -487,6 +489,7 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
         return fail(why);
     }
     outcome.added = *added;
+    outcome.kept = QDateTime::fromMSecsSinceEpoch(row.keptAt);
     outcome.total = count();
     checkpointSoon(1);
     // A photo kept is in the gallery and its key known: its prepared file can go.
@@ -605,9 +608,18 @@ bool GalleryStore::exportTo(const QString& file, const std::vector<std::int64_t>
     };
     if (!connection_)
         return fail(unavailable_);
-    // Written beside the file under another name and put in its place whole.
-    const QString part = file + QStringLiteral(".part");
-    QFile::remove(part);
+    // Written beside the file under a new name of its own and put in its
+    // place whole; no other file is touched.
+    QString part;
+    {
+        QTemporaryFile reserved(file + QStringLiteral(".XXXXXX.part"));
+        reserved.setAutoRemove(false);
+        if (!reserved.open()) {
+            const QString reason = writeFailureReason(file);
+            return fail(reason.isEmpty() ? QStringLiteral("文件夹里不能写入文件。") : reason);
+        }
+        part = reserved.fileName();
+    }
     bool written = false;
     {
         Connection target(part);

@@ -397,3 +397,29 @@ TEST_F(GalleryStoreTest, DesignFilesCarryDesignsAndDamagedOrForeignOnesChangeNot
         EXPECT_EQ(ids(target.list(0)), before) << c.what;
     }
 }
+
+// A design file is written under a name of its own beside the file and put in
+// its place whole: files that happen to be called "<name>.part" (or its
+// journal) are not touched.
+TEST_F(GalleryStoreTest, ADesignFileExportTouchesNoOtherFile)
+{
+    GalleryStore source(file("source.sqlite"));
+    ASSERT_TRUE(source.keep(test::sceneOf(4, 1), {}, nullptr).has_value());
+    const QDir out(dir.filePath(QStringLiteral("out")));
+    ASSERT_TRUE(QDir().mkpath(out.path()));
+    const QStringList others = {QStringLiteral("shared.lhd.part"), QStringLiteral("shared.lhd.part-journal")};
+    for (const QString& other : others) {
+        QFile mine(out.filePath(other));
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("mine");
+    }
+    QString why;
+    ASSERT_TRUE(source.exportTo(out.filePath(QStringLiteral("shared.lhd")), {source.list(0).front().id}, &why))
+        << why.toStdString();
+    EXPECT_EQ(out.entryList(QDir::Files), QStringList({QStringLiteral("shared.lhd")}) + others);
+    for (const QString& other : others) {
+        QFile mine(out.filePath(other));
+        ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+        EXPECT_EQ(mine.readAll(), QByteArray("mine")) << other.toStdString();
+    }
+}
