@@ -2,7 +2,9 @@
 #include "platform/QtExportDialogs.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QColorDialog>
+#include <QCompleter>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -389,9 +391,22 @@ TEST(QtExportDialogs, BrowsingTypedIntoProcComesBack)
                 auto* edit = f->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
                 ASSERT_NE(model, nullptr);
                 ASSERT_NE(edit, nullptr);
-                edit->clear();
-                QTest::keyClicks(edit, QStringLiteral("/proc/"));   // its completer lists /proc
-                f->setViewMode(QFileDialog::Detail);                 // with every file's type
+                // Typed (again should the dialog fill its line in meanwhile):
+                // the completer offers what /proc holds, with icons.
+                auto* completer = edit->completer();
+                ASSERT_NE(completer, nullptr);
+                EXPECT_TRUE(QTest::qWaitFor(
+                    [&] {
+                        edit->selectAll();
+                        QTest::keyClicks(edit, QStringLiteral("/proc/"));
+                        return completer->completionCount() >= 10;
+                    },
+                    20000));
+                completer->complete();
+                completer->popup()->resize(400, 3000);
+                completer->popup()->grab();
+                // Shown: every listed row's icon and type.
+                f->setViewMode(QFileDialog::Detail);
                 f->setDirectory(QStringLiteral("/proc"));
                 EXPECT_TRUE(QTest::qWaitFor(
                     [&] {
@@ -400,7 +415,7 @@ TEST(QtExportDialogs, BrowsingTypedIntoProcComesBack)
                     },
                     20000));
                 f->resize(900, 3000);
-                f->grab();   // every listed row's icon and type
+                f->grab();
                 QMetaObject::invokeMethod(f, "reject");
             });
             auto* browse = d->findChild<QPushButton*>(QStringLiteral("browse"));
