@@ -6,7 +6,7 @@ namespace lh::gallery {
 
 QString entryCaption(const KeptEntry& entry)
 {
-    return QStringLiteral("第%1大类\n%2").arg(entry.category).arg(entry.kept.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    return QStringLiteral("第%1大类\n%2").arg(entry.category).arg(entry.kept.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
 }
 
 GalleryModel::GalleryModel(KeptDesigns& designs, QObject* parent)

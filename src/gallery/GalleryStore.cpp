@@ -489,7 +489,7 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
         return fail(why);
     }
     outcome.added = *added;
-    outcome.kept = QDateTime::fromMSecsSinceEpoch(row.keptAt);
+    outcome.kept = QDateTime::fromMSecsSinceEpoch(row.keptAt, Qt::UTC);
     outcome.total = count();
     checkpointSoon(1);
     // A photo kept is in the gallery and its key known: its prepared file can go.
@@ -518,13 +518,16 @@ std::vector<KeptEntry> GalleryStore::list(int category)
                                  "ORDER BY kept_at DESC, id DESC"));
         q.addBindValue(category);
     } else {
-        q.prepare(QStringLiteral("SELECT id, category, kept_at FROM designs ORDER BY kept_at DESC, id DESC"));
+        // Read from the category's index, which holds all three: the rows
+        // themselves are not visited.
+        q.prepare(QStringLiteral("SELECT id, category, kept_at FROM designs INDEXED BY designs_category "
+                                 "ORDER BY kept_at DESC, id DESC"));
     }
     if (!q.exec())
         return entries;
     while (q.next())
         entries.push_back({q.value(0).toLongLong(), q.value(1).toInt(),
-                           QDateTime::fromMSecsSinceEpoch(q.value(2).toLongLong())});
+                           QDateTime::fromMSecsSinceEpoch(q.value(2).toLongLong(), Qt::UTC)});
     return entries;
 }
 

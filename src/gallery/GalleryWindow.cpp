@@ -79,6 +79,11 @@ GalleryWindow::GalleryWindow(const PlatformServices& services, KeptDesigns& desi
     view_->setMovement(QListView::Static);
     view_->setResizeMode(QListView::Adjust);
     view_->setUniformItemSizes(true);
+    // Laid out a batch at a time between other events: a long list (or a
+    // design added to it) shows its first screen at once and never holds
+    // the window's thread for its whole length.
+    view_->setLayoutMode(QListView::Batched);
+    view_->setBatchSize(2000);
     view_->setIconSize(QSize(GalleryModel::kThumbnailSide, GalleryModel::kThumbnailSide));
     view_->setGridSize(QSize(GalleryModel::kThumbnailSide + 24, GalleryModel::kThumbnailSide + 48));
     view_->setWordWrap(true);

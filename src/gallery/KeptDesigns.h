@@ -18,7 +18,7 @@ namespace lh::gallery {
 struct KeptEntry {
     std::int64_t id = 0;
     int category = 1;
-    QDateTime kept;
+    QDateTime kept;   // in UTC, which a long list makes fast (toLocalTime() to show it)
 };
 
 struct KeptScene {
