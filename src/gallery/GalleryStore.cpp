@@ -490,12 +490,28 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
     }
     outcome.added = *added;
     outcome.kept = QDateTime::fromMSecsSinceEpoch(row.keptAt, Qt::UTC);
-    outcome.total = count();
+    outcome.total = countAfterKeep(outcome.added);
     checkpointSoon(1);
     // A photo kept is in the gallery and its key known: its prepared file can go.
     if (!scene.record.photo.isNull())
         std::erase_if(prepared_, [key = scene.record.photo.cacheKey()](const auto& p) { return p.first == key; });
     return outcome;
+}
+
+std::int64_t GalleryStore::countAfterKeep(bool added)
+{
+    // The number counted before holds, plus this keep, unless another
+    // connection has changed the gallery since (SQLite's data_version moves
+    // then, not for this connection's own changes).
+    QString why;
+    const std::optional<qint64> version = pragma(db(), "data_version", &why);
+    if (counted_ < 0 || !version || *version != countedVersion_) {
+        counted_ = count();
+        countedVersion_ = version.value_or(-1);
+    } else if (added) {
+        ++counted_;
+    }
+    return counted_;
 }
 
 std::int64_t GalleryStore::count()
@@ -598,6 +614,7 @@ bool GalleryStore::remove(const std::vector<std::int64_t>& ids, QString* error)
         if (error)
             *error = why;
     }
+    counted_ = -1;
     return done;
 }
 
@@ -729,6 +746,7 @@ std::optional<ImportOutcome> GalleryStore::importFrom(const QString& file, QStri
         return fail(why);
     }
     checkpointSoon(outcome.added);
+    counted_ = -1;
     return outcome;
 }
 
