@@ -270,6 +270,29 @@ private:
     std::thread thread_;
 };
 
+// Shows /proc in the dialog's detailed view, every listed row's icon and
+// type painted, then closes the dialog; the rows listed.
+int showProcAndClose(QFileDialog* d)
+{
+    auto* model = d->findChild<QFileSystemModel*>();
+    EXPECT_NE(model, nullptr);
+    int listed = 0;
+    if (model) {
+        d->setViewMode(QFileDialog::Detail);
+        d->setDirectory(QStringLiteral("/proc"));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                listed = model->rowCount(model->index(QStringLiteral("/proc")));
+                return listed >= 10;
+            },
+            20000));
+        d->resize(900, 3000);
+        d->grab();
+    }
+    QMetaObject::invokeMethod(d, "reject");
+    return listed;
+}
+
 }   // namespace
 
 TEST(QtFileDialogs, ListingAFolderNeverReadsItsFiles)
@@ -301,21 +324,7 @@ TEST(QtFileDialogs, ListingAFolderNeverReadsItsFiles)
     // it), lists it, shows it and comes back.
     lh::QtFileDialogs dialogs;
     int listed = 0;
-    whenModal<QFileDialog>([&](QFileDialog* d) {
-        auto* model = d->findChild<QFileSystemModel*>();
-        ASSERT_NE(model, nullptr);
-        d->setViewMode(QFileDialog::Detail);   // with every file's type
-        d->setDirectory(QStringLiteral("/proc"));
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] {
-                listed = model->rowCount(model->index(QStringLiteral("/proc")));
-                return listed >= 10;
-            },
-            20000));
-        d->resize(900, 3000);
-        d->grab();   // every listed row's icon and type
-        QMetaObject::invokeMethod(d, "reject");
-    });
+    whenModal<QFileDialog>([&](QFileDialog* d) { listed = showProcAndClose(d); });
     {
         Watchdog watchdog("the open dialog in /proc");
         EXPECT_FALSE(
@@ -387,9 +396,7 @@ TEST(QtExportDialogs, BrowsingTypedIntoProcComesBack)
             whenModal<QFileDialog>([&](QFileDialog* f) {
                 title = f->windowTitle();
                 startedIn = f->directory().absolutePath();
-                auto* model = f->findChild<QFileSystemModel*>();
                 auto* edit = f->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-                ASSERT_NE(model, nullptr);
                 ASSERT_NE(edit, nullptr);
                 // Typed (again should the dialog fill its line in meanwhile):
                 // the completer offers what /proc holds, with icons.
@@ -405,18 +412,7 @@ TEST(QtExportDialogs, BrowsingTypedIntoProcComesBack)
                 completer->complete();
                 completer->popup()->resize(400, 3000);
                 completer->popup()->grab();
-                // Shown: every listed row's icon and type.
-                f->setViewMode(QFileDialog::Detail);
-                f->setDirectory(QStringLiteral("/proc"));
-                EXPECT_TRUE(QTest::qWaitFor(
-                    [&] {
-                        listed = model->rowCount(model->index(QStringLiteral("/proc")));
-                        return listed >= 10;
-                    },
-                    20000));
-                f->resize(900, 3000);
-                f->grab();
-                QMetaObject::invokeMethod(f, "reject");
+                listed = showProcAndClose(f);
             });
             auto* browse = d->findChild<QPushButton*>(QStringLiteral("browse"));
             ASSERT_NE(browse, nullptr);
