@@ -349,6 +349,34 @@ TEST(ExportDesign, ATypedNameIsOneNameInTheProgramFolderAndAFolderIsNoName)
               dir.filePath(QStringLiteral("abs.png")));
 }
 
+// Ctrl+Shift+E takes a relative folder in the program folder, as Ctrl+E takes
+// a relative name, not in the folder the program was started from.
+TEST_F(ExportFromWindowTest, ABatchTakesARelativeFolderInTheProgramFolder)
+{
+    QTemporaryDir program;
+    ASSERT_TRUE(program.isValid());
+    ASSERT_TRUE(QDir(program.path()).mkdir(QStringLiteral("out")));
+    const QByteArray before = qgetenv("LH_PROGRAM_DIR");
+    qputenv("LH_PROGRAM_DIR", QFile::encodeName(program.path()));
+    CategoryWindow window(services, navigator, 3);
+    const struct Case {
+        const char* typed;
+        const char* folder;   // in the program folder
+    } cases[] = {{"out", "out"}, {" ./out/ ", "out"}, {".", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const QDir folder(QDir(program.path()).filePath(QString::fromUtf8(c.folder)));
+        const qsizetype files = folder.entryList({QStringLiteral("*.png")}).size();
+        exports.batchAnswers.push_back(BatchChoice{3, 1, 1, 300, QString::fromUtf8(c.typed)});
+        EXPECT_EQ(window.core().exportNewDesigns().kind, ExportOutcome::Kind::Written);
+        EXPECT_EQ(folder.entryList({QStringLiteral("*.png")}).size(), files + 1);
+    }
+    if (before.isEmpty())
+        qunsetenv("LH_PROGRAM_DIR");
+    else
+        qputenv("LH_PROGRAM_DIR", before);
+}
+
 TEST(ExportDesign, CtrlEAsksBeforeReplacingAFile)
 {
     QTemporaryDir dir;
