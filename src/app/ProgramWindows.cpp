@@ -56,8 +56,8 @@ void installProgramWindows(WindowSet& windows, const PlatformServices& services,
         tellOpening(owner);
         return new gallery::GalleryWindow(services, gallery, owner);
     });
-    windows.setKeeper([&services, &gallery, tellOpening](QWidget* from, const scene::DesignScene& scene,
-                                                         const QImage& shown) -> std::optional<std::int64_t> {
+    windows.setKeeper([&services, &gallery, &windows, tellOpening](QWidget* from, const scene::DesignScene& scene,
+                                                                   const QImage& shown) -> std::optional<KeptCount> {
         tellOpening(from);
         QString why;
         const std::optional<gallery::KeepOutcome> kept = gallery.keep(scene, shown, &why);
@@ -66,13 +66,13 @@ void installProgramWindows(WindowSet& windows, const PlatformServices& services,
                                       MessageIcon::Exclamation);
             return std::nullopt;
         }
-        return kept->total;
+        // An open gallery lists a new design at once.
+        auto* open = qobject_cast<gallery::GalleryWindow*>(windows.tool(WindowSet::Tool::Gallery));
+        if (open && kept->added)
+            open->takeIn({kept->id, scene.category, kept->kept});
+        return KeptCount{kept->total, kept->added};
     });
     windows.setPhotoPreparer([&gallery](const QImage& photo) { gallery.preparePhoto(photo); });
-    QObject::connect(&windows, &WindowSet::designKept, &windows, [&windows] {
-        if (auto* open = qobject_cast<gallery::GalleryWindow*>(windows.tool(WindowSet::Tool::Gallery)))
-            open->refresh();
-    });
     windows.setMusicFactory([&services](QWidget* owner) { return new music::Mp3Test(services, owner); });
 }
 

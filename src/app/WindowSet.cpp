@@ -151,14 +151,11 @@ void WindowSet::showMainWindow()
 
 QWidget* WindowSet::mainWindow() { return loadDesigner(1); }
 
-std::optional<std::int64_t> WindowSet::keepDesign(QWidget* from, const scene::DesignScene& scene, const QImage& shown)
+std::optional<KeptCount> WindowSet::keepDesign(QWidget* from, const scene::DesignScene& scene, const QImage& shown)
 {
     if (!keeper_)
         return std::nullopt;
-    const std::optional<std::int64_t> kept = keeper_(from, scene, shown);
-    if (kept)
-        emit designKept();
-    return kept;
+    return keeper_(from, scene, shown);
 }
 
 void WindowSet::openGallery()

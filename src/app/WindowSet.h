@@ -40,8 +40,8 @@ public:
     // The music window owned by `owner`.
     using MusicFactory = std::function<QWidget*(QWidget* owner)>;
     // Keeps a design in the gallery (see Navigator::keepDesign).
-    using Keeper = std::function<std::optional<std::int64_t>(QWidget* from, const scene::DesignScene& scene,
-                                                             const QImage& shown)>;
+    using Keeper = std::function<std::optional<KeptCount>(QWidget* from, const scene::DesignScene& scene,
+                                                          const QImage& shown)>;
 
     WindowSet();
     ~WindowSet() override;
@@ -75,14 +75,10 @@ public:
     void stopMusic() override;
     void showMainWindow() override;
     QWidget* mainWindow() override;
-    std::optional<std::int64_t> keepDesign(QWidget* from, const scene::DesignScene& scene,
-                                           const QImage& shown) override;
+    std::optional<KeptCount> keepDesign(QWidget* from, const scene::DesignScene& scene,
+                                        const QImage& shown) override;
     void photoShown(const QImage& photo) override;
     void openGallery() override;
-
-signals:
-    // A design was kept (the gallery shows it when it is open).
-    void designKept();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

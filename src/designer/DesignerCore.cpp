@@ -275,7 +275,7 @@ const design::DesignRecord* DesignerCore::designOnShow() const
     return history_.empty() ? nullptr : &history_.newest();
 }
 
-std::optional<std::int64_t> DesignerCore::keepShownDesign()
+std::optional<KeptCount> DesignerCore::keepShownDesign()
 {
     const std::optional<scene::DesignScene> shown = sceneOnShow();
     if (!shown) {
@@ -290,10 +290,11 @@ std::optional<std::int64_t> DesignerCore::keepShownDesign()
         QPainter painter(&picture);
         scene::paintOverlay(painter, shown->record.photo, *shown->overlay, 1);
     }
-    const std::optional<std::int64_t> kept = navigator_.keepDesign(&window_, *shown, picture);
+    const std::optional<KeptCount> kept = navigator_.keepDesign(&window_, *shown, picture);
     if (kept) {
         dropKeptCaption();
-        keptCaption_ = QStringLiteral(" [已收藏 %1]").arg(*kept);
+        keptCaption_ = kept->added ? QStringLiteral(" [已收藏 %1]").arg(kept->total)
+                                   : QStringLiteral(" [这个图案已在收藏中]");
         window_.setWindowTitle(window_.windowTitle() + keptCaption_);
         keptCaptionTimer_->start();
     }
@@ -397,10 +398,12 @@ ExportOutcome DesignerCore::exportShownDesign()
 
 ExportOutcome DesignerCore::exportNewDesigns()
 {
-    const auto choice = services_.exports->askBatch(&window_, lastBatch_);
+    auto choice = services_.exports->askBatch(&window_, lastBatch_);
     if (!choice)
         return {ExportOutcome::Kind::Cancelled, {}, 0};
     lastBatch_ = *choice;
+    // A relative folder is taken in the program folder, as every export takes it.
+    choice->folder = exportFolderFor(choice->folder, programDirectory());
     BatchSources sources;
     sources.texts = design::initialWindowTexts(choice->category);
     if (choice->category == setup_.category) {

@@ -12,6 +12,7 @@
 #include "design/DesignTick.h"
 #include "designer/ExportDesign.h"
 #include "engine/Surface.h"
+#include "forms/Navigator.h"
 #include "scene/SceneCodec.h"
 
 #include <QElapsedTimer>
@@ -151,9 +152,9 @@ public:
     const std::vector<StampedText>& stamps() const { return stamps_; }
 
     // Ctrl+D: keeps the design on show in the gallery, as the window shows
-    // it; the caption says so for a moment. The number of designs kept, or
-    // empty when it was not kept.
-    std::optional<std::int64_t> keepShownDesign();
+    // it; the caption says so for a moment (and that it was there already
+    // when it was). How it went, or empty when it was not kept.
+    std::optional<KeptCount> keepShownDesign();
 
     // Ctrl+P: the print layout dialog for the design on show, drawn again at
     // the scale the printed size and the printer's resolution need.

@@ -2,6 +2,7 @@
 
 #include "pictures/PictureFiles.h"
 #include "forms/ProgramKeys.h"
+#include "forms/SaveName.h"
 #include "engine/RasterSurface.h"
 
 #include <QDir>
@@ -129,7 +130,7 @@ ExportOutcome exportScene(const scene::DesignScene& scene, const ExportChoice& c
     return {ExportOutcome::Kind::Written, {}, 1};
 }
 
-std::optional<QString> exportFileFor(const QString& typed, const QString& folder, QString* why)
+std::optional<QString> exportFileFor(const QString& typed, const QString& folder, QString* why, const QString& ending)
 {
     const QString name = typed.trimmed();
     if (name.isEmpty()) {
@@ -141,9 +142,15 @@ std::optional<QString> exportFileFor(const QString& typed, const QString& folder
         *why = QStringLiteral("“%1”是一个文件夹，请在后面写上文件名。").arg(name);
         return std::nullopt;
     }
-    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
-        return path + QStringLiteral(".png");
+    if (!path.endsWith(ending, Qt::CaseInsensitive))
+        return path + ending;
     return path;
+}
+
+QString exportFolderFor(const QString& typed, const QString& folder)
+{
+    const QString name = typed.trimmed();
+    return name.isEmpty() ? QString() : QDir::cleanPath(QDir(folder).absoluteFilePath(name));
 }
 
 ExportOutcome askAndExportScene(QWidget* parent, const PlatformServices& services, const scene::DesignScene& scene,
@@ -160,8 +167,7 @@ ExportOutcome askAndExportScene(QWidget* parent, const PlatformServices& service
         return {ExportOutcome::Kind::Failed, why, 0};
     }
     // An existing file is replaced only on Yes, as every save asks.
-    if (QFileInfo::exists(*file)
-        && !services.messages->ask(parent, QStringLiteral("文件已经存在，是否覆盖文件？"), QStringLiteral("询问")))
+    if (!forms::mayReplace(parent, services, *file))
         return {ExportOutcome::Kind::Cancelled, {}, 0};
     choice->file = *file;
     ExportOutcome outcome;

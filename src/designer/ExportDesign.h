@@ -56,10 +56,15 @@ struct ExportOutcome {
 // steps (drawing, encoding, written), cancellable between them.
 ExportOutcome exportScene(const scene::DesignScene& scene, const ExportChoice& choice, Progress& progress);
 
-// The file an export writes for a name as typed: one name (quotes and all),
-// a relative one taken in `folder`, ".png" added when it has another ending.
-// Empty, with the reason, for no name or a name that is only a folder.
-std::optional<QString> exportFileFor(const QString& typed, const QString& folder, QString* why);
+// The file an export writes for a name as typed: one name (quotes and all,
+// blanks around it dropped), a relative one taken in `folder`, `ending`
+// added when it has another. Empty, with the reason, for no name or a name
+// that is only a folder.
+std::optional<QString> exportFileFor(const QString& typed, const QString& folder, QString* why,
+                                     const QString& ending = QStringLiteral(".png"));
+// The folder an export writes into for a folder as typed: a relative one
+// taken in `folder`; empty for none.
+QString exportFolderFor(const QString& typed, const QString& folder);
 
 // Ctrl+E on a design: asks the export dialog (starting from `last`, which
 // keeps the answer), draws and writes the scene with its progress, and says

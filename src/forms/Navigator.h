@@ -14,6 +14,13 @@ struct DesignScene;
 
 namespace lh {
 
+// How a keep went: the number of designs kept, and whether the design was new
+// (a design kept before is kept once).
+struct KeptCount {
+    std::int64_t total = 0;
+    bool added = true;
+};
+
 class Navigator {
 public:
     virtual ~Navigator() = default;
@@ -37,10 +44,10 @@ public:
     // owner of the tool windows that the category windows open.
     virtual QWidget* mainWindow() = 0;
     // Keeps a design in the gallery as the window `from` shows it (`shown`
-    // is its picture at scale 1); committed when this returns. The number of
-    // designs kept, or empty when it could not be kept (the user was told why).
-    virtual std::optional<std::int64_t> keepDesign(QWidget* from, const scene::DesignScene& scene,
-                                                   const QImage& shown) = 0;
+    // is its picture at scale 1); committed when this returns. How it went,
+    // or empty when it could not be kept (the user was told why).
+    virtual std::optional<KeptCount> keepDesign(QWidget* from, const scene::DesignScene& scene,
+                                                const QImage& shown) = 0;
     // The gallery "蓝禾图案收藏": shown, or brought to the front.
     virtual void openGallery() = 0;
     // A photo is now on show in a designer window: designs kept from now on

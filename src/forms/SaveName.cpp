@@ -16,11 +16,16 @@ std::optional<QString> askBitmapFileName(QWidget* window, const PlatformServices
     const std::optional<QString> name = services.files->saveFile(window, title, filter, start, /*askOverwrite=*/false);
     if (!name || name->isEmpty())
         return std::nullopt;
-    const QFileInfo target(*name);
-    if ((target.exists() || target.isSymLink())
-        && !services.messages->ask(window, QStringLiteral("文件已经存在，是否覆盖文件？"), QStringLiteral("询问")))
+    if (!mayReplace(window, services, *name))
         return QString();   // declined: an empty name
     return name;
+}
+
+bool mayReplace(QWidget* window, const PlatformServices& services, const QString& path)
+{
+    const QFileInfo target(path);
+    return !(target.exists() || target.isSymLink())
+           || services.messages->ask(window, QStringLiteral("文件已经存在，是否覆盖文件？"), QStringLiteral("询问"));
 }
 
 SaveOutcome savePictureAsBitmap(QWidget* window, const PlatformServices& services, const BitmapSave& how,

@@ -22,6 +22,11 @@ namespace lh::forms {
 // The filter of the bitmap save dialogs.
 QString bitmapFileFilter();
 
+// True when `path` may be written: no file is there, or the user answered
+// Yes to "文件已经存在，是否覆盖文件？" (询问, Yes the default, Escape No).
+// Asked of the name that will be written, after any ending is added.
+bool mayReplace(QWidget* window, const PlatformServices& services, const QString& path);
+
 // The name to write under, exactly as given; nothing when the user cancelled
 // the dialog, an empty name when they answered No to replacing a file.
 std::optional<QString> askBitmapFileName(QWidget* window, const PlatformServices& services, const QString& title,

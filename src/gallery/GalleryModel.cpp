@@ -6,7 +6,7 @@ namespace lh::gallery {
 
 QString entryCaption(const KeptEntry& entry)
 {
-    return QStringLiteral("第%1大类\n%2").arg(entry.category).arg(entry.kept.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    return QStringLiteral("第%1大类\n%2").arg(entry.category).arg(entry.kept.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
 }
 
 GalleryModel::GalleryModel(KeptDesigns& designs, QObject* parent)
@@ -20,6 +20,21 @@ void GalleryModel::reload(int category)
     entries_ = designs_.list(category);
     thumbnails_.clear();
     endResetModel();
+}
+
+void GalleryModel::insert(const KeptEntry& entry)
+{
+    if ((category_ != 0 && entry.category != category_) || rowOf(entry.id) >= 0)
+        return;
+    // Newest first: by the time kept, then by id, both descending.
+    const auto newer = [](const KeptEntry& a, const KeptEntry& b) {
+        return a.kept != b.kept ? a.kept > b.kept : a.id > b.id;
+    };
+    const auto place = std::lower_bound(entries_.begin(), entries_.end(), entry, newer);
+    const int row = static_cast<int>(place - entries_.begin());
+    beginInsertRows({}, row, row);
+    entries_.insert(place, entry);
+    endInsertRows();
 }
 
 int GalleryModel::rowOf(std::int64_t id) const

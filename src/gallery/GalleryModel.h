@@ -23,6 +23,9 @@ public:
 
     // Reads the list again: category 0 lists every category.
     void reload(int category);
+    // A design just kept, put in its place without reading the list again
+    // (when the list shows its category and does not hold it yet).
+    void insert(const KeptEntry& entry);
     int category() const { return category_; }
 
     const KeptEntry& entry(int row) const { return entries_.at(static_cast<std::size_t>(row)); }

@@ -19,6 +19,7 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QUrl>
+#include <QTemporaryFile>
 #include <QUuid>
 #include <QVariant>
 
@@ -746,12 +747,29 @@ std::optional<KeepOutcome> GalleryStore::keep(const scene::DesignScene& scene, c
         return fail(why);
     }
     outcome.added = *added;
-    outcome.total = count();
+    outcome.kept = QDateTime::fromMSecsSinceEpoch(row.keptAt, Qt::UTC);
+    outcome.total = countAfterKeep(outcome.added);
     checkpointSoon(1);
     // A photo kept is in the gallery and its key known: its prepared file can go.
     if (!scene.record.photo.isNull())
         std::erase_if(prepared_, [key = scene.record.photo.cacheKey()](const auto& p) { return p.first == key; });
     return outcome;
+}
+
+std::int64_t GalleryStore::countAfterKeep(bool added)
+{
+    // The number counted before holds, plus this keep, unless another
+    // connection has changed the gallery since (SQLite's data_version moves
+    // then, not for this connection's own changes).
+    QString why;
+    const std::optional<qint64> version = pragma(db(), "data_version", &why);
+    if (counted_ < 0 || !version || *version != countedVersion_) {
+        counted_ = count();
+        countedVersion_ = version.value_or(-1);
+    } else if (added) {
+        ++counted_;
+    }
+    return counted_;
 }
 
 std::int64_t GalleryStore::count()
@@ -774,13 +792,16 @@ std::vector<KeptEntry> GalleryStore::list(int category)
                                  "ORDER BY kept_at DESC, id DESC"));
         q.addBindValue(category);
     } else {
-        q.prepare(QStringLiteral("SELECT id, category, kept_at FROM designs ORDER BY kept_at DESC, id DESC"));
+        // Read from the category's index, which holds all three: the rows
+        // themselves are not visited.
+        q.prepare(QStringLiteral("SELECT id, category, kept_at FROM designs INDEXED BY designs_category "
+                                 "ORDER BY kept_at DESC, id DESC"));
     }
     if (!q.exec())
         return entries;
     while (q.next())
         entries.push_back({q.value(0).toLongLong(), q.value(1).toInt(),
-                           QDateTime::fromMSecsSinceEpoch(q.value(2).toLongLong())});
+                           QDateTime::fromMSecsSinceEpoch(q.value(2).toLongLong(), Qt::UTC)});
     return entries;
 }
 
@@ -851,6 +872,7 @@ bool GalleryStore::remove(const std::vector<std::int64_t>& ids, QString* error)
         if (error)
             *error = reasonOf(why);
     }
+    counted_ = -1;
     return done;
 }
 
@@ -864,9 +886,18 @@ bool GalleryStore::exportTo(const QString& file, const std::vector<std::int64_t>
     };
     if (!connection_)
         return fail(unavailable_);
-    // Written beside the file under another name and put in its place whole.
-    const QString part = file + QStringLiteral(".part");
-    QFile::remove(part);
+    // Written beside the file under a new name of its own and put in its
+    // place whole; no other file is touched.
+    QString part;
+    {
+        QTemporaryFile reserved(file + QStringLiteral(".XXXXXX.part"));
+        reserved.setAutoRemove(false);
+        if (!reserved.open()) {
+            const QString reason = writeFailureReason(file);
+            return fail(reason.isEmpty() ? QStringLiteral("文件夹里不能写入文件。") : reason);
+        }
+        part = reserved.fileName();
+    }
     bool written = false;
     {
         Connection target(part);
@@ -1053,6 +1084,7 @@ std::optional<ImportOutcome> GalleryStore::importWithProgress(const QString& fil
         return undo(reasonOf(fault));
     importing_ = false;
     checkpointSoon(outcome.added);
+    counted_ = -1;
     return outcome;
 }
 

@@ -110,6 +110,11 @@ private:
     int keepsSinceCheckpoint_ = 0;
     // An import's transaction is open: a keep then waits for its end.
     bool importing_ = false;
+    // The number of designs after a keep, without counting them all each
+    // time (a count of 100,000 rows takes milliseconds).
+    std::int64_t countAfterKeep(bool added);
+    std::int64_t counted_ = -1;   // -1: to be counted
+    qint64 countedVersion_ = -1;
 };
 
 // The thumbnail of a design as the window showed it.

@@ -7,6 +7,7 @@
 #include "designer/ExportDesign.h"
 #include "forms/FormToolkit.h"
 #include "forms/ProgramKeys.h"
+#include "forms/SaveName.h"
 #include "platform/WindowPlacement.h"
 #include "printing/PrintLayoutDialog.h"
 
@@ -56,6 +57,7 @@ GalleryWindow::GalleryWindow(const PlatformServices& services, KeptDesigns& desi
     exportFile->setObjectName(QStringLiteral("mnuFileExport"));
     QAction* importFile = file->addAction(QStringLiteral("导入收藏"), this, &GalleryWindow::importDesignFile);
     importFile->setObjectName(QStringLiteral("mnuFileImport"));
+    file->addSeparator();
     layout->setMenuBar(menus);
 
     auto* row = new QHBoxLayout;
@@ -78,6 +80,11 @@ GalleryWindow::GalleryWindow(const PlatformServices& services, KeptDesigns& desi
     view_->setMovement(QListView::Static);
     view_->setResizeMode(QListView::Adjust);
     view_->setUniformItemSizes(true);
+    // Laid out a batch at a time between other events: a long list (or a
+    // design added to it) shows its first screen at once and never holds
+    // the window's thread for its whole length.
+    view_->setLayoutMode(QListView::Batched);
+    view_->setBatchSize(2000);
     view_->setIconSize(QSize(GalleryModel::kThumbnailSide, GalleryModel::kThumbnailSide));
     view_->setGridSize(QSize(GalleryModel::kThumbnailSide + 24, GalleryModel::kThumbnailSide + 48));
     view_->setWordWrap(true);
@@ -92,16 +99,26 @@ GalleryWindow::GalleryWindow(const PlatformServices& services, KeptDesigns& desi
     });
     connect(view_, &QListView::activated, this, [this] { openSelected(); });
 
-    const std::pair<QKeySequence, void (GalleryWindow::*)()> keys[] = {
-        {QKeySequence(Qt::Key_Delete), &GalleryWindow::deleteSelected},
-        {QKeySequence(Qt::CTRL | Qt::Key_E), &GalleryWindow::exportSelected},
-        {QKeySequence(Qt::CTRL | Qt::Key_P), &GalleryWindow::printSelected},
+    // The keys, and the same under "文件" with the key shown beside them
+    // (the key is the window's shortcut, the entry only names it).
+    const struct {
+        QKeySequence key;
+        QString entry, entryName, shortcutName;
+        void (GalleryWindow::*action)();
+    } commands[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_E), QStringLiteral("导出图片…"), QStringLiteral("mnuFileExportPictures"),
+         QString(), &GalleryWindow::exportSelected},
+        {QKeySequence(Qt::CTRL | Qt::Key_P), QStringLiteral("打印…"), QStringLiteral("mnuFilePrint"),
+         QStringLiteral("PrintLayoutShortcut"), &GalleryWindow::printSelected},
+        {QKeySequence(Qt::Key_Delete), QStringLiteral("删除"), QStringLiteral("mnuFileDelete"), QString(),
+         &GalleryWindow::deleteSelected},
     };
-    for (const auto& [key, action] : keys) {
-        auto* shortcut = new QShortcut(key, this);
-        connect(shortcut, &QShortcut::activated, this, action);
-        if (key == QKeySequence(Qt::CTRL | Qt::Key_P))
-            shortcut->setObjectName(QStringLiteral("PrintLayoutShortcut"));
+    for (const auto& c : commands) {
+        auto* shortcut = new QShortcut(c.key, this);
+        shortcut->setObjectName(c.shortcutName);
+        connect(shortcut, &QShortcut::activated, this, c.action);
+        QAction* entry = file->addAction(c.entry + u'\t' + c.key.toString(QKeySequence::NativeText), this, c.action);
+        entry->setObjectName(c.entryName);
     }
     setTabOrder(filter_, view_);
     forms::installHelpKey(this);
@@ -128,6 +145,14 @@ void GalleryWindow::refresh()
     model_->reload(filter_->currentData().toInt());
     const int row = selected.empty() ? current : model_->rowOf(selected.front());
     selectRow(row >= 0 ? row : std::max(0, std::min(current, model_->rowCount() - 1)));
+}
+
+void GalleryWindow::takeIn(const KeptEntry& entry)
+{
+    const bool wasEmpty = model_->rowCount() == 0;
+    model_->insert(entry);
+    if (wasEmpty)
+        selectRow(0);
 }
 
 void GalleryWindow::selectRow(int row)
@@ -160,14 +185,29 @@ DesignViewer* GalleryWindow::openSelected()
     const QModelIndex current = view_->currentIndex();
     if (!current.isValid())
         return nullptr;
+    const std::int64_t id = model_->entry(current.row()).id;
+    std::erase_if(viewers_, [](const auto& open) { return open.second.isNull() || !open.second->isVisible(); });
+    for (const auto& [openId, open] : viewers_) {
+        if (openId == id) {
+            open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
+            open->raise();
+            open->activateWindow();
+            return open;
+        }
+    }
     QString why;
-    const std::optional<KeptScene> kept = designs_.load(model_->entry(current.row()).id, &why);
+    const std::optional<KeptScene> kept = designs_.load(id, &why);
     if (!kept) {
         tell(QStringLiteral("这个图案打不开：%1").arg(why));
         return nullptr;
     }
+    if (viewers_.size() >= kMostViewers) {
+        viewers_.front().second->close();
+        viewers_.erase(viewers_.begin());
+    }
     auto* viewer = new DesignViewer(services_, kept->scene, kept->kept, this);
     placeBesideIfNobodyPlaces(viewer, this);
+    viewers_.emplace_back(id, viewer);
     viewer->show();
     viewer->activateWindow();
     return viewer;
@@ -194,16 +234,20 @@ void GalleryWindow::deleteSelected()
 void GalleryWindow::exportSelected()
 {
     const std::vector<std::int64_t> ids = selectedIds();
-    if (ids.empty())
+    if (ids.empty()) {
+        tell(QStringLiteral("请先选择要导出的图案。"), MessageIcon::Information);
         return;
+    }
     const auto choice = services_.exports->askFolderExport(this, lastExport_, static_cast<int>(ids.size()));
     if (!choice)
         return;
     lastExport_ = *choice;
-    const QDir folder(choice->folder);
-    if (choice->folder.isEmpty() || !folder.exists()) {
-        tell(choice->folder.isEmpty() ? QStringLiteral("没有选择文件夹。")
-                                      : QStringLiteral("文件夹不存在：%1").arg(choice->folder));
+    // A relative folder is taken in the program folder, as every export takes it.
+    const QString folderPath = designer::exportFolderFor(choice->folder, programDirectory());
+    const QDir folder(folderPath);
+    if (folderPath.isEmpty() || !folder.exists()) {
+        tell(folderPath.isEmpty() ? QStringLiteral("没有选择文件夹。")
+                                  : QStringLiteral("文件夹不存在：%1").arg(folderPath));
         return;
     }
     // Files it would replace: asked once, before the first.
@@ -221,9 +265,12 @@ void GalleryWindow::exportSelected()
     const auto progress = services_.exports->startProgress(this, QStringLiteral("正在导出收藏的图案……"),
                                                            static_cast<int>(entries.size()));
     int written = 0;
+    bool cancelled = false;
     for (const KeptEntry& entry : entries) {
-        if (progress->cancelled())
+        if (progress->cancelled()) {
+            cancelled = true;
             break;
+        }
         QString why;
         bool done = false;
         if (const std::optional<KeptScene> kept = designs_.load(entry.id, &why)) {
@@ -240,12 +287,19 @@ void GalleryWindow::exportSelected()
         ++written;
         progress->setValue(written);
     }
+    const QString where = QDir::toNativeSeparators(folder.absolutePath());
+    tell(cancelled ? QStringLiteral("导出已取消，之前已导出 %1 个图案到文件夹：\n%2").arg(written).arg(where)
+                   : QStringLiteral("已导出 %1 个图案到文件夹：\n%2").arg(written).arg(where),
+         MessageIcon::Information);
 }
 
 void GalleryWindow::printSelected()
 {
-    if (!view_->currentIndex().isValid())
+    if (!view_->currentIndex().isValid()) {
+        tell(model_->rowCount() ? QStringLiteral("请先选择要打印的图案。") : QStringLiteral("没有可以打印的图案。"),
+             MessageIcon::Information);
         return;
+    }
     QString why;
     const std::optional<KeptScene> kept = designs_.load(model_->entry(view_->currentIndex().row()).id, &why);
     if (!kept) {
@@ -268,15 +322,25 @@ void GalleryWindow::exportDesignFile()
         tell(QStringLiteral("请先选择要导出的图案。"), MessageIcon::Information);
         return;
     }
-    const auto file = services_.files->saveFile(this, QStringLiteral("导出收藏"), kDesignFileFilter, QString(), true);
-    if (!file)
+    // The dialog does not ask about replacing: the name written is known
+    // only once ".lhd" is added, and that one is asked about.
+    const auto typed = services_.files->saveFile(this, QStringLiteral("导出收藏"), kDesignFileFilter, QString(), false);
+    if (!typed)
         return;
-    QString name = *file;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += QStringLiteral(".lhd");
     QString why;
-    if (!designs_.exportTo(name, ids, &why))
+    const std::optional<QString> file = designer::exportFileFor(*typed, programDirectory(), &why, QStringLiteral(".lhd"));
+    if (!file) {
+        tell(why);
+        return;
+    }
+    if (!forms::mayReplace(this, services_, *file))
+        return;
+    if (!designs_.exportTo(*file, ids, &why)) {
         tell(QStringLiteral("收藏没有导出：%1").arg(why));
+        return;
+    }
+    tell(QStringLiteral("已导出 %1 个图案到：\n%2").arg(ids.size()).arg(QDir::toNativeSeparators(*file)),
+         MessageIcon::Information);
 }
 
 void GalleryWindow::importDesignFile()

@@ -1,15 +1,18 @@
 #pragma once
 // The gallery "蓝禾图案收藏": the kept designs as thumbnails, newest first,
 // with their category and date, filtered by category. Enter or a double
-// click opens the selected design drawn again; Delete removes the selected
-// ones after a question; Ctrl+E exports them into a folder at 1, 2, 4 or 8
-// times their size; Ctrl+P prints the selected one. The menu "文件" writes
-// the selected designs into a design file to share and adds the designs of
-// such a file.
+// click opens the selected design drawn again (a design already open comes
+// to the front; at most kMostViewers are open, a new one closing the one
+// opened longest ago); Delete removes the selected ones after a question;
+// Ctrl+E exports them into a folder at 1, 2, 4 or 8 times their size;
+// Ctrl+P prints the selected one. The menu "文件" holds these three with
+// their keys, writes the selected designs into a design file to share and
+// adds the designs of such a file.
 
 #include "gallery/KeptDesigns.h"
 #include "platform/Services.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -30,9 +33,15 @@ class GalleryWindow : public QWidget {
 public:
     GalleryWindow(const PlatformServices& services, KeptDesigns& designs, QWidget* parent = nullptr);
 
-    // Reads the designs again (a keep in a designer window, say) and keeps
-    // the selection where it can.
+    // Reads the designs again (an import, say) and keeps the selection where
+    // it can.
     void refresh();
+    // A design just kept in a designer window: listed in its place at once,
+    // without reading the list again.
+    void takeIn(const KeptEntry& entry);
+
+    // Viewers open at once.
+    static constexpr std::size_t kMostViewers = 8;
 
     // Prints a design in place of the print layout dialog (tests).
     void setPrintAction(std::function<void(QWidget* parent, const scene::DesignScene&)> print)
@@ -66,6 +75,8 @@ private:
     FolderExportChoice lastExport_;
     std::function<void(QWidget*, const scene::DesignScene&)> print_;
     bool toldUnavailable_ = false;
+    // The open viewers by design, oldest first.
+    std::vector<std::pair<std::int64_t, QPointer<DesignViewer>>> viewers_;
 };
 
 }   // namespace lh::gallery

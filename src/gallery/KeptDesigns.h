@@ -19,7 +19,7 @@ namespace lh::gallery {
 struct KeptEntry {
     std::int64_t id = 0;
     int category = 1;
-    QDateTime kept;
+    QDateTime kept;   // in UTC, which a long list makes fast (toLocalTime() to show it)
 };
 
 struct KeptScene {
@@ -28,11 +28,13 @@ struct KeptScene {
 };
 
 // How a keep went: the design's id and the number of designs kept, and
-// whether the design was new (keeping the same design twice keeps it once).
+// whether the design was new (keeping the same design twice keeps it once);
+// when it was, the time it was kept.
 struct KeepOutcome {
     std::int64_t id = 0;
     bool added = false;
     std::int64_t total = 0;
+    QDateTime kept;
 };
 
 // How an import went: designs added and designs skipped as already kept.

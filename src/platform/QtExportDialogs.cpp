@@ -1,12 +1,13 @@
 #include "platform/QtExportDialogs.h"
 
+#include "platform/QtServices.h"
 #include "platform/TaskProgress.h"
 #include "design/DesignRules.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
+#include <QDir>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,33 +44,43 @@ QSpinBox* resolutionBox(int initial, QWidget* parent)
     return box;
 }
 
-// A line for a path with a button that opens the file or folder dialog.
-QWidget* pathRow(QLineEdit* edit, const std::function<QString()>& browse, QWidget* parent)
+// Where the dialog of "浏览…" starts for the path in its line: a relative
+// one is taken in the program folder, as the exports take it.
+QString browseStart(const QString& typed)
+{
+    const QString path = typed.trimmed();
+    return path.isEmpty() ? programDirectory() : QDir(programDirectory()).absoluteFilePath(path);
+}
+
+// A line for a path with a button "浏览…" that opens the file or folder
+// dialog on what the line holds.
+QWidget* pathRow(QLineEdit* edit, const std::function<std::optional<QString>(const QString&)>& browse,
+                 QWidget* parent)
 {
     auto* row = new QWidget(parent);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* button = new QPushButton(QStringLiteral("浏览…"), row);
+    button->setObjectName(QStringLiteral("browse"));
     layout->addWidget(edit, 1);
     layout->addWidget(button);
     QObject::connect(button, &QPushButton::clicked, row, [edit, browse] {
-        const QString chosen = browse();
-        if (!chosen.isEmpty())
-            edit->setText(chosen);
+        if (const std::optional<QString> chosen = browse(browseStart(edit->text())); chosen && !chosen->isEmpty())
+            edit->setText(*chosen);
     });
     return row;
 }
 
 // The folder to export into: its line, with a button for the folder dialog.
-QLineEdit* addFolderRow(QFormLayout* form, const QString& initial, QDialog* dialog)
+QLineEdit* addFolderRow(QFormLayout* form, const QString& initial, QDialog* dialog, QtFileDialogs& files)
 {
     auto* folder = new QLineEdit(initial, dialog);
     folder->setObjectName(QStringLiteral("folder"));
     form->addRow(QStringLiteral("文件夹："),
                  pathRow(
                      folder,
-                     [dialog, folder] {
-                         return QFileDialog::getExistingDirectory(dialog, QStringLiteral("导出到"), folder->text());
+                     [dialog, &files](const QString& start) {
+                         return files.chooseFolder(dialog, QStringLiteral("导出到"), start);
                      },
                      dialog));
     return folder;
@@ -101,9 +112,11 @@ std::optional<ExportChoice> QtExportDialogs::askExport(QWidget* parent, const Ex
     form->addRow(QStringLiteral("文件："),
                  pathRow(
                      file,
-                     [&] {
-                         return QFileDialog::getSaveFileName(&dialog, QStringLiteral("导出为"), file->text(),
-                                                             QStringLiteral("PNG 图像 (*.png)"));
+                     [&](const QString& start) {
+                         // The export asks before replacing the file it writes
+                         // (".png" added), so the dialog does not.
+                         return files_.saveFile(&dialog, QStringLiteral("导出为"), QStringLiteral("PNG 图像|*.png"),
+                                                start, false);
                      },
                      &dialog));
     form->addRow(okCancel(&dialog));
@@ -134,7 +147,7 @@ std::optional<BatchChoice> QtExportDialogs::askBatch(QWidget* parent, const Batc
     form->addRow(QStringLiteral("张数："), count);
     form->addRow(QStringLiteral("放大倍数："), scale);
     form->addRow(QStringLiteral("分辨率："), dpi);
-    folder = addFolderRow(form, initial.folder, &dialog);
+    folder = addFolderRow(form, initial.folder, &dialog, files_);
     form->addRow(okCancel(&dialog));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -154,7 +167,7 @@ std::optional<FolderExportChoice> QtExportDialogs::askFolderExport(QWidget* pare
     form->addRow(QStringLiteral("图案："), new QLabel(QStringLiteral("%1 个").arg(designs), &dialog));
     form->addRow(QStringLiteral("放大倍数："), scale);
     form->addRow(QStringLiteral("分辨率："), dpi);
-    folder = addFolderRow(form, initial.folder, &dialog);
+    folder = addFolderRow(form, initial.folder, &dialog, files_);
     form->addRow(okCancel(&dialog));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

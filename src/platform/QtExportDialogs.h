@@ -1,7 +1,9 @@
 #pragma once
 // The export and batch dialogs of the designer windows and the progress of
-// long exports, on Qt's widgets.
+// long exports, on Qt's widgets. Their "浏览…" opens the program's own file
+// and folder dialogs (QtFileDialogs).
 
+#include "platform/QtServices.h"
 #include "platform/Services.h"
 
 namespace lh {
@@ -14,6 +16,9 @@ public:
                                                       int designs) override;
     // A progress dialog that shows itself after half a second.
     std::unique_ptr<Progress> startProgress(QWidget* parent, const QString& label, int total) override;
+
+private:
+    QtFileDialogs files_;
 };
 
 }   // namespace lh

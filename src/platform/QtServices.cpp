@@ -93,11 +93,17 @@ QString dialogStartFolder(const QString& wanted)
 
 namespace {
 
+enum class DialogKind {
+    Open,
+    Save,
+    Folder
+};
+
 // A file dialog that lists folders by names alone, starting outside the
 // pseudo file systems; the name as typed is one name, taken in the folder
 // on show.
 std::optional<QString> runFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                     const QString& directory, QFileDialog::AcceptMode mode, bool askOverwrite,
+                                     const QString& directory, DialogKind kind, bool askOverwrite,
                                      QString& lastFolder)
 {
     QFileDialog dialog(parent, title, dialogStartFolder(directory.isEmpty() ? lastFolder : directory),
@@ -105,14 +111,21 @@ std::optional<QString> runFileDialog(QWidget* parent, const QString& title, cons
     NameOnlyIconProvider icons;
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setIconProvider(&icons);
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setAcceptMode(kind == DialogKind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    switch (kind) {
+    case DialogKind::Open: dialog.setFileMode(QFileDialog::ExistingFile); break;
+    case DialogKind::Save: dialog.setFileMode(QFileDialog::AnyFile); break;
+    case DialogKind::Folder:
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        break;
+    }
     if (!askOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     QString name = dialog.selectedFiles().value(0);
-    if (mode == QFileDialog::AcceptSave) {
+    if (kind == DialogKind::Save) {
         // The typed text whole: quotes in a name do not make it a list.
         if (const auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
             const QString typed = edit->text().trimmed();
@@ -122,7 +135,7 @@ std::optional<QString> runFileDialog(QWidget* parent, const QString& title, cons
     }
     if (name.isEmpty())
         return std::nullopt;
-    lastFolder = QFileInfo(name).absolutePath();
+    lastFolder = kind == DialogKind::Folder ? name : QFileInfo(name).absolutePath();
     return name;
 }
 
@@ -131,13 +144,18 @@ std::optional<QString> runFileDialog(QWidget* parent, const QString& title, cons
 std::optional<QString> QtFileDialogs::openFile(QWidget* parent, const QString& title, const QString& filter,
                                                const QString& directory)
 {
-    return runFileDialog(parent, title, filter, directory, QFileDialog::AcceptOpen, false, lastFolder_);
+    return runFileDialog(parent, title, filter, directory, DialogKind::Open, false, lastFolder_);
 }
 
 std::optional<QString> QtFileDialogs::saveFile(QWidget* parent, const QString& title, const QString& filter,
                                                const QString& directory, bool askOverwrite)
 {
-    return runFileDialog(parent, title, filter, directory, QFileDialog::AcceptSave, askOverwrite, lastFolder_);
+    return runFileDialog(parent, title, filter, directory, DialogKind::Save, askOverwrite, lastFolder_);
+}
+
+std::optional<QString> QtFileDialogs::chooseFolder(QWidget* parent, const QString& title, const QString& directory)
+{
+    return runFileDialog(parent, title, QString(), directory, DialogKind::Folder, false, lastFolder_);
 }
 
 std::optional<FontChoice> QtFontColorDialogs::chooseFont(QWidget* parent, const FontChoice& initial)

@@ -39,15 +39,18 @@ bool isPseudoFileSystem(const QString& path);
 // starts: never in a pseudo file system, the program folder instead.
 QString dialogStartFolder(const QString& wanted);
 
-// Open and save dialogs on Qt's own file dialog, listing folders by names
-// alone; the save dialog returns the name as typed (one name) in the folder
-// on show. A dialog opened without a folder starts in the last one used.
+// Open, save and folder dialogs on Qt's own file dialog, listing folders by
+// names alone; the save dialog returns the name as typed (one name) in the
+// folder on show. A dialog opened without a folder starts in the last one
+// used. Every file and folder dialog of the program is one of these.
 class QtFileDialogs final : public FileDialogs {
 public:
     std::optional<QString> openFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& directory) override;
     std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& directory, bool askOverwrite) override;
+    // A folder, on the same dialog showing folders only.
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& title, const QString& directory);
 
 private:
     QString lastFolder_;

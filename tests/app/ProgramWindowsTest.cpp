@@ -224,9 +224,11 @@ TEST_F(ProgramWindows, CtrlDKeepsTheDesignOnShowAndCtrlLShowsItInTheGallery)
         EXPECT_EQ(gallery.list(0).front().category, c.category);
         EXPECT_EQ(w->windowTitle(), title + QStringLiteral(" [已收藏 %1]").arg(kept));
         ASSERT_TRUE(QTest::qWaitFor([&] { return w->windowTitle() == title; }, 10000));
-        // The same design again is kept once.
+        // The same design again is kept once, and the caption says it was there.
         emit keep->activated();
         EXPECT_EQ(gallery.list(0).size(), static_cast<std::size_t>(kept));
+        EXPECT_EQ(w->windowTitle(), title + QStringLiteral(" [这个图案已在收藏中]"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->windowTitle() == title; }, 10000));
     }
     // The main window's design comes back with its photo, as it was shown.
     QString why;

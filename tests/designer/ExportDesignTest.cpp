@@ -349,6 +349,34 @@ TEST(ExportDesign, ATypedNameIsOneNameInTheProgramFolderAndAFolderIsNoName)
               dir.filePath(QStringLiteral("abs.png")));
 }
 
+// Ctrl+Shift+E takes a relative folder in the program folder, as Ctrl+E takes
+// a relative name, not in the folder the program was started from.
+TEST_F(ExportFromWindowTest, ABatchTakesARelativeFolderInTheProgramFolder)
+{
+    QTemporaryDir program;
+    ASSERT_TRUE(program.isValid());
+    ASSERT_TRUE(QDir(program.path()).mkdir(QStringLiteral("out")));
+    const QByteArray before = qgetenv("LH_PROGRAM_DIR");
+    qputenv("LH_PROGRAM_DIR", QFile::encodeName(program.path()));
+    CategoryWindow window(services, navigator, 3);
+    const struct Case {
+        const char* typed;
+        const char* folder;   // in the program folder
+    } cases[] = {{"out", "out"}, {" ./out/ ", "out"}, {".", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const QDir folder(QDir(program.path()).filePath(QString::fromUtf8(c.folder)));
+        const qsizetype files = folder.entryList({QStringLiteral("*.png")}).size();
+        exports.batchAnswers.push_back(BatchChoice{3, 1, 1, 300, QString::fromUtf8(c.typed)});
+        EXPECT_EQ(window.core().exportNewDesigns().kind, ExportOutcome::Kind::Written);
+        EXPECT_EQ(folder.entryList({QStringLiteral("*.png")}).size(), files + 1);
+    }
+    if (before.isEmpty())
+        qunsetenv("LH_PROGRAM_DIR");
+    else
+        qputenv("LH_PROGRAM_DIR", before);
+}
+
 TEST(ExportDesign, CtrlEAsksBeforeReplacingAFile)
 {
     QTemporaryDir dir;
@@ -363,12 +391,21 @@ TEST(ExportDesign, CtrlEAsksBeforeReplacingAFile)
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("old");
     }
+    // Asked about the file written: the name as typed, without its ending or
+    // with blanks around it, names the same file.
     const struct {
+        QString typed;
         bool answer;
         bool replaced;
-    } cases[] = {{false, false}, {true, true}};
+    } cases[] = {
+        {path, false, false},
+        {dir.filePath(QStringLiteral("kept")), false, false},
+        {dir.filePath(QStringLiteral("kept.png ")), false, false},
+        {path, true, true},
+    };
     for (const auto& c : cases) {
-        fakes.exports.exportAnswers.push_back(ExportChoice{1, 300, path});
+        SCOPED_TRACE(c.typed.toStdString());
+        fakes.exports.exportAnswers.push_back(ExportChoice{1, 300, c.typed});
         fakes.messages.answers = {c.answer};
         fakes.messages.messages.clear();
         window.core().exportShownDesign();

@@ -609,3 +609,68 @@ TEST_F(GalleryStoreTest, AGalleryCopyOnReadOnlyMediaImports)
     ASSERT_TRUE(imported.has_value()) << why.toStdString();
     EXPECT_EQ(imported->added, 3);
 }
+
+// A design file is written under a name of its own beside the file and put in
+// its place whole: files that happen to be called "<name>.part" (or its
+// journal) are not touched.
+TEST_F(GalleryStoreTest, ADesignFileExportTouchesNoOtherFile)
+{
+    GalleryStore source(file("source.sqlite"));
+    ASSERT_TRUE(source.keep(test::sceneOf(4, 1), {}, nullptr).has_value());
+    const QDir out(dir.filePath(QStringLiteral("out")));
+    ASSERT_TRUE(QDir().mkpath(out.path()));
+    const QStringList others = {QStringLiteral("shared.lhd.part"), QStringLiteral("shared.lhd.part-journal")};
+    for (const QString& other : others) {
+        QFile mine(out.filePath(other));
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("mine");
+    }
+    QString why;
+    ASSERT_TRUE(source.exportTo(out.filePath(QStringLiteral("shared.lhd")), {source.list(0).front().id}, &why))
+        << why.toStdString();
+    EXPECT_EQ(out.entryList(QDir::Files), QStringList({QStringLiteral("shared.lhd")}) + others);
+    for (const QString& other : others) {
+        QFile mine(out.filePath(other));
+        ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+        EXPECT_EQ(mine.readAll(), QByteArray("mine")) << other.toStdString();
+    }
+}
+
+// The number a keep reports is the number of designs in the gallery, also
+// when another program kept or this one removed or imported designs since.
+TEST_F(GalleryStoreTest, AKeepSaysHowManyDesignsTheGalleryHolds)
+{
+    GalleryStore store(file());
+    GalleryStore other(file());   // another program on the same gallery
+    std::uint32_t seed = 0;
+    const auto keepIn = [&seed](GalleryStore& s, bool again = false) {
+        if (!again)
+            ++seed;
+        const auto kept = s.keep(test::sceneOf(3, seed), {}, nullptr);
+        EXPECT_TRUE(kept.has_value());
+        return kept ? kept->total : -1;
+    };
+    const struct Step {
+        const char* what;
+        std::function<void()> act;
+    } steps[] = {
+        {"a keep", [&] { keepIn(store); }},
+        {"the same design again", [&] { keepIn(store, true); }},
+        {"another program's keeps", [&] { keepIn(other), keepIn(other); }},
+        {"a removal", [&] { ASSERT_TRUE(store.remove({store.list(0).back().id}, nullptr)); }},
+        {"an import", [&] {
+             GalleryStore source(file("source.sqlite"));
+             ASSERT_TRUE(source.keep(test::sceneOf(5, 99), {}, nullptr).has_value());
+             ASSERT_TRUE(source.exportTo(file("shared.lhd"), {source.list(0).front().id}, nullptr));
+             ASSERT_TRUE(store.importFrom(file("shared.lhd"), nullptr).has_value());
+         }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        const std::int64_t again = keepIn(store, true);   // the last design again: nothing added
+        EXPECT_EQ(again, store.count());
+        const std::int64_t added = keepIn(store);
+        EXPECT_EQ(added, store.count());
+    }
+}

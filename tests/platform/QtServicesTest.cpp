@@ -2,7 +2,9 @@
 #include "platform/QtExportDialogs.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QColorDialog>
+#include <QCompleter>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -268,6 +270,29 @@ private:
     std::thread thread_;
 };
 
+// Shows /proc in the dialog's detailed view, every listed row's icon and
+// type painted, then closes the dialog; the rows listed.
+int showProcAndClose(QFileDialog* d)
+{
+    auto* model = d->findChild<QFileSystemModel*>();
+    EXPECT_NE(model, nullptr);
+    int listed = 0;
+    if (model) {
+        d->setViewMode(QFileDialog::Detail);
+        d->setDirectory(QStringLiteral("/proc"));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                listed = model->rowCount(model->index(QStringLiteral("/proc")));
+                return listed >= 10;
+            },
+            20000));
+        d->resize(900, 3000);
+        d->grab();
+    }
+    QMetaObject::invokeMethod(d, "reject");
+    return listed;
+}
+
 }   // namespace
 
 TEST(QtFileDialogs, ListingAFolderNeverReadsItsFiles)
@@ -299,21 +324,7 @@ TEST(QtFileDialogs, ListingAFolderNeverReadsItsFiles)
     // it), lists it, shows it and comes back.
     lh::QtFileDialogs dialogs;
     int listed = 0;
-    whenModal<QFileDialog>([&](QFileDialog* d) {
-        auto* model = d->findChild<QFileSystemModel*>();
-        ASSERT_NE(model, nullptr);
-        d->setViewMode(QFileDialog::Detail);   // with every file's type
-        d->setDirectory(QStringLiteral("/proc"));
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] {
-                listed = model->rowCount(model->index(QStringLiteral("/proc")));
-                return listed >= 10;
-            },
-            20000));
-        d->resize(900, 3000);
-        d->grab();   // every listed row's icon and type
-        QMetaObject::invokeMethod(d, "reject");
-    });
+    whenModal<QFileDialog>([&](QFileDialog* d) { listed = showProcAndClose(d); });
     {
         Watchdog watchdog("the open dialog in /proc");
         EXPECT_FALSE(
@@ -352,4 +363,69 @@ TEST(QtFileDialogs, NeverStartInAPseudoFileSystemAndASavedNameIsTheNameAsTyped)
     ASSERT_TRUE(saved.has_value());
     EXPECT_EQ(startedIn, QDir(lh::programDirectory()).absolutePath());
     EXPECT_EQ(*saved, QDir(dir.path()).filePath(QStringLiteral("\"dq\" name.bmp")));
+}
+
+// "浏览…" of the export, batch and gallery export dialogs opens the program's
+// own dialog: typed into /proc (where a file blocks whoever reads it), it
+// lists the folder, shows it and comes back. A relative path in the line
+// starts the dialog in the program folder.
+TEST(QtExportDialogs, BrowsingTypedIntoProcComesBack)
+{
+    lh::QtExportDialogs dialogs;
+    const struct Case {
+        const char* what;
+        QString title;   // of the dialog "浏览…" opens
+        QString line;    // the path's line
+        std::function<void()> ask;
+    } cases[] = {
+        {"the design export", QStringLiteral("导出为"), QStringLiteral("file"),
+         [&] { EXPECT_FALSE(dialogs.askExport(nullptr, lh::ExportChoice{}).has_value()); }},
+        {"the batch", QStringLiteral("导出到"), QStringLiteral("folder"),
+         [&] { EXPECT_FALSE(dialogs.askBatch(nullptr, lh::BatchChoice{}).has_value()); }},
+        {"the gallery's export", QStringLiteral("导出到"), QStringLiteral("folder"),
+         [&] { EXPECT_FALSE(dialogs.askFolderExport(nullptr, lh::FolderExportChoice{}, 3).has_value()); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString title, startedIn;
+        int listed = 0;
+        whenModal<QDialog>([&](QDialog* d) {
+            auto* line = d->findChild<QLineEdit*>(c.line);
+            ASSERT_NE(line, nullptr);
+            line->setText(QStringLiteral("design"));
+            whenModal<QFileDialog>([&](QFileDialog* f) {
+                title = f->windowTitle();
+                startedIn = f->directory().absolutePath();
+                auto* edit = f->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                ASSERT_NE(edit, nullptr);
+                // Typed (again should the dialog fill its line in meanwhile):
+                // the completer offers what /proc holds, with icons.
+                auto* completer = edit->completer();
+                ASSERT_NE(completer, nullptr);
+                EXPECT_TRUE(QTest::qWaitFor(
+                    [&] {
+                        edit->selectAll();
+                        QTest::keyClicks(edit, QStringLiteral("/proc/"));
+                        return completer->completionCount() >= 10;
+                    },
+                    20000));
+                completer->complete();
+                completer->popup()->resize(400, 3000);
+                completer->popup()->grab();
+                listed = showProcAndClose(f);
+            });
+            auto* browse = d->findChild<QPushButton*>(QStringLiteral("browse"));
+            ASSERT_NE(browse, nullptr);
+            browse->click();
+            QMetaObject::invokeMethod(d, "reject");
+        });
+        {
+            Watchdog watchdog(c.what);
+            c.ask();
+        }
+        EXPECT_EQ(title, c.title);
+        EXPECT_GE(listed, 10);
+        // "design" (a relative path) is taken in the program folder.
+        EXPECT_EQ(startedIn, QDir(lh::programDirectory()).absolutePath());
+    }
 }

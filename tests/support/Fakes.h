@@ -320,10 +320,12 @@ public:
     };
     std::vector<Keep> keeps;
     int galleryOpens = 0;
-    std::optional<std::int64_t> keepDesign(QWidget*, const scene::DesignScene& scene, const QImage& shown) override
+    // Whether keepDesign says a design was new.
+    bool keepsAreNew = true;
+    std::optional<KeptCount> keepDesign(QWidget*, const scene::DesignScene& scene, const QImage& shown) override
     {
         keeps.push_back({scene.category, scene.stamps.size(), shown});
-        return static_cast<std::int64_t>(keeps.size());
+        return KeptCount{static_cast<std::int64_t>(keeps.size()), keepsAreNew};
     }
     void openGallery() override { ++galleryOpens; }
     // The cache keys of the photos windows said they show, in order.
