@@ -761,7 +761,7 @@ std::int64_t GalleryStore::countAfterKeep(bool added)
     // The number counted before holds, plus this keep, unless another
     // connection has changed the gallery since (SQLite's data_version moves
     // then, not for this connection's own changes).
-    QString why;
+    QSqlError why;
     const std::optional<qint64> version = pragma(db(), "data_version", &why);
     if (counted_ < 0 || !version || *version != countedVersion_) {
         counted_ = count();
