@@ -167,6 +167,10 @@ QRect frameOf(const QWidget* window)
                         std::max(seen.right(), f.right() - g.right()),
                         std::max(seen.bottom(), f.bottom() - g.bottom()));
     }
+    // A window caught between a move and its frame's news shows its border
+    // on one side only: the wider side stands for both, so that a window is
+    // kept inside by a pixel too many rather than one too few.
+    seen.setRight(std::max(seen.left(), seen.right()));
     // Moved before it was ever made, a window stands with its frame's corner
     // at the place it was moved to.
     if (!window->testAttribute(Qt::WA_WState_Created) && window->testAttribute(Qt::WA_Moved))

@@ -72,10 +72,15 @@ done
 program="$work/root/usr/lib/lanhe-designer/lanhe-designer"
 # (Read whole first: grep -q leaving early would fail the pipe.)
 headers=$(readelf -lW "$program"); dynamic=$(readelf -dW "$program"); symbols=$(readelf --dyn-syms -W "$program")
-grep -q GNU_RELRO <<<"$headers" || fail "program without RELRO"
-grep -Eq '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' <<<"$dynamic" || fail "program without BIND_NOW"
-grep -Eq ' __[a-z_]+_chk(@|$)' <<<"$symbols" || fail "program without fortified calls"
-grep -q ' __stack_chk_fail' <<<"$symbols" || fail "program without a stack protector"
+# The sanitizer build leaves these flags out on purpose (LH_SANITIZED).
+hardened=1
+[ "${LH_SANITIZED:-0}" = 1 ] && hardened=0
+if [ "$hardened" = 1 ]; then
+  grep -q GNU_RELRO <<<"$headers" || fail "program without RELRO"
+  grep -Eq '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' <<<"$dynamic" || fail "program without BIND_NOW"
+  grep -Eq ' __[a-z_]+_chk(@|$)' <<<"$symbols" || fail "program without fortified calls"
+  grep -q ' __stack_chk_fail' <<<"$symbols" || fail "program without a stack protector"
+fi
 
 # postinst makes the empty password file once and keeps an existing one;
 # postrm removes it on purge. Run against a scratch copy of the program folder.
@@ -98,5 +103,5 @@ sh "$work/postrm" purge
 lintian --allow-root --pedantic "$deb" >"$work/lintian.log" 2>&1 || true
 cat "$work/lintian.log"
 if grep -q '^E:' "$work/lintian.log"; then fail "lintian reports errors"; fi
-if grep -q 'hardening-' "$work/lintian.log"; then fail "lintian reports missing hardening"; fi
+if [ "$hardened" = 1 ] && grep -q 'hardening-' "$work/lintian.log"; then fail "lintian reports missing hardening"; fi
 echo "package_test: $(basename "$deb") passed"
